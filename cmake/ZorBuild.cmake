@@ -1,0 +1,82 @@
+# Compiler settings shared by every target, and the helpers the folders use to declare targets.
+
+if(MSVC)
+  message(FATAL_ERROR "Zorwise builds with gcc, clang or mingw-w64")
+endif()
+
+add_compile_options(-Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
+
+if(WIN32)
+  # Run without the toolchain's DLLs next to the programs.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+endif()
+
+if(ZOR_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# zor_add_gtest(name SOURCES ... LIBS ...): a native GoogleTest program registered with CTest.
+function(zor_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(WIN32)
+    return()
+  endif()
+  find_package(GTest REQUIRED)
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock)
+  include(GoogleTest)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# zor_add_benchmark(name SOURCES ... LIBS ...): a native Google Benchmark program (not a test).
+function(zor_add_benchmark name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(WIN32)
+    return()
+  endif()
+  find_package(benchmark REQUIRED)
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark_main)
+endfunction()
+
+# zor_add_e2e(name SCRIPT script [ARGS ...]): a Wine end-to-end test, registered in the Windows build.
+# The script gets the build directory (where the .exe and .dll files are) as its first argument.
+function(zor_add_e2e name)
+  cmake_parse_arguments(ARG "" "SCRIPT" "ARGS" ${ARGN})
+  if(NOT WIN32 OR NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
+    return()
+  endif()
+  add_test(NAME ${name} COMMAND bash ${ARG_SCRIPT} ${CMAKE_BINARY_DIR}/bin ${ARG_ARGS})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine)
+endfunction()
+
+if(WIN32)
+  # Every Windows program and DLL lands in one folder, as they are installed side by side.
+  set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endif()
+
+# Adds every immediate subfolder of the current folder that has a CMakeLists.txt, in name order.
+function(zor_add_subdirectories)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+       ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child IN LISTS children)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
+
+# zor_glob_sources(var dir): the .cpp files of dir, plus those of dir/win32 on Windows or
+# dir/posix elsewhere, so that each layer lists its adapters without #ifdef inside functions.
+function(zor_glob_sources var dir)
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(WIN32)
+    file(GLOB os_sources CONFIGURE_DEPENDS ${dir}/win32/*.cpp)
+  else()
+    file(GLOB os_sources CONFIGURE_DEPENDS ${dir}/posix/*.cpp)
+  endif()
+  set(${var} ${sources} ${os_sources} PARENT_SCOPE)
+endfunction()

@@ -1,0 +1,54 @@
+// INFO.DAT, the settings and statistics file both programs share, with the semantics of the
+// Windows private-profile functions: case-insensitive sections and keys, defaults, a capacity cut,
+// in-place replacement. Each write replaces the whole file atomically, and every access holds a
+// lock shared by all processes, so neither program can see half a write or lose a key to the other.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace zor {
+
+// The operations with the cross-process lock already held (see InfoStore::Update).
+class InfoFile {
+ public:
+  virtual ~InfoFile() = default;
+  // The value of key in section, or def when the file, section or key is missing; at most
+  // capacity - 1 characters, as a profile read into a buffer of that capacity would give.
+  virtual std::string Read(std::string_view section, std::string_view key, std::string_view def,
+                           size_t capacity) = 0;
+  // Replaces the key's value in place, or adds the key (and section, and file). False on failure.
+  virtual bool Write(std::string_view section, std::string_view key, std::string_view value) = 0;
+};
+
+class InfoStore {
+ public:
+  // path is the program's own name for the file ("...\Info.dat" or "...\INFO.DAT"); on a
+  // case-sensitive file system an existing file whose name differs only in case is used instead.
+  explicit InfoStore(std::string path);
+  ~InfoStore();
+  InfoStore(const InfoStore&) = delete;
+  InfoStore& operator=(const InfoStore&) = delete;
+
+  std::string Read(std::string_view section, std::string_view key, std::string_view def,
+                   size_t capacity);
+  bool Write(std::string_view section, std::string_view key, std::string_view value);
+
+  // Runs body with the lock held across all its reads and writes (the reset handshake).
+  bool Update(const std::function<void(InfoFile&)>& body);
+
+  const std::string& Path() const;
+
+ private:
+  struct Impl;
+  Impl* m_impl;
+};
+
+// Value conversions of the programs.
+int ProfileInt(std::string_view text);       // atoi semantics
+double ProfileReal(std::string_view text);   // atof semantics
+int TimeoutMinutes(std::string_view text);   // "3 Mins" -> 3, "1 hour" -> 60, "Never" -> 0
+
+}  // namespace zor
