@@ -1,0 +1,48 @@
+// A lock shared by every process on the machine that uses the same name: a named mutex on Windows
+// (created with access for everyone, so a service and a user's program can share it), a lock file
+// natively. Waits are bounded; a mutex abandoned by a dead holder counts as taken.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zor {
+
+class NamedMutex {
+ public:
+  // name: a Windows object name such as "Global\Access_SMBUS.HTP.Method".
+  explicit NamedMutex(const std::string& name);
+  ~NamedMutex();
+  NamedMutex(const NamedMutex&) = delete;
+  NamedMutex& operator=(const NamedMutex&) = delete;
+
+  bool Valid() const;
+  // True when the lock was taken within timeoutMs (kInfinite waits as long as it takes).
+  bool Lock(uint32_t timeoutMs);
+  void Unlock();
+
+  static constexpr uint32_t kInfinite = 0xFFFFFFFFu;
+
+ private:
+  struct Impl;
+  Impl* m_impl;
+};
+
+// Holds a NamedMutex for a scope; Held() tells whether the wait succeeded.
+class NamedMutexLock {
+ public:
+  NamedMutexLock(NamedMutex& mutex, uint32_t timeoutMs)
+      : m_mutex(mutex), m_held(mutex.Lock(timeoutMs)) {}
+  ~NamedMutexLock() {
+    if (m_held) m_mutex.Unlock();
+  }
+  NamedMutexLock(const NamedMutexLock&) = delete;
+  NamedMutexLock& operator=(const NamedMutexLock&) = delete;
+  bool Held() const { return m_held; }
+
+ private:
+  NamedMutex& m_mutex;
+  bool m_held;
+};
+
+}  // namespace zor

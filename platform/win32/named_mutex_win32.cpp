@@ -1,0 +1,41 @@
+#include <windows.h>
+
+#include "platform/named_mutex.h"
+
+namespace zor {
+
+struct NamedMutex::Impl {
+  HANDLE handle = nullptr;
+};
+
+NamedMutex::NamedMutex(const std::string& name) : m_impl(new Impl) {
+  // A NULL DACL lets every account open the mutex: the service runs as SYSTEM, zor2 as the user.
+  SECURITY_DESCRIPTOR descriptor;
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
+  SECURITY_ATTRIBUTES* security = nullptr;
+  if (InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+      SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE)) {
+    security = &attributes;
+  }
+  m_impl->handle = CreateMutexA(security, FALSE, name.c_str());
+  if (!m_impl->handle) m_impl->handle = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str());
+}
+
+NamedMutex::~NamedMutex() {
+  if (m_impl->handle) CloseHandle(m_impl->handle);
+  delete m_impl;
+}
+
+bool NamedMutex::Valid() const { return m_impl->handle != nullptr; }
+
+bool NamedMutex::Lock(uint32_t timeoutMs) {
+  if (!m_impl->handle) return false;
+  const DWORD result = WaitForSingleObject(m_impl->handle, timeoutMs);
+  return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+}
+
+void NamedMutex::Unlock() {
+  if (m_impl->handle) ReleaseMutex(m_impl->handle);
+}
+
+}  // namespace zor
