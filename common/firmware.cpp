@@ -1,0 +1,217 @@
+#include "common/firmware.h"
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "common/firmware_layout.h"
+#include "common/firmware_tables.h"
+#include "platform/program_paths.h"
+
+namespace zor::fw {
+
+namespace {
+
+// zor2's discovery outcomes, with the texts its users know.
+constexpr char kNoSmiInfoText[] = "Can't Get SMI port and type!!";
+constexpr char kNoTableText[] = "Get ZOR 2.0 data failure!!";
+constexpr char kMapFailedText[] = "Map ZOR 2.0 data failure!!";
+constexpr char kRailOutsideText[] = "ZOR 2.0 rail table lies outside the mapped data!!";
+constexpr char kErrorCaption[] = "Error";
+constexpr char kMsgCaption[] = "MSG";
+constexpr int kDialogFailure = 1;
+constexpr int kDialogNotSupported = 8;
+constexpr int kAddressAttempts = 10;
+constexpr uint32_t kAddressPauseMs = 500;
+
+uint32_t Low(uint64_t value) { return static_cast<uint32_t>(value); }
+uint32_t High(uint64_t value) { return static_cast<uint32_t>(value >> 32); }
+
+}  // namespace
+
+void ThreadSleeper::SleepMs(uint32_t milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+MemoryView MappedView(uint64_t mapping, uint32_t length) {
+  return MemoryView(MappedAddress(mapping), length);
+}
+
+void Unmap(Hwk& hwk, uint64_t mapping) { hwk.UnMapMemEx(Low(mapping), High(mapping)); }
+
+EsyPointerScan LocateEsyPointer(Hwk& hwk) {
+  EsyPointerScan scan;
+  const uint64_t mapping = hwk.MapMemEx(kBiosAreaPhys, 0, kBiosAreaLength);
+  const MemoryView area = MappedView(mapping, kBiosAreaLength);
+  if (area.empty()) {
+    scan.mapped = false;
+    return scan;
+  }
+  for (uint32_t offset = 0; offset + kEsyStride <= kBiosAreaLength; offset += kEsyStride) {
+    char signature[kEsySignatureLength] = {};
+    if (!area.ReadBytes(offset, signature, kEsySignatureLength)) break;
+    if (std::memcmp(signature, kEsySignature, kEsySignatureLength) != 0) continue;
+    scan.found = true;
+    scan.target.port = area.U16(offset + esy::kSmiPort);
+    scan.target.type = area.U8(offset + esy::kSmiType);
+  }
+  Unmap(hwk, mapping);
+  return scan;
+}
+
+SmiRegisters SmiCall(Hwk& hwk, const SmiTarget& target, uint8_t function, uint32_t selector,
+                     uint32_t esi) {
+  SmiRegisters regs;
+  regs.eax = (static_cast<uint32_t>(function) << 8) | target.type;
+  regs.ebx = selector;
+  regs.edx = target.port;
+  regs.esi = esi;
+  hwk.SMICmd(regs);
+  return regs;
+}
+
+ServiceDiscovery DiscoverForService(Hwk& hwk) {
+  ServiceDiscovery result;
+  const EsyPointerScan scan = LocateEsyPointer(hwk);
+  result.target = scan.target;
+  if (scan.target.port == 0 && scan.target.type == 0) {
+    result.status = ServiceDiscoveryStatus::NoSmiInfo;
+    result.trace = "Can't SMI info!!\n";
+    return result;
+  }
+  if (SmiCall(hwk, scan.target, kSmiQuery, kSelectorEnergyTable).eax != 0) {
+    result.status = ServiceDiscoveryStatus::NotSupported;
+    result.trace = "BIOS Not Support ZOR!!\n";
+    return result;
+  }
+  const SmiRegisters address = SmiCall(hwk, scan.target, kSmiAddress, kSelectorEnergyTable);
+  if (address.eax != 0) {
+    result.status = ServiceDiscoveryStatus::NoTableAddress;
+    result.trace = "Can't get ES table address!!\n";
+    return result;
+  }
+  result.tableAddress = address.ebx;
+  result.mapping = hwk.MapMemEx(address.ebx, 0, kServiceTableMapLength);
+  result.table = MappedView(result.mapping, kServiceTableMapLength);
+  // Every later cycle reads the table; a failed mapping stops the start here instead.
+  if (result.table.empty()) {
+    result.status = ServiceDiscoveryStatus::MapFailed;
+    result.trace = "Can't map ES table!!\n";
+    result.mapping = 0;
+    return result;
+  }
+  result.status = ServiceDiscoveryStatus::Ok;
+  return result;
+}
+
+std::string RelaunchCommand(const std::string& programDir) {
+  // Quoted: the program directory may hold blanks.
+  return "\"" + JoinPath(programDir, "ReLaunch.exe") + "\" state";
+}
+
+MemoryView RailTableWithin(MemoryView energyMapping, uint32_t energyTableAddress,
+                           uint32_t railTableAddress) {
+  if (railTableAddress < energyTableAddress) return MemoryView();
+  const size_t offset = railTableAddress - energyTableAddress;
+  if (!energyMapping.Contains(offset, rt::kEntries)) return MemoryView();
+  return energyMapping.Sub(offset, energyMapping.size() - offset);
+}
+
+GuiDiscovery DiscoverForGui(Hwk& hwk, Sleeper& sleeper, const std::string& programDir) {
+  GuiDiscovery result;
+  const auto fail = [&result](GuiDiscoveryStatus status, GuiOutcome outcome) {
+    result.status = status;
+    result.outcome = std::move(outcome);
+    return result;
+  };
+
+  const EsyPointerScan scan = LocateEsyPointer(hwk);
+  result.target = scan.target;
+  if (scan.target.port == 0 || scan.target.type == 0) {
+    GuiOutcome outcome;
+    outcome.boxText = kNoSmiInfoText;
+    outcome.boxCaption = kErrorCaption;
+    outcome.boxIcon = MessageIcon::Stop;
+    outcome.exitCode = 1;
+    return fail(GuiDiscoveryStatus::NoSmiInfo, outcome);
+  }
+  const SmiTarget target = scan.target;
+
+  if (SmiCall(hwk, target, kSmiQuery, kSelectorEnergyTable).eax != 0) {
+    GuiOutcome outcome;
+    outcome.dialogId = kDialogNotSupported;
+    outcome.exitCode = 0;
+    return fail(GuiDiscoveryStatus::NotSupported, outcome);
+  }
+
+  bool haveAddress = false;
+  for (int attempt = 0; attempt < kAddressAttempts && !haveAddress; ++attempt) {
+    sleeper.SleepMs(kAddressPauseMs);
+    const SmiRegisters regs = SmiCall(hwk, target, kSmiAddress, kSelectorEnergyTable);
+    if (regs.eax == 0) {
+      haveAddress = true;
+      result.energyTableAddress = regs.ebx;
+    }
+  }
+  if (!haveAddress) {
+    GuiOutcome outcome;
+    outcome.boxText = kNoTableText;
+    outcome.boxCaption = kMsgCaption;
+    outcome.dialogId = kDialogFailure;
+    outcome.exitCode = 1;
+    return fail(GuiDiscoveryStatus::NoTableAddress, outcome);
+  }
+
+  if (SmiCall(hwk, target, kSmiQuery, kSelectorRailTable).eax != 0) {
+    GuiOutcome outcome;
+    outcome.dialogId = kDialogNotSupported;
+    outcome.exitCode = 1;
+    return fail(GuiDiscoveryStatus::RailTableNotSupported, outcome);
+  }
+
+  sleeper.SleepMs(kAddressPauseMs);
+  const SmiRegisters rail = SmiCall(hwk, target, kSmiAddress, kSelectorRailTable);
+  if (rail.eax != 0) {
+    GuiOutcome outcome;
+    outcome.relaunchCommand = RelaunchCommand(programDir);
+    outcome.exitCode = 1;
+    return fail(GuiDiscoveryStatus::NoRailTableAddress, outcome);
+  }
+  result.railTableAddress = rail.ebx;
+
+  const uint64_t mapping = hwk.MapMemEx(result.energyTableAddress, 0, kGuiTableMapLength);
+  const MemoryView table = MappedView(mapping, kGuiTableMapLength);
+  if (table.empty()) {
+    GuiOutcome outcome;
+    outcome.boxText = kMapFailedText;
+    outcome.boxCaption = kErrorCaption;
+    outcome.boxIcon = MessageIcon::Stop;
+    outcome.exitCode = 1;
+    return fail(GuiDiscoveryStatus::MapFailed, outcome);
+  }
+  result.mapping = mapping;
+  result.energyTable = table;
+
+  // Every rail write lands at this difference inside the mapping: refuse a table that is not
+  // wholly inside it rather than write past the mapping later.
+  const MemoryView railTable =
+      RailTableWithin(table, result.energyTableAddress, result.railTableAddress);
+  std::vector<RailEntry> entries;
+  if (railTable.empty() || ReadRailTable(railTable, entries) != TableError::None) {
+    GuiOutcome outcome;
+    outcome.boxText = kRailOutsideText;
+    outcome.boxCaption = kErrorCaption;
+    outcome.boxIcon = MessageIcon::Stop;
+    outcome.exitCode = 1;
+    return fail(GuiDiscoveryStatus::RailTableOutside, outcome);
+  }
+  result.railTable = railTable;
+  result.status = GuiDiscoveryStatus::Ok;
+  return result;
+}
+
+void ApplyRailTable(Hwk& hwk, const SmiTarget& target) {
+  SmiCall(hwk, target, kSmiApply, kSelectorRailTable);
+}
+
+}  // namespace zor::fw
