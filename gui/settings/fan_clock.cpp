@@ -1,0 +1,84 @@
+// The graphics-clock reduction (Clockvane.dll, bound once) and the CPU fan curve (SF.DLL, bound for
+// each operation).
+#include "gui/settings/settings_control.h"
+
+namespace zor {
+
+namespace {
+
+struct FanCurve {
+  int pwm[2];
+  int temperature[2];
+};
+constexpr FanCurve kEnergyCurve = {{28, 100}, {20, 66}};
+constexpr FanCurve kNormalCurve = {{90, 100}, {20, 30}};
+constexpr int kEnergyCurveSpread = 50;
+constexpr int kCoreClockLow = 10;
+
+}  // namespace
+
+bool SettingsControl::LoadGraphicsClock() {
+  m_state.m_bClockLow = 0;
+  m_state.m_hClockLib = m_ports.vendors.LoadClock();
+  if (!m_state.m_hClockLib) {
+    Exit(1, "Load VGA library failure!!", "Error", MessageIcon::None);
+    return false;
+  }
+  if (m_state.m_hClockLib->ClockvaneInit() != 0) m_state.m_bClockReady = 1;
+  return true;
+}
+
+bool SettingsControl::SetGraphicsClockSaving(bool low) {
+  if (low == (m_state.m_bClockLow != 0)) return true;
+  if (!m_state.m_bClockReady || !m_state.m_hClockLib) return false;
+  m_state.m_hClockLib->SetCoreCLK(low ? kCoreClockLow : 0);
+  m_state.m_bClockLow = low ? 1 : 0;
+  return true;
+}
+
+void SettingsControl::ShowLastErrorText() {
+  std::string text;
+  if (m_ports.boxes.SystemErrorText(m_ports.boxes.LastError(), &text)) {
+    m_ports.boxes.Show(text, "Error", MessageIcon::Information);
+  }
+}
+
+bool SettingsControl::ReadFanCurveState(bool* energy) {
+  if (m_exitRequested) return false;
+  std::unique_ptr<FanLibrary> fan = m_ports.vendors.LoadFan();
+  if (!fan) {
+    ShowLastErrorText();
+    Exit(1, "Load sf library failure!!", "Error", MessageIcon::None);
+    return false;
+  }
+  uint32_t info = 0;
+  fan->Check_CPU_SmartFan(&info);
+  uint16_t first = 0;
+  uint16_t second = 0;
+  fan->CPU_PWM_Read(0, &first);
+  fan->CPU_PWM_Read(1, &second);
+  *energy = static_cast<int>(second) - static_cast<int>(first) > kEnergyCurveSpread;
+  return true;
+}
+
+bool SettingsControl::WriteFanCurve(bool energy) {
+  if (m_exitRequested) return false;
+  std::unique_ptr<FanLibrary> fan = m_ports.vendors.LoadFan();
+  if (!fan) {
+    Exit(1, "Load sf library failure!!", "Error", MessageIcon::None);
+    return false;
+  }
+  uint32_t info = 0;
+  if (fan->Check_CPU_SmartFan(&info) == 0) {
+    m_ports.boxes.Show("Smart FAN initial failure!!", "Error", MessageIcon::None);
+    return false;
+  }
+  const FanCurve& curve = energy ? kEnergyCurve : kNormalCurve;
+  fan->CPU_PWM_Write(0, curve.pwm[0]);
+  fan->CPU_PWM_Write(1, curve.pwm[1]);
+  fan->CPU_TEMP_Write(0, curve.temperature[0]);
+  fan->CPU_TEMP_Write(1, curve.temperature[1]);
+  return true;
+}
+
+}  // namespace zor

@@ -1,0 +1,105 @@
+// ControlFlags changes through TpsePackets, the free PowerItem, and the ROM settings value.
+#include "common/firmware_layout.h"
+#include "common/firmware_packet.h"
+#include "common/firmware_rom.h"
+#include "common/firmware_tables.h"
+#include "gui/settings/settings_control.h"
+
+namespace zor {
+
+namespace {
+constexpr char kVoltFailure[] = "SetVoltSatae function failure, Can't adjust voltage value!!";
+constexpr char kAutoFailure[] = "SetBiosAuto function failure, Can't allocate physical memory!!";
+constexpr uint16_t kLevelBits = fw::cf::kLevelMask;
+constexpr uint16_t kRowAndHighBits = 0xF000;
+}  // namespace
+
+bool SettingsControl::SubmitFlags(uint16_t flags, bool autoOffWord, const char* failureText) {
+  if (m_exitRequested) return false;
+  const fw::TpsePacket packet = fw::BuildTpsePacket(
+      m_state.m_pEs, flags,
+      autoOffWord ? fw::PhaseWord::FromAutoOffWord : fw::PhaseWord::FromPhaseMask);
+  const fw::SmiTarget target{m_state.m_wSmiPort, static_cast<uint8_t>(m_state.m_wSmiType)};
+  // A buffer whose physical address is unknown is as useless as none: the packet never left.
+  if (fw::SubmitTpsePacket(m_ports.hwk, target, packet) != fw::SubmitStatus::Ok) {
+    Exit(1, failureText, "Error", MessageIcon::Stop);
+    return false;
+  }
+  return true;
+}
+
+bool SettingsControl::SetVoltSatae(int level) {
+  if (level % 2 == 0) return false;
+  m_state.m_nLevel = static_cast<int16_t>(level);
+  uint16_t flags = ControlFlags() & static_cast<uint16_t>(~kLevelBits);
+  if (level == fw::kLevelL1 || level == fw::kLevelL2 || level == fw::kLevelL3) {
+    flags = static_cast<uint16_t>(flags | (level << fw::cf::kLevelShift));
+  } else {
+    flags &= static_cast<uint16_t>(~kRowAndHighBits);
+  }
+  return SubmitFlags(flags, false, kVoltFailure);
+}
+
+bool SettingsControl::SetVoltSataeFlags(uint16_t flags) {
+  return SubmitFlags(flags, false, kVoltFailure);
+}
+
+bool SettingsControl::SetBiosAuto(bool on, bool toggle3D) {
+  const uint16_t current = ControlFlags();
+  if (!on) {
+    m_state.m_bLedOn = false;
+    return SubmitFlags(current & 0x00F8, true, kAutoFailure);
+  }
+  uint16_t flags = current & 0xFF0F;
+  if (m_state.m_nLevel == fw::kLevelL3) {
+    flags |= 0x15;
+  } else if (m_state.m_nLevel == fw::kLevelL2) {
+    flags |= 0x35;
+  } else {
+    flags |= 0x55;
+  }
+  if (toggle3D) flags ^= fw::cf::k3dPower;
+  m_state.m_bLedOn = true;
+  return SubmitFlags(flags, false, kAutoFailure);
+}
+
+bool SettingsControl::SetLedBit(bool on) {
+  const uint16_t current = ControlFlags();
+  const uint16_t flags = on ? static_cast<uint16_t>(current | fw::cf::kLed)
+                            : static_cast<uint16_t>(current & ~fw::cf::kLed);
+  return SubmitFlags(flags, false, kAutoFailure);
+}
+
+bool SettingsControl::ReapplyAuto() {
+  if (ControlFlags() & fw::cf::kActive) {
+    SetBiosAuto(false, false);
+    SetBiosAuto(true, true);
+  }
+  return (ControlFlags() & fw::cf::k3dPower) != 0;
+}
+
+bool SettingsControl::GetPowerItemValue(uint16_t* value) {
+  fw::FreePowerItem free;
+  fw::FindFreePowerItem(m_state.m_pEs, fw::TableProfileNumber(m_state.m_pEs), free);
+  if (free.found) *value = free.item.value;
+  return true;
+}
+
+bool SettingsControl::SetPowerItemValue(uint16_t value) {
+  fw::FreePowerItem free;
+  fw::FindFreePowerItem(m_state.m_pEs, fw::TableProfileNumber(m_state.m_pEs), free);
+  if (free.found) m_state.m_pEs.Write16(free.item.valueOffset(), value);
+  return true;
+}
+
+bool SettingsControl::UpdataBiosSetting(uint16_t value) {
+  if (m_exitRequested) return false;
+  const fw::SmiTarget target{m_state.m_wSmiPort, static_cast<uint8_t>(m_state.m_wSmiType)};
+  const fw::RomUpdateOutcome outcome =
+      fw::UpdataBiosSetting(m_ports.hwk, target, m_ports.sleeper, value);
+  if (outcome.status == fw::RomUpdateStatus::Ok) return true;
+  Exit(outcome.exitCode ? outcome.exitCode : 1, outcome.message, outcome.caption, MessageIcon::Stop);
+  return false;
+}
+
+}  // namespace zor

@@ -1,0 +1,169 @@
+// Windows power plans and the monitor and disk time-outs of plan 4. Settings change only through
+// the system's powercfg command; the registry tells what is in force.
+#include <cstdio>
+#include <cstdlib>
+
+#include "gui/settings/power_plan_names.h"
+#include "gui/settings/settings_control.h"
+#include "platform/reg_key.h"
+
+namespace zor {
+
+namespace {
+
+bool PolicyBranch(int osClass) { return osClass < kOsNt6; }
+
+std::string Format(const char* format, int a) {
+  char text[128];
+  std::snprintf(text, sizeof text, format, a);
+  return text;
+}
+
+std::string Format(const char* format, int a, int b) {
+  char text[128];
+  std::snprintf(text, sizeof text, format, a, b);
+  return text;
+}
+
+}  // namespace
+
+bool SettingsControl::RunSystemCommand(const std::string& tail) {
+  // tail is "\powercfg <arguments>"; the program path is quoted so that a system directory with
+  // blanks cannot be taken as another program.
+  const size_t blank = tail.find(' ');
+  const std::string program = m_ports.systemDirectory + tail.substr(0, blank);
+  const std::string arguments = blank == std::string::npos ? "" : tail.substr(blank + 1);
+  m_ports.processes.StartHidden(QuotedCommand(program, arguments));
+  return true;
+}
+
+bool SettingsControl::GetActivePowerPlan(int* plan) {
+  RegKey key(m_ports.registry);
+  if (PolicyBranch(m_state.m_nOsClass)) {
+    std::string text;
+    if (key.Open(RegRoot::CurrentUser, power::kPolicyRoot)) key.ReadString("CurrentPowerPolicy", &text);
+    key.Close();
+    *plan = std::atoi(text.c_str());
+    return true;
+  }
+  if (!key.Open(RegRoot::LocalMachine, power::kSchemesRoot)) {
+    if (m_state.m_nOsClass != kOsNt61) return false;
+    *plan = kPlanBalanced;  // NT 6.1 without the key: Balanced is in force
+    return true;
+  }
+  std::string active;
+  key.ReadString("ActivePowerScheme", &active);
+  key.Close();
+  if (active.find(power::kBalancedPrefix) != std::string::npos) {
+    *plan = kPlanBalanced;
+  } else if (active.find(power::kHighPerformancePrefix) != std::string::npos) {
+    *plan = kPlanHighPerformance;
+  } else {
+    *plan = kPlanPowerSaver;
+  }
+  return true;
+}
+
+bool SettingsControl::SetActivePowerPlan(int plan) {
+  if (PolicyBranch(m_state.m_nOsClass)) return RunSystemCommand(Format("\\powercfg /s %d /n", plan));
+  if (plan == kPlanBalanced) return RunSystemCommand("\\powercfg -S SCHEME_BALANCED");
+  if (plan == kPlanHighPerformance) return RunSystemCommand("\\powercfg -S SCHEME_MIN");
+  return RunSystemCommand("\\powercfg -S SCHEME_MAX");
+}
+
+bool SettingsControl::GetTimeout(Timeout which, int plan, int* minutes) {
+  const bool disk = which == Timeout::Disk;
+  if (PolicyBranch(m_state.m_nOsClass)) {
+    RegKey key(m_ports.registry);
+    std::vector<uint8_t> policies;
+    const bool read = key.Open(RegRoot::CurrentUser, power::PolicyKey(plan)) &&
+                      key.ReadBuffer("Policies", &policies);
+    key.Close();
+    // A missing record leaves the caller's value alone rather than inventing "never".
+    if (!read) return false;
+    const size_t field = disk ? power::kPolicyDiskAc : power::kPolicyDisplayAc;
+    const int32_t seconds = static_cast<int32_t>(
+        static_cast<uint32_t>(policies[field]) | static_cast<uint32_t>(policies[field + 1]) << 8 |
+        static_cast<uint32_t>(policies[field + 2]) << 16 |
+        static_cast<uint32_t>(policies[field + 3]) << 24);
+    *minutes = seconds / 60;
+    return true;
+  }
+  std::unique_ptr<RegistryKey> key;
+  const long opened = m_ports.registry.Open(RegRoot::LocalMachine, power::SettingKey(plan, disk),
+                                            RegAccess::Read, &key);
+  if (opened != kRegSuccess) {
+    if (plan == kPlanBalanced && m_state.m_nOsClass == kOsNt61) {
+      // A fresh NT 6.1 lacks the key until the setting is first changed: give it the defaults.
+      const int fallback = disk ? 90 : 120;
+      SetTimeout(which, plan, fallback);
+      *minutes = fallback;
+      return true;
+    }
+    ShowSystemError(static_cast<unsigned long>(opened));
+    return false;
+  }
+  uint32_t type = 0;
+  std::vector<uint8_t> data;
+  const long read = key->Query("ACSettingIndex", 4, &type, &data);
+  if (read != kRegSuccess || data.size() != 4) {
+    ShowSystemError(static_cast<unsigned long>(read != kRegSuccess ? read : kRegMoreData));
+    return false;
+  }
+  key.reset();
+  const uint32_t seconds = static_cast<uint32_t>(data[0]) | static_cast<uint32_t>(data[1]) << 8 |
+                           static_cast<uint32_t>(data[2]) << 16 |
+                           static_cast<uint32_t>(data[3]) << 24;
+  *minutes = static_cast<int>(seconds / 60);
+  return true;
+}
+
+bool SettingsControl::SetTimeout(Timeout which, int plan, int minutes) {
+  const bool disk = which == Timeout::Disk;
+  if (PolicyBranch(m_state.m_nOsClass)) {
+    return RunSystemCommand(Format(disk ? "\\Powercfg /N /X %d /disk-timeout-ac %d"
+                                        : "\\Powercfg /N /X %d /monitor-timeout-ac %d",
+                                   plan, minutes));
+  }
+  return RunSystemCommand(
+      Format(disk ? "\\Powercfg /X /disk-timeout-ac %d" : "\\Powercfg /X /monitor-timeout-ac %d",
+             minutes));
+}
+
+bool SettingsControl::GetDiskTimeout(int plan, int* minutes) {
+  return GetTimeout(Timeout::Disk, plan, minutes);
+}
+bool SettingsControl::SetDiskTimeout(int plan, int minutes) {
+  return SetTimeout(Timeout::Disk, plan, minutes);
+}
+bool SettingsControl::GetMonitorTimeout(int plan, int* minutes) {
+  return GetTimeout(Timeout::Monitor, plan, minutes);
+}
+bool SettingsControl::SetMonitorTimeout(int plan, int minutes) {
+  return SetTimeout(Timeout::Monitor, plan, minutes);
+}
+
+void SettingsControl::ShowSystemError(unsigned long code) {
+  std::string text;
+  m_ports.boxes.SystemErrorText(code, &text);
+  m_ports.boxes.Show(text, "Error", MessageIcon::Information);
+}
+
+void SettingsControl::RestoreUserPowerSettings() {
+  int plan = 0;
+  SetActivePowerPlan(m_state.m_nSavedScheme);
+  GetActivePowerPlan(&plan);
+  for (int attempt = 0; attempt < kReadBackAttempts && plan != m_state.m_nSavedScheme; ++attempt) {
+    m_ports.sleeper.SleepMs(100);
+    SetActivePowerPlan(m_state.m_nSavedScheme);
+    GetActivePowerPlan(&plan);
+  }
+  m_ports.sleeper.SleepMs(10);
+  SetDiskTimeout(kPlanBalanced, m_state.m_nSavedDiskTimeout);
+  m_ports.sleeper.SleepMs(10);
+  SetMonitorTimeout(kPlanBalanced, m_state.m_nSavedMonitorTimeout);
+  m_ports.sleeper.SleepMs(10);
+  SetGraphicsClockSaving(false);
+}
+
+}  // namespace zor

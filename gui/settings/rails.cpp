@@ -1,0 +1,133 @@
+// Voltage rails: finding each role's RailTable entry and base at start, writing targets, and the
+// level application that a level button runs.
+#include "common/firmware_layout.h"
+#include "common/firmware_tables.h"
+#include "gui/settings/settings_control.h"
+
+namespace zor {
+
+namespace {
+
+constexpr uint32_t kBridgeReduction = 10000;
+constexpr uint32_t kMemoryReduction = 2000;
+
+// The role index of a RailItem role code, or -1.
+int RoleIndex(uint8_t code) {
+  switch (code) {
+    case 2: return kRailNorthBridge;
+    case 3: return kRailSouthBridge;
+    case 4: return kRailVtt;
+    case 1: return kRailMemory;
+    case 11: return kRailPch;
+    default: return -1;
+  }
+}
+
+}  // namespace
+
+bool SettingsControl::LoadRailBases() {
+  for (RailSlot& slot : m_state.m_aRails) slot = RailSlot();
+  m_state.m_dwPchOverride = 0;
+
+  fw::Profile profile;
+  fw::ReadProfile(m_state.m_pEs, fw::ProfileNumber(m_state.m_pEs, m_state.m_bAltTable), profile);
+  const fw::RailItem* items[kRailRoles] = {};
+  for (const fw::RailItem& item : profile.railItems) {
+    const int index = RoleIndex(item.role);
+    if (index >= 0) items[index] = &item;
+  }
+
+  std::vector<fw::RailEntry> entries;
+  fw::ReadRailTable(RailTable(), entries);
+  for (const fw::RailEntry& entry : entries) {
+    for (int index = 0; index < kRailRoles; ++index) {
+      const fw::RailItem* item = items[index];
+      if (!item || item->railId != entry.railId) continue;
+      RailSlot& slot = m_state.m_aRails[index];
+      slot.offset = entry.offset;
+      slot.base = item->base;
+      if (slot.base == 0) {
+        // Kept in the table, so a later start finds the base even after the rail was lowered.
+        slot.base = entry.presentValue;
+        m_state.m_pEs.Write32(item->baseOffset(), slot.base);
+      }
+      if (index != kRailPch) continue;
+      for (const fw::RailSubEntry& sub : entry.subEntries) {
+        if (sub.lower <= entry.presentValue && entry.presentValue <= sub.upper) {
+          m_state.m_dwPchOverride = entry.secondValue - sub.adjust;
+        }
+      }
+    }
+  }
+  return true;
+}
+
+bool SettingsControl::SetRailTarget(int index, uint32_t reduction, bool useBase) {
+  if (index < 0 || index >= kRailRoles) return false;
+  const RailSlot& slot = m_state.m_aRails[index];
+  if (slot.offset == 0) return false;
+  uint32_t target = slot.base;
+  if (!useBase) {
+    target = index == kRailPch && m_state.m_dwPchOverride ? m_state.m_dwPchOverride
+                                                          : slot.base - reduction;
+  }
+  return RailTable().Write32(slot.offset + fw::rt::kPresentValue, target);
+}
+
+bool SettingsControl::ApplyRails(int level) {
+  const bool none = !m_state.m_bX58 && !m_state.m_bP55 && !m_state.m_bP67;
+  if (level == fw::kLevelL3) {
+    if (m_state.m_bP55) {
+      SetRailTarget(kRailPch, kBridgeReduction, false);
+    } else if (m_state.m_bP67) {
+      SetRailTarget(kRailPch, 0, true);
+      SetRailTarget(kRailMemory, 0, true);
+    } else {
+      SetRailTarget(kRailNorthBridge, kBridgeReduction, false);
+      SetRailTarget(kRailSouthBridge, kBridgeReduction, false);
+    }
+    if (none) SetRailTarget(kRailVtt, kBridgeReduction, false);
+    if (!m_state.m_bP67) SetRailTarget(kRailMemory, kMemoryReduction, false);
+  } else {
+    // Levels 5 and 3 count a P67 board's PCH as its bridge; any other level does not.
+    const bool pch = m_state.m_bP55 ||
+                     (m_state.m_bP67 && (level == fw::kLevelL1 || level == fw::kLevelL2));
+    if (pch) {
+      SetRailTarget(kRailPch, 0, true);
+    } else {
+      SetRailTarget(kRailNorthBridge, 0, true);
+      SetRailTarget(kRailSouthBridge, 0, true);
+    }
+    if (none) SetRailTarget(kRailVtt, 0, true);
+    SetRailTarget(kRailMemory, 0, true);
+  }
+  fw::ApplyRailTable(m_ports.hwk,
+                     fw::SmiTarget{m_state.m_wSmiPort, static_cast<uint8_t>(m_state.m_wSmiType)});
+  return true;
+}
+
+void SettingsControl::ApplyLevel(int level) {
+  bool vgaSaving = false;
+  if (level == fw::kLevelL1) {
+    SetMonitorTimeout(kPlanBalanced, m_state.m_nSavedMonitorTimeout);
+    m_ports.sleeper.SleepMs(10);
+    SetDiskTimeout(kPlanBalanced, m_state.m_nSavedDiskTimeout);
+  } else if (level == fw::kLevelL2 || level == fw::kLevelL3) {
+    SetMonitorTimeout(kPlanBalanced, 3);
+    m_ports.sleeper.SleepMs(10);
+    SetDiskTimeout(kPlanBalanced, 3);
+    vgaSaving = true;
+  } else {
+    return;
+  }
+  m_ports.sleeper.SleepMs(10);
+  ApplyRails(level);
+  m_state.m_bVgaSaving = vgaSaving;
+  SetGraphicsClockSaving(vgaSaving);
+  uint16_t value = 0;
+  GetPowerItemValue(&value);
+  if (value != 0) SetPowerItemValue(0);
+  SetVoltSatae(level);
+}
+
+}  // namespace zor

@@ -1,0 +1,47 @@
+// Making sure the energy-saving service is installed and running. Silent: the window learns the
+// service's figures only through INFO.DAT, so every failure just leaves it without them.
+#include "gui/settings/settings_control.h"
+
+namespace zor {
+
+namespace {
+constexpr uint32_t kStateUnknown = 99;  // not installed, or its state could not be read
+}
+
+void SettingsControl::EnsureServiceRunning() {
+  uint32_t state = kStateUnknown;
+  bool queried = false;
+  if (auto manager = m_ports.services.Open()) {
+    if (auto service = manager->OpenNamed(kServiceName)) queried = service->QueryState(&state);
+  }
+  if (!queried) {
+    state = kStateUnknown;
+    RunServiceInstaller();
+    StartSaverService();
+  }
+  if (state == kServiceRunning || state == kServiceContinuePending) return;
+  StartSaverService();
+}
+
+bool SettingsControl::StartSaverService() {
+  auto manager = m_ports.services.Open();
+  if (!manager) return false;
+  auto service = manager->OpenNamed(kServiceName);
+  if (!service) return false;
+  uint32_t state = 0;
+  service->Interrogate(&state);
+  if (state == kServiceRunning) return true;
+  if (!service->Start()) return false;
+  for (int poll = 0; poll < kServicePolls; ++poll) {
+    m_ports.sleeper.SleepMs(kServicePollMs);
+    if (service->Interrogate(&state) && state == kServiceRunning) return true;
+  }
+  return false;
+}
+
+void SettingsControl::RunServiceInstaller() {
+  // Quoted, so that an install under a directory with blanks starts the right program.
+  m_ports.processes.StartHidden(QuotedCommand(m_state.m_szAppDir + "\\Zor2Svr.exe", "-i"));
+}
+
+}  // namespace zor

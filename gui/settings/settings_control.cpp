@@ -1,0 +1,30 @@
+#include "gui/settings/settings_control.h"
+
+#include "common/firmware_layout.h"
+
+namespace zor {
+
+SettingsControl::SettingsControl(MainState& state, SettingsPorts ports)
+    : m_state(state), m_ports(std::move(ports)) {}
+
+void SettingsControl::Exit(int code, const std::string& text, const std::string& caption,
+                           MessageIcon icon) {
+  m_ports.boxes.Show(text, caption, icon);
+  m_exitRequested = true;
+  m_exitCode = code;
+}
+
+void SettingsControl::FatalExit() {
+  m_exitRequested = true;
+  m_exitCode = 1;
+}
+
+uint16_t SettingsControl::ControlFlags() const { return m_state.m_pEs.U16(fw::et::kControlFlags); }
+
+uint16_t SettingsControl::StatusFlags() const { return m_state.m_pEs.U16(fw::et::kStatusFlags); }
+
+MemoryView SettingsControl::RailTable() const {
+  return fw::RailTableWithin(m_state.m_pEs, m_state.m_dwEsAddr, m_state.m_dwEs2Addr);
+}
+
+}  // namespace zor

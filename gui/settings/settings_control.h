@@ -1,0 +1,133 @@
+// zor2's settings operations: firmware writes, rails and level application, Windows power plans,
+// graphics clock and fan curve, advanced settings, service management and the restart. They work on
+// the main window's MainState and reach the system only through the ports in SettingsPorts.
+//
+// Where the program must end (a failed firmware buffer, a missing vendor library), the operation
+// shows its message box through the port, records the exit code and returns false; from then on
+// ExitRequested() is true and the compound operations stop. The host ends the process with
+// ExitCode(); tests read it.
+//
+// The operations do not lock: the caller holds Lock() (the level worker does so for each level) so
+// that two of them never touch the firmware or the power settings at once.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "common/firmware.h"
+#include "gui/app/main_state.h"
+#include "platform/hwk.h"
+#include "platform/message_box.h"
+#include "platform/processes.h"
+#include "platform/registry.h"
+#include "platform/service_manager.h"
+#include "platform/shutdown.h"
+#include "platform/vendor_libraries.h"
+
+namespace zor {
+
+struct SettingsPorts {
+  Hwk& hwk;
+  Registry& registry;
+  Processes& processes;
+  ServiceManager& services;
+  MessageBoxes& boxes;
+  Shutdown& shutdown;
+  VendorLibraries& vendors;
+  fw::Sleeper& sleeper;
+  std::string systemDirectory;  // where powercfg lives
+  // [SETTING] key of INFO.DAT with its default, capacity 255.
+  std::function<std::string(const std::string& key, const std::string& def)> readSetting;
+};
+
+constexpr char kServiceName[] = "ZOR2 Service";
+constexpr int kPlanBalanced = 4;
+constexpr int kPlanHighPerformance = 3;
+constexpr int kPlanPowerSaver = 2;
+constexpr int kReadBackAttempts = 10;  // bound of every set-and-read-back loop
+constexpr int kServicePolls = 10;
+constexpr uint32_t kServicePollMs = 1000;
+
+class SettingsControl {
+ public:
+  SettingsControl(MainState& state, SettingsPorts ports);
+
+  std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(m_mutex); }
+  bool ExitRequested() const { return m_exitRequested; }
+  int ExitCode() const { return m_exitCode; }
+  MainState& State() { return m_state; }
+
+  // ---- Firmware writes ----
+  bool SetVoltSatae(int level);
+  bool SetVoltSataeFlags(uint16_t flags);
+  bool SetBiosAuto(bool on, bool toggle3D);
+  bool SetLedBit(bool on);
+  bool ReapplyAuto();  // bit 11 of the flags after the re-apply
+  bool GetPowerItemValue(uint16_t* value);
+  bool SetPowerItemValue(uint16_t value);
+  bool UpdataBiosSetting(uint16_t value);
+
+  // ---- Windows power plans and time-outs (minutes; 0 = never) ----
+  bool GetActivePowerPlan(int* plan);
+  bool SetActivePowerPlan(int plan);
+  bool GetDiskTimeout(int plan, int* minutes);
+  bool SetDiskTimeout(int plan, int minutes);
+  bool GetMonitorTimeout(int plan, int* minutes);
+  bool SetMonitorTimeout(int plan, int minutes);
+  void ShowSystemError(unsigned long code);
+  void RestoreUserPowerSettings();
+
+  // ---- Graphics clock and fan curve ----
+  bool LoadGraphicsClock();
+  bool SetGraphicsClockSaving(bool low);
+  bool ReadFanCurveState(bool* energy);
+  bool WriteFanCurve(bool energy);
+  void ShowLastErrorText();
+
+  // ---- Service ----
+  void EnsureServiceRunning();
+  bool StartSaverService();
+  void RunServiceInstaller();
+
+  // ---- Restart ----
+  int RestartSystem();
+  int EnablePrivilege(const std::string& name);
+  int DisablePrivilege(const std::string& name);
+  void FatalExit();
+
+  // ---- Rails and levels ----
+  bool LoadRailBases();
+  bool SetRailTarget(int index, uint32_t reduction, bool useBase);
+  bool ApplyRails(int level);
+  // The level application of a level button: time-outs, rails, graphics clock, PowerItem, level.
+  void ApplyLevel(int level);
+
+  // ---- Advanced settings ----
+  bool ApplyAdvancedSettings();
+  bool IsRailReduced(int index, bool* reduced);
+  bool GetLowPowerState(bool* offered, bool* on);
+  bool IsThrottlingOn(bool* on);
+  bool IsLowPowerStateOn(bool* on);
+
+ private:
+  enum class Timeout { Disk, Monitor };
+  bool GetTimeout(Timeout which, int plan, int* minutes);
+  bool SetTimeout(Timeout which, int plan, int minutes);
+  void SetTimeoutVerified(Timeout which, int minutes);
+  bool RunSystemCommand(const std::string& tail);
+  bool SubmitFlags(uint16_t flags, bool autoOffWord, const char* failureText);
+  uint16_t ControlFlags() const;
+  uint16_t StatusFlags() const;
+  MemoryView RailTable() const;
+  void Exit(int code, const std::string& text, const std::string& caption, MessageIcon icon);
+
+  MainState& m_state;
+  SettingsPorts m_ports;
+  std::mutex m_mutex;
+  bool m_exitRequested = false;
+  int m_exitCode = 0;
+};
+
+}  // namespace zor

@@ -1,0 +1,41 @@
+// Records the command lines started; a test may act on each one (a fake powercfg, an installer).
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/processes.h"
+
+namespace zor {
+
+class FakeProcesses : public Processes {
+ public:
+  std::function<void(const std::string&)> onStart;
+  bool startResult = true;
+
+  bool StartHidden(const std::string& commandLine) override {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_started.push_back(commandLine);
+    }
+    if (onStart) onStart(commandLine);
+    return startResult;
+  }
+
+  std::vector<std::string> Started() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_started;
+  }
+  void Clear() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_started.clear();
+  }
+
+ private:
+  mutable std::mutex m_mutex;
+  std::vector<std::string> m_started;
+};
+
+}  // namespace zor
