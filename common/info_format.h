@@ -1,0 +1,35 @@
+// The private-profile (INI) text of INFO.DAT as the Windows profile functions read and write it.
+// Pure functions over the file's bytes, so the store, its tests and its fuzz target share them.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zor {
+
+// The raw value of key in section (blanks around it removed, quotes kept), or nullopt when the
+// section or key is missing or the key's line has no '='. Only the first section of that name
+// counts, and within it the first line of that key.
+std::optional<std::string_view> FindProfileValue(std::string_view content, std::string_view section,
+                                                 std::string_view key);
+
+// What a profile read into a buffer of capacity characters returns for a raw value: one pair of
+// matching surrounding quotes removed, then at most capacity - 1 characters.
+std::string CutProfileValue(std::string_view value, size_t capacity);
+
+// The default as the profile read uses it: trailing blanks removed.
+std::string_view TrimDefault(std::string_view def);
+
+// False when section, key or value cannot be written as one entry line without changing the
+// meaning of the file (line breaks, a '=' in a key, a ']' in a section, empty names).
+bool IsWritableEntry(std::string_view section, std::string_view key, std::string_view value);
+
+// content with key's value replaced in place, or the key added at the end of its section, or the
+// section added at the end of the file. Every other line stays byte for byte; new lines end in CR LF.
+// Callers check IsWritableEntry first.
+std::string SetProfileValue(std::string_view content, std::string_view section, std::string_view key,
+                            std::string_view value);
+
+}  // namespace zor

@@ -1,0 +1,158 @@
+#include "common/info_format.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace zor {
+namespace {
+
+// Written by Windows: CR LF, the platform's own spacing, comments and the rest of what turns up.
+constexpr char kAwkward[] =
+    "; written by hand\r\n"
+    "orphan=before any section\r\n"
+    "\r\n"
+    "[Main]\r\n"
+    "  Build = B10.1022.1  \r\n"
+    "\r\n"
+    "[VALUE]\r\n"
+    "Cmd=1\r\n"
+    "SaveTime=86399.900000\r\n"
+    "Total\t=\t0.000001\r\n"
+    "Empty=\r\n"
+    "NoEquals\r\n"
+    "Quoted=\"a b\"\r\n"
+    "Single='x'\r\n"
+    "Half=\"open\r\n"
+    "Total=999\r\n"
+    "[setting]\r\n"
+    "Adv=01\r\n"
+    "[Value]\r\n"
+    "Phase=4\r\n"
+    "[ Spaced ]\r\n"
+    "k=inside spaced\r\n"
+    "[Broken\r\n"
+    "[Tail]\r\n"
+    "Last=no newline";
+
+TEST(ProfileFormat, ReadsAsTheProfileFunctions) {
+  struct Case {
+    const char* section;
+    const char* key;
+    std::optional<std::string> expected;
+  };
+  const Case cases[] = {
+      {"Main", "Build", "B10.1022.1"},
+      {"MAIN", "build", "B10.1022.1"},
+      {" Main ", " Build ", "B10.1022.1"},
+      {"VALUE", "cmd", "1"},
+      {"value", "savetime", "86399.900000"},
+      {"VALUE", "Total", "0.000001"},  // the first of a repeated key wins
+      {"VALUE", "Empty", ""},
+      {"VALUE", "NoEquals", std::nullopt},
+      {"VALUE", "Quoted", "\"a b\""},  // quotes are the reader's business
+      {"VALUE", "Phase", std::nullopt},  // only the first section of a name counts
+      {"SETTING", "Adv", "01"},
+      {"Spaced", "k", std::nullopt},  // blanks inside brackets belong to the name
+      {" Spaced ", "k", std::nullopt},
+      {"Tail", "Last", "no newline"},
+      {"", "orphan", "before any section"},
+      {"Main", "orphan", std::nullopt},
+      {"Missing", "Build", std::nullopt},
+      {"VALUE", "", std::nullopt},
+      {"VALUE", "Missing", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.section) + "/" + c.key);
+    const auto value = FindProfileValue(kAwkward, c.section, c.key);
+    ASSERT_EQ(value.has_value(), c.expected.has_value());
+    if (value) {
+      EXPECT_EQ(*value, *c.expected);
+    }
+  }
+}
+
+TEST(ProfileFormat, LineBreaksOfEveryKind) {
+  EXPECT_EQ(FindProfileValue("[A]\nk=lf\n", "A", "k"), "lf");
+  EXPECT_EQ(FindProfileValue("[A]\rk=cr\r", "A", "k"), "cr");
+  EXPECT_EQ(FindProfileValue("\xEF\xBB\xBF[A]\r\nk=v\r\n", "A", "k"), std::nullopt);
+  EXPECT_EQ(FindProfileValue("[A]\r\nk=v\x1a", "A", "k"), "v");  // ^Z counts as a blank
+  EXPECT_EQ(FindProfileValue(std::string("[A]\nk=ab\0cd\n", 12), "A", "k"), "ab");
+}
+
+TEST(ProfileFormat, CutsQuotesAndCapacity) {
+  struct Case {
+    const char* raw;
+    size_t capacity;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"86399.900000", 255, "86399.900000"},
+      {"86399.900000", 6, "86399"},
+      {"abc", 0, ""},
+      {"abc", 1, ""},
+      {"abc", 3, "ab"},
+      {"abc", 4, "abc"},
+      {"\"a b\"", 255, "a b"},
+      {"'x'", 255, "x"},
+      {"\"\"", 255, ""},
+      {"\"", 255, "\""},
+      {"\"mixed'", 255, "\"mixed'"},
+      {"\"abcdef\"", 4, "abc"},
+      {"\"abcdef\"", 7, "abcdef"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.raw) + " capacity " + std::to_string(c.capacity));
+    EXPECT_EQ(CutProfileValue(c.raw, c.capacity), c.expected);
+  }
+}
+
+TEST(ProfileFormat, ReplacesInPlaceKeepingEveryOtherByte) {
+  const std::string file = "; note\r\n[VALUE]\r\n  Cmd = 1  \r\nTotal=5\r\n\r\n[TIME]\r\nYEAR=2009\r\n";
+  EXPECT_EQ(SetProfileValue(file, "value", "cmd", "0"),
+            "; note\r\n[VALUE]\r\n  Cmd=0  \r\nTotal=5\r\n\r\n[TIME]\r\nYEAR=2009\r\n");
+  EXPECT_EQ(SetProfileValue("[A]\nk=1\nj=2\n", "A", "k", "  7"), "[A]\nk=7\nj=2\n");
+  EXPECT_EQ(SetProfileValue("[A]\r\nflag\r\n", "A", "FLAG", "1"), "[A]\r\nflag=1\r\n");
+  // Only the first of a repeated key changes, the one reads find.
+  EXPECT_EQ(SetProfileValue("[A]\r\nk=1\r\nk=2\r\n", "A", "k", "3"), "[A]\r\nk=3\r\nk=2\r\n");
+}
+
+TEST(ProfileFormat, AddsKeysSectionsAndFiles) {
+  struct Case {
+    const char* before;
+    const char* after;
+  };
+  // Each case writes [VALUE] Cmd=1.
+  const Case cases[] = {
+      {"", "[VALUE]\r\nCmd=1\r\n"},
+      {"[Main]\r\nBuild=x\r\n", "[Main]\r\nBuild=x\r\n[VALUE]\r\nCmd=1\r\n"},
+      {"[Main]\r\nBuild=x", "[Main]\r\nBuild=x\r\n[VALUE]\r\nCmd=1\r\n"},
+      {"[VALUE]\r\nTotal=1\r\n\r\n[TIME]\r\n", "[VALUE]\r\nTotal=1\r\nCmd=1\r\n\r\n[TIME]\r\n"},
+      {"[VALUE]\r\n\r\n[TIME]\r\n", "[VALUE]\r\nCmd=1\r\n\r\n[TIME]\r\n"},
+      {"[value]\r\nTotal=1", "[value]\r\nTotal=1\r\nCmd=1\r\n"},
+      {"[VALUE]\r\nx=1\r\n[VALUE]\r\ny=2\r\n", "[VALUE]\r\nx=1\r\nCmd=1\r\n[VALUE]\r\ny=2\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.before);
+    const std::string after = SetProfileValue(c.before, "VALUE", "Cmd", "1");
+    EXPECT_EQ(after, c.after);
+    EXPECT_EQ(FindProfileValue(after, "VALUE", "cmd"), "1");
+  }
+}
+
+TEST(ProfileFormat, RefusesEntriesThatWouldChangeOtherLines) {
+  EXPECT_TRUE(IsWritableEntry("VALUE", "Cmd", "1"));
+  EXPECT_TRUE(IsWritableEntry("VALUE", "Cmd", ""));
+  EXPECT_TRUE(IsWritableEntry("VALUE", "Cmd", "a=b [c]"));
+  EXPECT_FALSE(IsWritableEntry("VALUE", "Cmd", "1\r\n[Main]"));
+  EXPECT_FALSE(IsWritableEntry("VALUE", "a=b", "1"));
+  EXPECT_FALSE(IsWritableEntry("VALUE", "[Main]", "1"));
+  EXPECT_FALSE(IsWritableEntry("VA]LUE", "Cmd", "1"));
+  EXPECT_FALSE(IsWritableEntry("VALUE", " ", "1"));
+  EXPECT_FALSE(IsWritableEntry("", "Cmd", "1"));
+  EXPECT_FALSE(IsWritableEntry("VALUE", std::string_view("C\0d", 3), "1"));
+}
+
+}  // namespace
+}  // namespace zor

@@ -1,0 +1,120 @@
+#include "common/info_store.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "common/info_lock.h"
+#include "platform/named_mutex.h"
+#include "tests/unit/store/store_dir.h"
+
+namespace zor {
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void Spit(const std::string& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+TEST(InfoStore, MissingFileGivesDefaultsAndFirstWriteCreatesIt) {
+  StoreDir dir;
+  InfoStore store(dir.File("INFO.DAT"));
+  EXPECT_EQ(store.Read("Main", "Build", "B10.1022.1", 260), "B10.1022.1");
+  EXPECT_EQ(store.Read("SETTING", "HDD", "3 Mins  ", 255), "3 Mins");
+  EXPECT_EQ(store.Read("Main", "Build", "B10.1022.1", 4), "B10");
+  EXPECT_EQ(store.Read("Main", "Build", "B10.1022.1", 0), "");
+  EXPECT_EQ(dir.Listing(), "");
+
+  ASSERT_TRUE(store.Write("TIME", "YEAR", "2009"));
+  ASSERT_TRUE(store.Write("TIME", "MONTH", "10"));
+  ASSERT_TRUE(store.Write("VALUE", "Total", "0.000000"));
+  EXPECT_EQ(Slurp(dir.File("INFO.DAT")), "[TIME]\r\nYEAR=2009\r\nMONTH=10\r\n[VALUE]\r\nTotal=0.000000\r\n");
+  EXPECT_EQ(dir.Listing(), "INFO.DAT");  // no temporary file left behind
+}
+
+TEST(InfoStore, BothProgramsSpellingsReachOneFile) {
+  StoreDir dir;
+  InfoStore gui(dir.File("Info.dat"));
+  InfoStore service(dir.File("INFO.DAT"));
+  // The service's value is found under the GUI's spelling of the key, and the other way round.
+  ASSERT_TRUE(service.Write("VALUE", "SaveTime", "86399.900000"));
+  EXPECT_EQ(ProfileInt(gui.Read("VALUE", "savetime", "0", 255)), 86399);
+  ASSERT_TRUE(gui.Write("VALUE", "cmd", "1"));
+  EXPECT_EQ(service.Read("VALUE", "Cmd", "0", 255), "1");
+  ASSERT_TRUE(service.Write("VALUE", "Cmd", "0"));
+  EXPECT_EQ(gui.Read("value", "CMD", "x", 255), "0");
+  EXPECT_EQ(dir.Listing(), "INFO.DAT");
+  EXPECT_EQ(Slurp(dir.File("INFO.DAT")), "[VALUE]\r\nSaveTime=86399.900000\r\ncmd=0\r\n");
+  EXPECT_EQ(InfoLockName(gui.Path()), InfoLockName(service.Path()));
+}
+
+TEST(InfoStore, KeepsAFileWrittenByWindowsAsItStands) {
+  StoreDir dir;
+  const std::string original =
+      "; kept\r\n[Main]\r\nBuild = B10.1022.1\r\n\r\n[VALUE]\r\nCurrent = 1.500000\r\nTotal=2";
+  Spit(dir.File("INFO.DAT"), original);
+  chmod(dir.File("INFO.DAT").c_str(), 0640);
+  InfoStore store(dir.File("INFO.DAT"));
+  EXPECT_EQ(store.Read("main", "BUILD", "", 260), "B10.1022.1");
+  ASSERT_TRUE(store.Write("VALUE", "Current", "0.000000"));
+  ASSERT_TRUE(store.Write("VALUE", "Phase", "3"));
+  EXPECT_EQ(Slurp(dir.File("INFO.DAT")),
+            "; kept\r\n[Main]\r\nBuild = B10.1022.1\r\n\r\n[VALUE]\r\nCurrent=0.000000\r\nTotal=2\r\n"
+            "Phase=3\r\n");
+  struct stat info;
+  ASSERT_EQ(stat(dir.File("INFO.DAT").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(InfoStore, RefusedWritesLeaveTheFileAlone) {
+  StoreDir dir;
+  InfoStore store(dir.File("INFO.DAT"));
+  ASSERT_TRUE(store.Write("VALUE", "Cmd", "0"));
+  EXPECT_FALSE(store.Write("VALUE", "Cmd", "1\r\n[Main]\r\nBuild=evil"));
+  EXPECT_FALSE(store.Write("VALUE", "", "1"));
+  EXPECT_EQ(Slurp(dir.File("INFO.DAT")), "[VALUE]\r\nCmd=0\r\n");
+  // A file that cannot be read is not rebuilt from nothing.
+  InfoStore unreadable(dir.File("sub"));
+  std::filesystem::create_directory(dir.File("sub"));
+  EXPECT_FALSE(unreadable.Write("VALUE", "Cmd", "1"));
+  EXPECT_EQ(unreadable.Read("VALUE", "Cmd", "dflt", 255), "dflt");
+}
+
+TEST(InfoStore, UpdateHoldsTheLockAcrossReadsAndWrites) {
+  StoreDir dir;
+  InfoStore gui(dir.File("Info.dat"));
+  InfoStore service(dir.File("INFO.DAT"));
+  ASSERT_TRUE(gui.Write("VALUE", "cmd", "1"));
+  bool reset = false;
+  ASSERT_TRUE(service.Update([&](InfoFile& file) {
+    reset = ProfileInt(file.Read("VALUE", "Cmd", "0", 255)) == 1;
+    if (reset) {
+      EXPECT_TRUE(file.Write("VALUE", "Cmd", "0"));
+    }
+    EXPECT_TRUE(file.Write("VALUE", "Current", "0.000000"));
+    EXPECT_EQ(file.Read("VALUE", "current", "x", 255), "0.000000");
+  }));
+  EXPECT_TRUE(reset);
+  EXPECT_EQ(gui.Read("VALUE", "CMD", "x", 255), "0");
+
+  // While another holder keeps the lock, a transaction does not run; a single write still lands.
+  NamedMutex other(InfoLockName(gui.Path()));
+  ASSERT_TRUE(other.Lock(0));
+  bool ran = false;
+  EXPECT_FALSE(service.Update([&](InfoFile&) { ran = true; }));
+  EXPECT_FALSE(ran);
+  EXPECT_TRUE(gui.Write("VALUE", "cmd", "1"));
+  other.Unlock();
+  EXPECT_EQ(service.Read("VALUE", "Cmd", "0", 255), "1");
+}
+
+}  // namespace
+}  // namespace zor
