@@ -1,0 +1,74 @@
+#include "service/monitor.h"
+
+#include "common/firmware.h"
+
+namespace zor {
+
+namespace {
+constexpr uint64_t kCycleMs = 100;
+// A loop that fell this far behind (a suspended machine) starts counting from now again.
+constexpr uint64_t kResyncMs = 1000;
+constexpr int32_t kThrottleThreshold = 10;
+}  // namespace
+
+void ApplyThrottleRule(int32_t usage, int32_t& prevUsage, TraceSink& trace) {
+  if (usage > kThrottleThreshold && prevUsage <= kThrottleThreshold) {
+    trace.Write("Set Throttling=0\n");
+    prevUsage = usage;
+  } else if (usage <= kThrottleThreshold && prevUsage > kThrottleThreshold) {
+    trace.Write("Set Throttling=4\n");
+    prevUsage = usage;
+  }
+}
+
+// Cycles run on fixed 100 ms deadlines rather than 100 ms after each cycle's work, so the 0.1 s
+// each cycle adds to the saving time keeps pace with the wall clock.
+void RunLoop(SavingsEngine& engine, ServiceFlags& flags, Clock& clock, TraceSink& trace) {
+  int32_t prevUsage = flags.usage.load();
+  uint64_t deadline = clock.NowMs() + kCycleMs;
+  while (flags.running.load()) {
+    engine.RunCycle();
+    clock.SleepUntilMs(deadline);
+    const uint64_t now = clock.NowMs();
+    deadline = now > deadline + kResyncMs ? now + kCycleMs : deadline + kCycleMs;
+    if (engine.Active()) engine.AddCycleTime();
+    if (engine.Active() && engine.ThrottleEnabled()) {
+      ApplyThrottleRule(flags.usage.load(), prevUsage, trace);
+    }
+  }
+  engine.Flush();
+  trace.Write("Exit main while loop!!\n");
+}
+
+void RunService(ServiceDeps& deps) {
+  deps.trace.Write("Just before processing loop...\n");
+  Hwk* hwk = deps.loadHwk();
+  if (!hwk) {
+    deps.trace.Write("Load hwk.dll failure!!\n");
+    return;
+  }
+
+  const fw::ServiceDiscovery discovery = fw::DiscoverForService(*hwk);
+  SavingsEngine engine(*hwk, discovery.table, deps.store, deps.clock, deps.trace, deps.locks,
+                       deps.flags.usage);
+  bool started = discovery.status == fw::ServiceDiscoveryStatus::Ok;
+  if (!started) deps.trace.Write(discovery.trace);
+  if (started) started = engine.Prepare();
+  if (!started) {
+    deps.trace.Write("init Error!!\n");
+    if (discovery.mapping) fw::Unmap(*hwk, discovery.mapping);
+    deps.stop();
+    return;
+  }
+  engine.RestoreTotals();
+  Tracef(deps.trace, "Type=%x,Port=%x,BiosAddr=%x\nCurrent=%f,Total=%f,Rev=0x%x\nSMBIO=0x%x",
+         discovery.target.type, discovery.target.port, discovery.tableAddress, engine.Current(),
+         engine.Total(), engine.Revision(), engine.SmbusBase());
+
+  deps.startSampler();
+  RunLoop(engine, deps.flags, deps.clock, deps.trace);
+  fw::Unmap(*hwk, discovery.mapping);
+  deps.flags.samplerStop.store(true);
+}
+
+}  // namespace zor

@@ -1,0 +1,41 @@
+// The body of the running service: bind the hardware library, find the firmware's table, restore
+// the totals, start the load sampler, then measure ten times a second until told to stop.
+#pragma once
+
+#include <functional>
+
+#include "platform/clock.h"
+#include "platform/hwk.h"
+#include "service/hardware_locks.h"
+#include "service/savings_engine.h"
+#include "service/service_flags.h"
+#include "service/trace.h"
+#include "service/value_store.h"
+
+namespace zor {
+
+struct ServiceDeps {
+  TraceSink& trace;
+  ServiceFlags& flags;
+  Clock& clock;
+  ValueStore& store;
+  HardwareLocks& locks;
+  // The hardware library, bound; nullptr when it cannot be used. It stays loaded.
+  std::function<Hwk*()> loadHwk;
+  // The stop control, as the control handler would run it, for a start that fails.
+  std::function<void()> stop;
+  // Starts the load sampler on a thread of its own.
+  std::function<void()> startSampler;
+};
+
+// Runs until flags.running is cleared or the start fails.
+void RunService(ServiceDeps& deps);
+
+// The loop itself, from the first cycle to the last figures written; also used by tests and
+// benchmarks with an engine of their own.
+void RunLoop(SavingsEngine& engine, ServiceFlags& flags, Clock& clock, TraceSink& trace);
+
+// One step of the throttling rule: records a change of the load across 10 percent.
+void ApplyThrottleRule(int32_t usage, int32_t& prevUsage, TraceSink& trace);
+
+}  // namespace zor

@@ -1,0 +1,249 @@
+#include "service/savings_engine.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "common/firmware_tables.h"
+
+namespace zor {
+
+namespace {
+
+// The calculation's constants, as the figures in existing INFO.DAT files were made with them.
+constexpr double kMilli = 0.001;
+constexpr double kCurrentUnit = 0.00001;
+constexpr uint32_t kScaleWithOffset = 160000;
+constexpr double kDivisorNumerator = 10.0;
+constexpr double kDivisorStep = 12.5;
+constexpr double kPerDivisorHour = 2.777777777777778e-05;  // 1/36000
+constexpr double kPerHour = 2.777777777777778e-06;         // 1/360000
+constexpr double kStrongestWithDivisor = 1.5;
+constexpr double kMildestWeight = 0.4444444444444444;       // 4/9
+constexpr double kMiddleWeight = 0.6666666666666666;        // 2/3
+constexpr double kMaxSaveTime = 8639999.0;                  // 99 days 23:59:59
+constexpr double kMaxEnergy = 1e9;
+constexpr uint8_t kNoReading = 0xFF;
+constexpr uint32_t kSmbusBus = 0, kSmbusDevice = 31, kSmbusFunction = 3, kSmbusBaseRegister = 0x20;
+constexpr int kPciAttempts = 3;
+// Room for "%f" of any double.
+constexpr size_t kNumberCapacity = 352;
+
+// A figure read back from the file that is not a plain count is not trusted.
+double RestoredFigure(const std::string& text) {
+  const double value = std::atof(text.c_str());
+  return std::isfinite(value) && value >= 0.0 ? value : 0.0;
+}
+
+}  // namespace
+
+double EfficiencyFactor(uint32_t index) {
+  if (index < 2 || index > 62) return 0.0;
+  return 0.85 + 0.0125 * (index - 2);
+}
+
+SavingsEngine::SavingsEngine(Hwk& hwk, MemoryView table, ValueStore& store, Clock& clock,
+                             TraceSink& trace, HardwareLocks& locks,
+                             const std::atomic<int32_t>& usage)
+    : m_table(table), m_store(store), m_trace(trace), m_io(hwk, clock, locks),
+      m_usage(usage) {}
+
+bool SavingsEngine::Prepare() {
+  m_revision = m_table.U8(fw::et::kRevision);
+  m_active = (m_table.U16(fw::et::kControlFlags) & fw::cf::kActive) != 0;
+  m_efficiency = EfficiencyFactor(m_table.U8(fw::et::kEfficiencyIndex));
+  m_smbusMode = (m_table.U16(fw::et::kStatusFlags) & fw::sf::kSmbusRegulator) != 0;
+  if (!m_smbusMode) return true;
+
+  m_trace.Write("1\n");
+  uint32_t config = 0;
+  bool read = false;
+  for (int attempt = 0; attempt < kPciAttempts && !read; ++attempt) {
+    read = m_io.ReadPciConfig(kSmbusBus, kSmbusDevice, kSmbusFunction, kSmbusBaseRegister, config);
+  }
+  if (!read) {
+    m_trace.Write("PCI access busy!!\n");
+    return false;
+  }
+  m_smbusBase = config & 0xFFFE;
+  m_trace.Write("2\n");
+
+  fw::VrInfo vr;
+  const fw::TableError error = fw::ReadVrBlock(m_table, vr);
+  m_trace.Write("3\n");
+  if (error != fw::TableError::None) {
+    Tracef(m_trace, "%s outside the table!!\n", fw::TableErrorName(error));
+    return false;
+  }
+  m_smbusAddress = vr.smbusAddress;
+  m_smbusCommand = vr.phaseCommand;
+  m_trace.Write("4\n");
+  m_coefficients.fill(0);
+  m_trace.Write("5\n");
+  for (uint32_t i = 0; i < vr.coefficientCount && i < m_coefficients.size(); ++i) {
+    m_coefficients[i] = vr.coefficients[i];
+  }
+  m_trace.Write("6\n");
+  return true;
+}
+
+void SavingsEngine::RestoreTotals() {
+  m_store.Transaction([&](ValueFile& file) {
+    m_current = RestoredFigure(file.Get("Current"));
+    m_total = RestoredFigure(file.Get("Total"));
+    m_saveTime = RestoredFigure(file.Get("SaveTime"));
+  });
+}
+
+void SavingsEngine::RunCycle() {
+  const uint16_t status = m_table.U16(fw::et::kStatusFlags);
+  if (status & fw::sf::kSkip) {
+    m_table.Write16(fw::et::kStatusFlags, static_cast<uint16_t>(status & ~fw::sf::kSkip));
+    return;
+  }
+  const uint16_t control = m_table.U16(fw::et::kControlFlags);
+  m_throttleEnabled = (control & fw::cf::kThrottle) != 0;
+
+  const int volts = m_io.ReadSensor(m_table.U16(fw::et::kSensorIndexPort),
+                                    m_table.U16(fw::et::kSensorDataPort),
+                                    m_table.U16(fw::et::kVoltageRegister));
+  if (volts < 0 || volts == kNoReading) return;
+  m_vout = volts * static_cast<double>(m_table.U16(fw::et::kVoltageStepMv)) * kMilli;
+
+  double amps = 0.0;
+  if (!ReadCurrentAmps(status, control, amps)) return;
+  m_cpuMax = amps * m_vout;
+
+  if (!(control & fw::cf::kActive)) {
+    m_active = false;
+    if (m_cpuMax != 0.0) {
+      m_store.Transaction([&](ValueFile& file) { SetReal(file, "CPU_MAX", m_cpuMax); });
+    }
+    return;
+  }
+  m_active = true;
+  double energy = EnergyIncrement(amps, control);
+  if (m_saveTime > kMaxSaveTime) m_saveTime = 0.0;
+  if (!(energy >= 0.0 && energy <= kMaxEnergy)) energy = 0.0;  // also NaN
+  m_current += energy;
+  m_total += energy;
+  if (energy > 0.0) m_unpublished = true;
+
+  // Publish on whole seconds only: the counter's fraction is below one cycle.
+  if (std::trunc(m_saveTime) * 10.0 != std::trunc(m_saveTime * 10.0)) return;
+  Publish(energy);
+}
+
+bool SavingsEngine::ReadCurrentAmps(uint16_t status, uint16_t control, double& amps) {
+  const uint32_t indexPort = m_table.U16(fw::et::kSensorIndexPort);
+  const uint32_t dataPort = m_table.U16(fw::et::kSensorDataPort);
+  const uint32_t reg = m_table.U16(fw::et::kCurrentRegister);
+
+  if (m_smbusMode) {
+    const int phaseState = m_io.SmbusReadByte(m_smbusBase, m_smbusAddress, m_smbusCommand);
+    if ((phaseState & 0xFF) == kNoReading) return false;
+    m_phase = phaseState & 7;
+    int reading = m_io.ReadSensor(indexPort, dataPort, reg);
+    if (reading < 0 || reading == kNoReading) return false;
+    if (reading == 0) reading = 1;
+    amps = m_coefficients[static_cast<size_t>(m_phase)] * static_cast<double>(reading) * kCurrentUnit;
+    return true;
+  }
+
+  int reading = m_io.ReadSensor(indexPort, dataPort, reg);
+  if (reading < 0) return false;
+  if (reading == 0) reading = 1;
+  if (status & fw::sf::kRangeMode) return RangeCurrent(reading, amps);
+
+  const uint32_t scale = m_table.U32(fw::et::kCurrentScale);
+  const int counted = (!(control & fw::cf::kActive) && scale > kScaleWithOffset) ? reading + 1 : reading;
+  amps = counted * static_cast<double>(scale) * kCurrentUnit;
+  return true;
+}
+
+// A reading no range covers is taken at the voltage's figure, as the boards have always shown it.
+bool SavingsEngine::RangeCurrent(int reading, double& amps) {
+  if (m_table.empty()) {
+    m_trace.Write("Calc piout Map=NULL\n");
+    return false;
+  }
+  fw::CurrentRanges ranges;
+  if (fw::LocateCurrentRanges(m_table, ranges) != fw::TableError::None) {
+    if (!m_rangeRefused) {
+      Tracef(m_trace, "CurrentRange count %u outside the table!!\n",
+             static_cast<unsigned>(m_table.U32(fw::et::kCurrentScale)));
+    }
+    m_rangeRefused = true;
+    return false;
+  }
+  m_rangeRefused = false;
+  amps = m_vout;
+  for (uint32_t i = 0; i < ranges.count(); ++i) {
+    const fw::CurrentRange range = ranges.At(i);
+    if (range.low <= reading && reading <= range.high) {
+      amps = range.coefficient * static_cast<double>(reading) * kCurrentUnit;
+    }
+  }
+  return true;
+}
+
+double SavingsEngine::EnergyIncrement(double amps, uint16_t control) const {
+  const double weighted = amps * (1.0 + m_efficiency);
+  const int level = (control & fw::cf::kLevelMask) >> fw::cf::kLevelShift;
+  const uint8_t divisor = m_table.U8(fw::et::kSaveDivisor);
+  if ((control & fw::cf::kUseDivisor) && divisor != 0) {
+    double energy = weighted * kDivisorNumerator / (divisor * kDivisorStep) * kPerDivisorHour;
+    if (level == fw::kLevelL3) energy *= kStrongestWithDivisor;
+    return energy;
+  }
+  double energy = weighted * kPerHour;
+  if (level == fw::kLevelL1) energy *= kMildestWeight;
+  if (level == fw::kLevelL2) energy *= kMiddleWeight;
+  return energy;
+}
+
+void SavingsEngine::Publish(double energy) {
+  const bool done = m_store.Transaction([&](ValueFile& file) {
+    SetReal(file, "VOUT", m_vout);
+    if (std::atoi(file.Get("Cmd").c_str()) == 1) {
+      m_current = 0.0;
+      m_saveTime = 0.0;
+      if (!file.Set("Cmd", "0")) m_trace.Write("SetQVValue failure!!\n");
+    }
+    if (m_cpuMax != 0.0) SetReal(file, "CPU_MAX", m_cpuMax);
+    if (energy > 0.0) {
+      SetReal(file, "Current", m_current);
+      SetReal(file, "Total", m_total);
+      SetReal(file, "SaveTime", m_saveTime);
+      SetValue(file, "Usage", m_usage.load(std::memory_order_relaxed));
+      SetValue(file, "Phase", m_phase + 1);
+      m_unpublished = false;
+    }
+  });
+  if (!done) m_trace.Write("SetQVValue failure!!\n");
+}
+
+void SavingsEngine::Flush() {
+  if (!m_unpublished) return;
+  const bool done = m_store.Transaction([&](ValueFile& file) {
+    SetReal(file, "Current", m_current);
+    SetReal(file, "Total", m_total);
+    SetReal(file, "SaveTime", m_saveTime);
+  });
+  if (!done) m_trace.Write("SetQVValue failure!!\n");
+  m_unpublished = false;
+}
+
+void SavingsEngine::SetReal(ValueFile& file, const char* key, double value) {
+  char text[kNumberCapacity];
+  std::snprintf(text, sizeof text, "%f", value);
+  if (!file.Set(key, text)) m_trace.Write("SetQVValue failure!!\n");
+}
+
+void SavingsEngine::SetValue(ValueFile& file, const char* key, int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", value);
+  if (!file.Set(key, text)) m_trace.Write("SetQVValue failure!!\n");
+}
+
+}  // namespace zor

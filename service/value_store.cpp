@@ -1,0 +1,33 @@
+#include "service/value_store.h"
+
+#include "common/info_store.h"
+
+namespace zor {
+
+namespace {
+
+constexpr char kSection[] = "VALUE";
+constexpr size_t kCapacity = 255;
+
+class InfoValueFile : public ValueFile {
+ public:
+  explicit InfoValueFile(InfoFile& file) : m_file(file) {}
+  std::string Get(std::string_view key) override { return m_file.Read(kSection, key, "0", kCapacity); }
+  bool Set(std::string_view key, std::string_view value) override {
+    return m_file.Write(kSection, key, value);
+  }
+
+ private:
+  InfoFile& m_file;
+};
+
+}  // namespace
+
+bool InfoValueStore::Transaction(const std::function<void(ValueFile&)>& body) {
+  return m_store.Update([&](InfoFile& file) {
+    InfoValueFile values(file);
+    body(values);
+  });
+}
+
+}  // namespace zor

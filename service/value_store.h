@@ -1,0 +1,39 @@
+// Section "VALUE" of INFO.DAT as the service uses it. Every access runs inside a transaction that
+// holds the store's cross-process lock, so the GUI can neither read half a publication nor slip a
+// reset request in between the service's read of "Cmd" and its write of "Cmd" = "0".
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace zor {
+
+class InfoStore;
+
+class ValueFile {
+ public:
+  virtual ~ValueFile() = default;
+  // The key's text, "0" when missing, cut as a 255-character buffer would cut it.
+  virtual std::string Get(std::string_view key) = 0;
+  virtual bool Set(std::string_view key, std::string_view value) = 0;
+};
+
+class ValueStore {
+ public:
+  virtual ~ValueStore() = default;
+  // Runs body with the lock held; false when the lock could not be taken (body did not run).
+  virtual bool Transaction(const std::function<void(ValueFile&)>& body) = 0;
+};
+
+// The store over the shared INFO.DAT.
+class InfoValueStore : public ValueStore {
+ public:
+  explicit InfoValueStore(InfoStore& store) : m_store(store) {}
+  bool Transaction(const std::function<void(ValueFile&)>& body) override;
+
+ private:
+  InfoStore& m_store;
+};
+
+}  // namespace zor
