@@ -1,0 +1,137 @@
+// The start sequence and loop against the simulated board, in each current mode and with faults.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "service/monitor.h"
+#include "sim/board/board.h"
+#include "sim/board/board_profiles.h"
+#include "sim/board/sim_hwk.h"
+#include "tests/unit/service/service_fakes.h"
+
+namespace zor {
+namespace {
+
+class SimServiceTest : public ::testing::Test {
+ protected:
+  SimServiceTest() : state(new sim::BoardState), board(*state), hwk(board), locks(20) {}
+
+  void Create(const char* profile, uint32_t faults = 0) {
+    const sim::BoardProfile* found = sim::FindProfile(profile);
+    ASSERT_NE(found, nullptr) << profile;
+    sim::Board::Create(*state, *found);
+    if (faults) board.SetFault(faults, true);
+  }
+
+  // Runs the service for the given number of 100 ms cycles.
+  void Run(int cycles) {
+    flags.running = true;
+    int sleeps = 0;
+    clock.onSleep = [&] {
+      if (clock.now % 100 == 0 && ++sleeps >= cycles) flags.running = false;
+    };
+    ServiceDeps deps{trace, flags, clock, store, locks, [this] { return &hwk; },
+                     [this] { flags.running = false; ++stops; }, [] {}};
+    RunService(deps);
+  }
+  double Real(const char* key) { return std::atof(store.At(key).c_str()); }
+
+  std::unique_ptr<sim::BoardState> state;
+  sim::Board board;
+  sim::SimHwk hwk;
+  test::MemoryValues store;
+  test::ManualClock clock;
+  test::TextTrace trace;
+  HardwareLocks locks;
+  ServiceFlags flags;
+  int stops = 0;
+};
+
+TEST_F(SimServiceTest, EveryCurrentModeMeasuresAndSaves) {
+  for (const char* profile : {"x58-6", "x58-12-range", "p55-24-smbus"}) {
+    SCOPED_TRACE(profile);
+    store.values.clear();
+    trace.text.clear();
+    Create(profile);
+    board.PinReadings(120, 60);
+    Run(35);
+    EXPECT_EQ(stops, 0);
+    EXPECT_NE(trace.text.find("Type="), std::string::npos);
+    EXPECT_NE(trace.text.find("Exit main while loop!!\n"), std::string::npos);
+    EXPECT_GT(Real("VOUT"), 0.5);
+    EXPECT_GT(Real("CPU_MAX"), 0.0);
+    EXPECT_GT(Real("Total"), 0.0);
+    EXPECT_NEAR(Real("SaveTime"), 3.5, 1e-6);
+  }
+}
+
+TEST_F(SimServiceTest, RestartContinuesTheTotals) {
+  Create("x58-6");
+  board.PinReadings(120, 60);
+  Run(20);
+  const double total = Real("Total");
+  ASSERT_GT(total, 0.0);
+  Run(20);
+  EXPECT_NEAR(Real("Total"), 2 * total, 1e-6);
+  EXPECT_NEAR(Real("SaveTime"), 4.0, 1e-6);
+}
+
+TEST_F(SimServiceTest, BoardFaultsNeverStopTheLoop) {
+  struct Case { const char* profile; uint32_t fault; };
+  const Case cases[] = {{"x58-6", sim::kFaultFfVoltage},
+                        {"p55-24-smbus", sim::kFaultFfPhase},
+                        {"p55-24-smbus", sim::kFaultFfCurrent},
+                        {"p55-24-smbus", sim::kFaultSmbusStuck}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fault);
+    store.values.clear();
+    trace.text.clear();
+    Create(c.profile, c.fault);
+    Run(12);
+    EXPECT_EQ(stops, 0);
+    EXPECT_NE(trace.text.find("Exit main while loop!!\n"), std::string::npos);
+    EXPECT_FALSE(store.Has("Total"));
+  }
+}
+
+TEST_F(SimServiceTest, RefusedFirmwareEndsTheStart) {
+  struct Case { const char* profile; uint32_t fault; const char* line; };
+  const Case cases[] = {
+      {"x58-6", sim::kFaultRefuseQueryEt, "BIOS Not Support ZOR!!\ninit Error!!\n"},
+      {"x58-6", sim::kFaultRefuseAddressEt, "Can't get ES table address!!\ninit Error!!\n"},
+      {"x58-6", sim::kFaultNoEsy, "Can't SMI info!!\ninit Error!!\n"},
+      {"p55-24-smbus", sim::kFaultVrOffsetOutside, "init Error!!\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    trace.text.clear();
+    stops = 0;
+    Create(c.profile, c.fault);
+    Run(5);
+    EXPECT_EQ(stops, 1);
+    EXPECT_NE(trace.text.find(c.line), std::string::npos) << trace.text;
+    EXPECT_EQ(trace.text.find("Exit main while loop"), std::string::npos);
+  }
+}
+
+// The service keeps at most 16 coefficients, so a long entry list is no reason to refuse.
+TEST_F(SimServiceTest, LongVrBlockKeepsSixteenCoefficients) {
+  Create("p55-24-smbus", sim::kFaultVrCountOutside);
+  board.PinReadings(120, 60);
+  Run(12);
+  EXPECT_EQ(stops, 0);
+  EXPECT_GT(Real("Total"), 0.0);
+}
+
+TEST_F(SimServiceTest, RangeCountPastTheTableIsRefusedEachCycle) {
+  Create("x58-12-range", sim::kFaultRangeCount);
+  Run(12);
+  EXPECT_EQ(stops, 0);
+  EXPECT_NE(trace.text.find("CurrentRange"), std::string::npos);
+  EXPECT_FALSE(store.Has("Total"));
+}
+
+}  // namespace
+}  // namespace zor
