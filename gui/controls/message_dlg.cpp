@@ -1,0 +1,224 @@
+#include "gui/controls/message_dlg.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "gui/controls/drawing.h"
+#include "platform/program_paths.h"
+
+namespace zor {
+
+namespace {
+
+struct TextLine {
+  int x;
+  int y;
+  const char* text;
+};
+
+struct MessageText {
+  int id;
+  TextLine lines[3];
+};
+
+const MessageText kMessageTexts[] = {
+    {6,
+     {{20, 24, "Please load default setting of the system frequency"},
+      {20, 42, "If you would like to enable Zorwise utility"},
+      {0, 0, nullptr}}},
+    {7,
+     {{22, 24, "This program will close @sorbit,ETC,"},
+      {22, 42, "Glyphmint,Do you want to continue??"},
+      {0, 0, nullptr}}},
+    {8,
+     {{20, 24, "This motherboard/CPU doesn't support the"},
+      {20, 42, "Zorwise function."},
+      {0, 0, nullptr}}},
+    {9,
+     {{20, 15, "To make the maximum efficiency of "},
+      {20, 33, "Zorwise,Please go to CMOS setup and "},
+      {20, 51, "enable the EIST and C1E items."}}},
+};
+
+struct ButtonSpec {
+  int left;
+  int top;
+  const char* normal;
+  const char* over;
+  const char* down;
+};
+
+const ButtonSpec kOkSet[] = {{380, 20, "MSG_OK_N", "MSG_OK_O", "MSG_OK_D"}};
+const ButtonSpec kYesNoSet[] = {{290, 20, "MSG_YES_N", "MSG_YES_O", "MSG_YES_D"},
+                                {380, 20, "MSG_NO_N", "MSG_NO_O", "MSG_NO_D"}};
+
+bool UsesOkSet(int id) {
+  return id == 1 || id == 3 || id == 6 || id == 8 || id == 9 || id == 11;
+}
+
+constexpr unsigned kLangSimplifiedChinese = 0x0804;
+
+// Stand-ins for pictures the library lacks: the box keeps a clickable size and plain face.
+constexpr int kMissingButtonWidth = 75;
+constexpr int kMissingButtonHeight = 25;
+constexpr int kMissingBackgroundMargin = 20;
+constexpr uint32_t kMissingBackgroundPixel = 0xF0F0F0;
+
+}  // namespace
+
+std::string MessageBackgroundName(int id) {
+  if (id == 8 || id == 9) return "MSG_6";
+  if (id == 10) return "MSG_8";
+  if (id == 11) return "MSG_9";
+  char name[32];
+  std::snprintf(name, sizeof name, "MSG_%d", id);
+  return name;
+}
+
+bool CMessageDlg::OnInit() {
+  m_crKey = kMagentaKey;
+  m_crTolerance = kMagentaKey;
+
+  // By full path: a privileged program must not pick up a res.dll from the search path.
+  const std::string dir = ProgramDirectory();
+  std::unique_ptr<ui::ResourceLibrary> res;
+  if (!dir.empty()) res = Host().OpenLibrary(JoinPath(dir, "res.dll"));
+  if (!res) {
+    Host().ShowMessageBox("Load library (RES.dll) failure!!", "Worry");
+    Host().ExitProcess(1);
+    return false;
+  }
+
+  m_hBackground = res->GetBitmap(MessageBackgroundName(m_nMessageId));
+  SetUpButtons(*res);
+  if (!m_hBackground) {
+    // A plain face large enough to hold the buttons, so the box can still be answered.
+    int width = 0;
+    int height = 0;
+    for (int i = 0; i < m_nButtonCount; ++i) {
+      width = std::max(width, m_buttons[i].right + kMissingBackgroundMargin);
+      height = std::max(height, m_buttons[i].bottom + kMissingBackgroundMargin);
+    }
+    m_hBackground = std::make_shared<const ui::Image>(width, height, kMissingBackgroundPixel);
+  }
+  m_region = MakeRegionFromBitmap(m_hBackground, m_crKey, m_crTolerance);
+
+  // The size follows the picture; the top-left stays, so the host centres the box.
+  ui::Rect rect = Host().WindowRect();
+  rect.right = rect.left + m_hBackground->width;
+  rect.bottom = rect.top + m_hBackground->height;
+  Host().MoveWindow(rect, true);
+  return true;
+}
+
+void CMessageDlg::SetUpButtons(const ui::ResourceLibrary& res) {
+  const bool ok = UsesOkSet(m_nMessageId);
+  const ButtonSpec* set = ok ? kOkSet : kYesNoSet;
+  m_nButtonCount = ok ? 1 : 2;
+  for (int i = 0; i < m_nButtonCount; ++i) {
+    SKIN_BUTTON& b = m_buttons[i];
+    // Each picture serves as its own mask, loaded a second time under the same name.
+    b.normalImage = res.GetBitmap(set[i].normal);
+    b.normalMask = res.GetBitmap(set[i].normal);
+    b.overImage = res.GetBitmap(set[i].over);
+    b.overMask = res.GetBitmap(set[i].over);
+    b.downImage = res.GetBitmap(set[i].down);
+    b.downMask = res.GetBitmap(set[i].down);
+    b.left = set[i].left;
+    b.top = set[i].top;
+    const ui::Bitmap& sized = b.normalImage ? b.normalImage
+                              : b.overImage ? b.overImage
+                                            : b.downImage;
+    b.right = b.left + (sized ? sized->width : kMissingButtonWidth);
+    b.bottom = b.top + (sized ? sized->height : kMissingButtonHeight);
+    b.hover = 0;
+    b.disabled = 0;
+    b.latched = 0;
+  }
+}
+
+void CMessageDlg::OnPaint(ui::Canvas& canvas) {
+  if (m_region) canvas.SetWindowRegion(m_region, true);
+  canvas.Copy(*m_hBackground, 0, 0);
+  canvas.SetTransparentText(true);
+  if (Host().SystemLanguage() == kLangSimplifiedChinese) return;
+  for (const MessageText& message : kMessageTexts) {
+    if (message.id != m_nMessageId) continue;
+    for (const TextLine& line : message.lines)
+      if (line.text) canvas.Text(line.x, line.y, line.text);
+  }
+}
+
+void CMessageDlg::Draw(const SKIN_BUTTON& button, const ui::Bitmap& image,
+                       const ui::Bitmap& mask) {
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+  DrawMaskedBitmap(*dc, image, mask, button.left, button.top);
+}
+
+void CMessageDlg::OnLButtonDown(ui::Point p, unsigned /*keys*/) {
+  for (int i = 0; i < m_nButtonCount; ++i) {
+    const SKIN_BUTTON& b = m_buttons[i];
+    if (b.latched || b.disabled) continue;
+    if (IsOnButton(b, p.x, p.y)) {
+      Host().CaptureMouse();
+      Draw(b, b.downImage, b.downMask);
+    }
+  }
+  // A press anywhere may also move the box.
+  Host().BeginDrag(p);
+}
+
+void CMessageDlg::OnMouseMove(ui::Point p, unsigned /*keys*/) {
+  bool onButton = false;
+  for (int i = 0; i < m_nButtonCount; ++i) {
+    SKIN_BUTTON& b = m_buttons[i];
+    if (b.disabled || b.latched) continue;
+    if (IsOnButton(b, p.x, p.y)) {
+      onButton = true;
+      if (!b.hover) {
+        Draw(b, b.overImage, b.overMask);
+        b.hover = 1;
+      }
+    } else {
+      Draw(b, b.normalImage, b.normalMask);
+      b.hover = 0;
+    }
+  }
+  Host().SetCursor(onButton ? ui::Cursor::Hand : ui::Cursor::Arrow);
+}
+
+void CMessageDlg::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
+  for (int i = 0; i < m_nButtonCount; ++i) {
+    const SKIN_BUTTON& b = m_buttons[i];
+    if (b.disabled) continue;
+    if (IsOnButton(b, p.x, p.y) && !b.latched && b.hover) {
+      Draw(b, b.overImage, b.overMask);
+      m_nMessageId = i == 0 ? 1 : 0;
+      OnCancel();
+    }
+  }
+  Host().ReleaseMouse();
+}
+
+void CMessageDlg::OnDragStart() {
+  // Moving the box is not a click: the armed button falls back as if the pointer had left it.
+  for (int i = 0; i < m_nButtonCount; ++i) {
+    SKIN_BUTTON& b = m_buttons[i];
+    if (b.disabled || b.latched) continue;
+    Draw(b, b.normalImage, b.normalMask);
+    b.hover = 0;
+  }
+}
+
+bool CMessageDlg::PreTranslateMessage(unsigned /*message*/, uintptr_t wParam) {
+  return wParam == ui::kKeyReturn || wParam == ui::kKeyEscape;
+}
+
+int ShowMessage(ui::ModalHost& owner, int id) {
+  CMessageDlg dialog(id);
+  owner.DoModal(dialog);
+  return dialog.m_nMessageId;
+}
+
+}  // namespace zor
