@@ -23,6 +23,14 @@ Canvas::~Canvas() {
     cairo_surface_destroy(m_surface);
 }
 
+void Canvas::CopyFrom(const Canvas& other) {
+    cairo_save(m_cr);
+    cairo_set_operator(m_cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(m_cr, other.m_surface, 0, 0);
+    cairo_paint(m_cr);
+    cairo_restore(m_cr);
+}
+
 void Canvas::SetColor(Rgb c, double alpha) {
     cairo_set_source_rgba(m_cr, c.r, c.g, c.b, alpha);
 }

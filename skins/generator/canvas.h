@@ -39,6 +39,8 @@ public:
     int Width() const { return m_width; }
     int Height() const { return m_height; }
 
+    // Starts this canvas as a copy of `other` (same size), for drawing one element over a scene.
+    void CopyFrom(const Canvas& other);
     void SetColor(Rgb c, double alpha = 1.0);
     void FillRect(double x, double y, double w, double h, Rgb c, double alpha = 1.0);
     void VerticalGradient(double x, double y, double w, double h, Rgb top, Rgb bottom);

@@ -16,6 +16,9 @@ int main(int argc, char** argv) {
     const ResourceLibrary libraries[] = {
         BuildMessageLibrary(),
         BuildProgramResources(),
+        BuildMainLibrary("ENG", Script::Latin),
+        BuildMainLibrary("SC", Script::SimplifiedChinese),
+        BuildMainLibrary("TC", Script::TraditionalChinese),
     };
     for (const ResourceLibrary& lib : libraries) {
         if (!lib.Write(out)) {
