@@ -1,0 +1,56 @@
+#!/bin/bash
+# The simulated board is one board for every process: simboard creates it, one hwkprobe process
+# changes it through hwk.dll, another sees the change, and the ROM value outlives them all.
+# Usage: sim_shared_board.sh BIN_DIR (the Windows build's bin folder)
+set -euo pipefail
+
+bin=$(cd "$1" && pwd)
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+source "$repo/scripts/wine-env.sh"
+
+work="$bin/../e2e/sim_shared_board"
+prefix="$work/prefix"
+app="$work/app"
+rm -rf "$app"
+mkdir -p "$app"
+cp "$bin/hwk.dll" "$bin/simboard.exe" "$bin/hwkprobe.exe" "$app/"
+zor_new_prefix "$prefix"
+
+run() { WINEPREFIX="$prefix" wine "$app/$1" "${@:2}" | tr -d '\r'; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
+expect() {  # expect WHAT ACTUAL WANTED
+  [ "$2" = "$3" ] || fail "$1: got '$2', wanted '$3'"
+  echo "ok: $1 = $3"
+}
+
+run simboard.exe create --profile p55-24-smbus >/dev/null
+[ -f "$app/SimBoard.bin" ] || fail "simboard did not create SimBoard.bin beside itself"
+
+expect "pointer seen through hwk.dll" "$(run hwkprobe.exe esy)" "port 0x00B2 type 0xE3"
+
+# Byte 7 of the EnergyTable: written by one process, read by the next.
+run hwkprobe.exe et-write 7 0x5A
+expect "table byte written by another process" "$(run hwkprobe.exe et-read 7)" "90"
+
+# A packet through hwk.dll is logged and decoded by simboard.
+expect "flags after the packet" "$(run hwkprobe.exe packet 0x0015)" "0x0415"
+run simboard.exe show > "$work/show.txt"
+grep -q "accepted: flags 0x0015" "$work/show.txt" || fail "simboard does not show the packet: $(cat "$work/show.txt")"
+echo "ok: simboard decodes the packet"
+
+# A fault injected by simboard reaches the next hwk.dll user.
+run simboard.exe fault add no-esy
+if run hwkprobe.exe esy >/dev/null 2>&1; then fail "the pointer survived the no-esy fault"; fi
+run simboard.exe fault clear no-esy
+echo "ok: faults reach hwk.dll users"
+
+# The ROM value survives every process ending, and the Wine server too.
+run hwkprobe.exe rom-write 0x1234
+WINEPREFIX="$prefix" wineserver -k || true
+WINEPREFIX="$prefix" wineserver -w || true
+expect "ROM value after a restart" "$(run hwkprobe.exe rom-read)" "4660"
+grep -q 'value 0x1234' <(run simboard.exe show) || fail "simboard does not show the ROM value"
+echo "ok: the ROM value survives"
+
+WINEPREFIX="$prefix" wineserver -k || true
+echo "PASS"
