@@ -45,7 +45,9 @@ struct Line {
 
 class Lines {
  public:
-  explicit Lines(std::string_view content) : m_content(content) {}
+  // A UTF-8 byte-order mark before the first line is not part of it.
+  explicit Lines(std::string_view content)
+      : m_content(content), m_pos(content.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0) {}
   bool Next(Line& line) {
     if (m_pos >= m_content.size()) return false;
     line.begin = m_pos;
@@ -63,7 +65,7 @@ class Lines {
 
  private:
   std::string_view m_content;
-  size_t m_pos = 0;
+  size_t m_pos;
 };
 
 // What a line means once its blanks are trimmed.

@@ -1,11 +1,14 @@
 #include "common/info_store.h"
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "common/info_format.h"
 #include "common/info_lock.h"
 #include "platform/atomic_file.h"
 #include "platform/named_mutex.h"
+#include "platform/shared_memory.h"
 
 namespace zor {
 
@@ -15,21 +18,115 @@ namespace {
 // process cannot freeze the other program's window.
 constexpr uint32_t kLockWaitMs = 2000;
 
+// A file last written at least this long before it was read cannot change again without getting
+// another stamp, whatever the file system's time granularity (FAT's is the coarsest, 2 s).
+constexpr int64_t kSettledAge = 2 * 10000000 + 1;
+
 std::string CutDefault(std::string_view def, size_t capacity) {
   def = TrimDefault(def);
   return capacity == 0 ? std::string() : std::string(def.substr(0, capacity - 1));
 }
 
+std::string Lookup(const std::string& content, std::string_view section, std::string_view key,
+                   std::string_view def, size_t capacity) {
+  const auto value = FindProfileValue(content, section, key);
+  return value ? CutProfileValue(*value, capacity) : CutDefault(def, capacity);
+}
+
+// The last content read, reused while nothing can have changed the file: every store that
+// replaces the file bumps a counter shared by all processes, and a writer outside the store
+// changes the file's stamp (the cache is only kept for a file whose stamp has settled).
+struct SharedFile {
+  explicit SharedFile(std::string p)
+      : path(std::move(p)),
+        mutex(InfoLockName(path)),
+        shared(InfoLockName(path) + "-gen", sizeof(std::atomic<uint32_t>)),
+        generation(static_cast<std::atomic<uint32_t>*>(shared.Data())),
+        fileName(path) {}
+
+  // The file's stamp, and in name the file it belongs to: on a case-sensitive file system the
+  // other program's spelling when only that one exists.
+  FileStamp Stamp(std::string& name) {
+    {
+      std::lock_guard<std::mutex> guard(cacheLock);
+      name = fileName;
+    }
+    FileStamp stamp = StampFile(name);
+    if (stamp.exists) return stamp;
+    name = ResolveFileNameCase(path);
+    stamp = StampFile(name);
+    std::lock_guard<std::mutex> guard(cacheLock);
+    fileName = name;
+    return stamp;
+  }
+
+  uint32_t Generation() const { return generation ? generation->load(std::memory_order_acquire) : 0; }
+
+  // The cached content when it is still the file's; the generation is read before the stamp so
+  // that a replace finishing in between is noticed on one or the other.
+  bool FromCache(std::string& content, bool& missing) {
+    const uint32_t seen = Generation();
+    std::string name;
+    const FileStamp stamp = Stamp(name);
+    std::lock_guard<std::mutex> guard(cacheLock);
+    if (!cacheValid || !generation || cacheGeneration != seen || !(cacheStamp == stamp)) return false;
+    content = cacheContent;
+    missing = !stamp.exists;
+    return true;
+  }
+
+  // Reads the file; the generation and stamp are taken first, so a change during the read leaves
+  // the cache stale-looking rather than wrong.
+  FileRead Load(std::string& content) {
+    bool missing = false;
+    if (FromCache(content, missing)) return missing ? FileRead::Missing : FileRead::Ok;
+    const uint32_t seen = Generation();
+    std::string name;
+    const FileStamp stamp = Stamp(name);
+    const FileRead result = ReadWholeFile(name, content);
+    const bool consistent = result == FileRead::Ok ? stamp.exists : result == FileRead::Missing && !stamp.exists;
+    std::lock_guard<std::mutex> guard(cacheLock);
+    cacheValid = generation && consistent && (!stamp.exists || FileClockNow() - stamp.modified >= kSettledAge);
+    if (cacheValid) {
+      cacheGeneration = seen;
+      cacheStamp = stamp;
+      cacheContent = content;
+    }
+    return result;
+  }
+
+  bool Replace(const std::string& content) {
+    std::string name;
+    Stamp(name);
+    const bool replaced = ReplaceWholeFile(name, content);
+    if (replaced && generation) generation->fetch_add(1, std::memory_order_acq_rel);
+    std::lock_guard<std::mutex> guard(cacheLock);
+    cacheValid = false;
+    return replaced;
+  }
+
+  std::string path;
+  NamedMutex mutex;
+  SharedMemory shared;
+  std::atomic<uint32_t>* generation;
+
+  std::mutex cacheLock;  // threads of one process may share a store
+  std::string fileName;
+  bool cacheValid = false;
+  uint32_t cacheGeneration = 0;
+  FileStamp cacheStamp;
+  std::string cacheContent;
+};
+
 // The file's content, read at most once per locked call and kept up to date by its own writes.
 class LockedFile : public InfoFile {
  public:
-  explicit LockedFile(const std::string& path) : m_path(path) {}
+  explicit LockedFile(SharedFile& store) : m_store(store) {}
 
   std::string Read(std::string_view section, std::string_view key, std::string_view def,
                    size_t capacity) override {
     if (!Load()) return CutDefault(def, capacity);
-    const auto value = FindProfileValue(m_content, section, key);
-    return value ? CutProfileValue(*value, capacity) : CutDefault(def, capacity);
+    return Lookup(m_content, section, key, def, capacity);
   }
 
   bool Write(std::string_view section, std::string_view key, std::string_view value) override {
@@ -38,7 +135,7 @@ class LockedFile : public InfoFile {
     if (!Load() && !m_missing) return false;
     std::string changed = SetProfileValue(m_content, section, key, value);
     if (!m_missing && changed == m_content) return true;
-    if (!ReplaceWholeFile(ResolveFileNameCase(m_path), changed)) {
+    if (!m_store.Replace(changed)) {
       m_loaded = false;
       return false;
     }
@@ -51,7 +148,7 @@ class LockedFile : public InfoFile {
   // True when the content is known; m_missing tells a missing file from a failed read.
   bool Load() {
     if (!m_loaded) {
-      const FileRead result = ReadWholeFile(ResolveFileNameCase(m_path), m_content);
+      const FileRead result = m_store.Load(m_content);
       m_missing = result == FileRead::Missing;
       m_loaded = result == FileRead::Ok;
       if (m_missing) m_content.clear();
@@ -59,7 +156,7 @@ class LockedFile : public InfoFile {
     return m_loaded;
   }
 
-  const std::string& m_path;
+  SharedFile& m_store;
   std::string m_content;
   bool m_loaded = false;
   bool m_missing = false;
@@ -67,10 +164,8 @@ class LockedFile : public InfoFile {
 
 }  // namespace
 
-struct InfoStore::Impl {
-  explicit Impl(std::string p) : path(std::move(p)), mutex(InfoLockName(path)) {}
-  std::string path;
-  NamedMutex mutex;
+struct InfoStore::Impl : SharedFile {
+  using SharedFile::SharedFile;
 };
 
 InfoStore::InfoStore(std::string path) : m_impl(new Impl(std::move(path))) {}
@@ -80,17 +175,23 @@ InfoStore::~InfoStore() { delete m_impl; }
 const std::string& InfoStore::Path() const { return m_impl->path; }
 
 // A single read or write goes ahead even when the lock stays busy: the file is only ever replaced
-// whole, so it cannot be seen torn, and a stuck holder must not stall the caller.
+// whole, so it cannot be seen torn, and a stuck holder must not stall the caller. A read that the
+// cache answers needs no lock at all.
 std::string InfoStore::Read(std::string_view section, std::string_view key, std::string_view def,
                             size_t capacity) {
+  std::string content;
+  bool missing = false;
+  if (m_impl->FromCache(content, missing)) {
+    return missing ? CutDefault(def, capacity) : Lookup(content, section, key, def, capacity);
+  }
   NamedMutexLock lock(m_impl->mutex, kLockWaitMs);
-  LockedFile file(m_impl->path);
+  LockedFile file(*m_impl);
   return file.Read(section, key, def, capacity);
 }
 
 bool InfoStore::Write(std::string_view section, std::string_view key, std::string_view value) {
   NamedMutexLock lock(m_impl->mutex, kLockWaitMs);
-  LockedFile file(m_impl->path);
+  LockedFile file(*m_impl);
   return file.Write(section, key, value);
 }
 
@@ -99,7 +200,7 @@ bool InfoStore::Write(std::string_view section, std::string_view key, std::strin
 bool InfoStore::Update(const std::function<void(InfoFile&)>& body) {
   NamedMutexLock lock(m_impl->mutex, kLockWaitMs);
   if (!lock.Held()) return false;
-  LockedFile file(m_impl->path);
+  LockedFile file(*m_impl);
   body(file);
   return true;
 }

@@ -2,6 +2,7 @@
 // a reader sees either the old or the new content, never a half-written file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,21 @@ FileRead ReadWholeFile(const std::string& path, std::string& content);
 
 // Writes content to a temporary file beside path and moves it over path in one step.
 bool ReplaceWholeFile(const std::string& path, std::string_view content);
+
+// What identifies one version of a file cheaply: its size and last write time, in 100-ns units of
+// the same clock as FileClockNow. Two different versions can share a stamp when written within the
+// file system's time granularity.
+struct FileStamp {
+  bool exists = false;
+  uint64_t size = 0;
+  int64_t modified = 0;
+  bool operator==(const FileStamp& other) const {
+    return exists == other.exists && size == other.size && modified == other.modified;
+  }
+};
+
+FileStamp StampFile(const std::string& path);
+int64_t FileClockNow();
 
 // path itself when it exists or the file system ignores case; otherwise an existing file in the same
 // directory whose name differs from path's only in case; otherwise path.

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 
 #include "platform/atomic_file.h"
 
@@ -77,6 +78,22 @@ bool ReplaceWholeFile(const std::string& path, std::string_view content) {
     return false;
   }
   return true;
+}
+
+FileStamp StampFile(const std::string& path) {
+  FileStamp stamp;
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return stamp;
+  stamp.exists = true;
+  stamp.size = static_cast<uint64_t>(info.st_size);
+  stamp.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 10000000 + info.st_mtim.tv_nsec / 100;
+  return stamp;
+}
+
+int64_t FileClockNow() {
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<int64_t>(now.tv_sec) * 10000000 + now.tv_nsec / 100;
 }
 
 std::string ResolveFileNameCase(const std::string& path) {

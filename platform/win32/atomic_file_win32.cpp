@@ -86,6 +86,30 @@ bool ReplaceWholeFile(const std::string& path, std::string_view content) {
   return false;
 }
 
+namespace {
+
+int64_t FileTimeValue(const FILETIME& time) {
+  return static_cast<int64_t>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+}  // namespace
+
+FileStamp StampFile(const std::string& path) {
+  FileStamp stamp;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return stamp;
+  stamp.exists = true;
+  stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  stamp.modified = FileTimeValue(data.ftLastWriteTime);
+  return stamp;
+}
+
+int64_t FileClockNow() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return FileTimeValue(now);
+}
+
 std::string ResolveFileNameCase(const std::string& path) { return path; }
 
 }  // namespace zor

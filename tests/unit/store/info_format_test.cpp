@@ -76,7 +76,7 @@ TEST(ProfileFormat, ReadsAsTheProfileFunctions) {
 TEST(ProfileFormat, LineBreaksOfEveryKind) {
   EXPECT_EQ(FindProfileValue("[A]\nk=lf\n", "A", "k"), "lf");
   EXPECT_EQ(FindProfileValue("[A]\rk=cr\r", "A", "k"), "cr");
-  EXPECT_EQ(FindProfileValue("\xEF\xBB\xBF[A]\r\nk=v\r\n", "A", "k"), std::nullopt);
+  EXPECT_EQ(FindProfileValue("\xEF\xBB\xBF[A]\r\nk=v\r\n", "A", "k"), "v");
   EXPECT_EQ(FindProfileValue("[A]\r\nk=v\x1a", "A", "k"), "v");  // ^Z counts as a blank
   EXPECT_EQ(FindProfileValue(std::string("[A]\nk=ab\0cd\n", 12), "A", "k"), "ab");
 }

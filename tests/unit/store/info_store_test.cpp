@@ -1,5 +1,6 @@
 #include "common/info_store.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -86,6 +87,46 @@ TEST(InfoStore, RefusedWritesLeaveTheFileAlone) {
   std::filesystem::create_directory(dir.File("sub"));
   EXPECT_FALSE(unreadable.Write("VALUE", "Cmd", "1"));
   EXPECT_EQ(unreadable.Read("VALUE", "Cmd", "dflt", 255), "dflt");
+}
+
+// Sets the file's last write time, as a writer that keeps size and time would leave it.
+void SetModified(const std::string& path, time_t seconds) {
+  const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST(InfoStore, RepeatedReadsNeverGoStale) {
+  StoreDir dir;
+  const std::string path = dir.File("INFO.DAT");
+  const time_t longAgo = time(nullptr) - 3600;
+  InfoStore gui(dir.File("Info.dat"));
+  InfoStore service(path);
+
+  // Another store's write is seen even when the file's size and time come out the same.
+  Spit(path, "[VALUE]\r\nTotal=1.000000\r\n");
+  SetModified(path, longAgo);
+  EXPECT_EQ(gui.Read("VALUE", "Total", "0", 255), "1.000000");
+  ASSERT_TRUE(service.Write("VALUE", "Total", "2.000000"));
+  SetModified(path, longAgo);
+  EXPECT_EQ(gui.Read("VALUE", "Total", "0", 255), "2.000000");
+
+  // A writer outside the store changes the file's time.
+  Spit(path, "[VALUE]\r\nTotal=3.000000\r\n");
+  EXPECT_EQ(gui.Read("VALUE", "Total", "0", 255), "3.000000");
+
+  // A file changed moments ago may change again within its time granularity: not reused.
+  Spit(path, "[VALUE]\r\nTotal=4.000000\r\n");
+  struct stat before;
+  ASSERT_EQ(stat(path.c_str(), &before), 0);
+  EXPECT_EQ(gui.Read("VALUE", "Total", "0", 255), "4.000000");
+  Spit(path, "[VALUE]\r\nTotal=5.000000\r\n");
+  const timespec same[2] = {before.st_mtim, before.st_mtim};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), same, 0), 0);
+  EXPECT_EQ(gui.Read("VALUE", "Total", "0", 255), "5.000000");
+
+  // A file that disappears reads as missing.
+  std::filesystem::remove(path);
+  EXPECT_EQ(gui.Read("VALUE", "Total", "0", 255), "0");
 }
 
 TEST(InfoStore, UpdateHoldsTheLockAcrossReadsAndWrites) {
