@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include "common/firmware_layout.h"
+#include "common/firmware_tables.h"
+#include "tests/unit/settings/settings_rig.h"
+
+namespace zor::test {
+namespace {
+
+using Flags = std::vector<uint16_t>;
+
+TEST(FirmwareWrites, SetVoltSataeReplacesTheLevelBits) {
+  struct Case {
+    uint16_t before;
+    int level;
+    uint16_t sent;
+  };
+  const Case cases[] = {
+      {0x0155, 3, 0x0135}, {0x0155, 1, 0x0115}, {0x0155, 5, 0x0155},
+      // Another odd level clears the level and the high nibble.
+      {0x3155, 7, 0x0105},
+  };
+  for (const Case& c : cases) {
+    SettingsRig rig;
+    rig.SetControlFlags(c.before);
+    EXPECT_TRUE(rig.control->SetVoltSatae(c.level));
+    EXPECT_EQ(rig.SentFlags(), Flags{c.sent}) << c.level;
+    EXPECT_EQ(rig.state.m_nLevel, c.level);
+  }
+}
+
+TEST(FirmwareWrites, EvenLevelSendsNothingAndKeepsTheLevel) {
+  SettingsRig rig;
+  rig.state.m_nLevel = 3;
+  EXPECT_FALSE(rig.control->SetVoltSatae(4));
+  EXPECT_FALSE(rig.control->SetVoltSatae(0));
+  EXPECT_TRUE(rig.SentFlags().empty());
+  EXPECT_EQ(rig.state.m_nLevel, 3);
+}
+
+TEST(FirmwareWrites, SetBiosAutoOnAndOff) {
+  SettingsRig rig("x58-12-range");  // offers 3D power, so the board keeps bit 11
+  rig.state.m_nLevel = 3;
+  rig.SetControlFlags(0x0800);
+  EXPECT_TRUE(rig.control->SetBiosAuto(true, true));
+  rig.SetControlFlags(0x0000);
+  EXPECT_TRUE(rig.control->SetBiosAuto(true, true));
+  EXPECT_EQ(rig.SentFlags(), (Flags{0x0035, 0x0835}));
+  EXPECT_TRUE(rig.state.m_bLedOn);
+
+  SettingsRig off;
+  MemoryView table = off.state.m_pEs;
+  table.Write16(fw::et::kAutoOffWord, 0xBEEF);
+  off.SetControlFlags(0x0957);
+  EXPECT_TRUE(off.control->SetBiosAuto(false, false));
+  EXPECT_EQ(off.SentFlags(), Flags{0x0050});
+  const sim::PacketLogEntry& packet = off.boardState->packets[off.packetsBefore];
+  EXPECT_EQ(packet.bytes[10] | packet.bytes[11] << 8, 0xBEEF);
+  EXPECT_FALSE(off.state.m_bLedOn);
+}
+
+TEST(FirmwareWrites, SetLedBitAndReapplyAuto) {
+  SettingsRig rig("x58-12-range");
+  rig.SetControlFlags(0x0031);
+  EXPECT_TRUE(rig.control->SetLedBit(true));
+  EXPECT_EQ(rig.SentFlags(), Flags{0x0035});
+
+  SettingsRig reapply("x58-12-range");
+  reapply.state.m_nLevel = 1;
+  reapply.SetControlFlags(0x0015);
+  EXPECT_TRUE(reapply.control->ReapplyAuto());  // bit 11 now set
+  EXPECT_EQ(reapply.SentFlags(), (Flags{0x0010, 0x0815}));
+
+  SettingsRig idle;
+  idle.SetControlFlags(0x0050);  // saving off: nothing to re-apply
+  EXPECT_FALSE(idle.control->ReapplyAuto());
+  EXPECT_TRUE(idle.SentFlags().empty());
+}
+
+TEST(FirmwareWrites, FailedPacketBufferEndsWithTheOperationsMessage) {
+  struct Case {
+    const char* name;
+    bool (*run)(SettingsControl&);
+    const char* text;
+  };
+  const Case cases[] = {
+      {"volt", [](SettingsControl& c) { return c.SetVoltSatae(3); },
+       "SetVoltSatae function failure, Can't adjust voltage value!!"},
+      {"flags", [](SettingsControl& c) { return c.SetVoltSataeFlags(0x31); },
+       "SetVoltSatae function failure, Can't adjust voltage value!!"},
+      {"auto", [](SettingsControl& c) { return c.SetBiosAuto(true, false); },
+       "SetBiosAuto function failure, Can't allocate physical memory!!"},
+      {"led", [](SettingsControl& c) { return c.SetLedBit(false); },
+       "SetBiosAuto function failure, Can't allocate physical memory!!"},
+  };
+  for (const Case& c : cases) {
+    SettingsRig rig;
+    rig.hwk.failAlloc = true;
+    EXPECT_FALSE(c.run(*rig.control)) << c.name;
+    EXPECT_TRUE(rig.control->ExitRequested());
+    EXPECT_EQ(rig.control->ExitCode(), 1);
+    ASSERT_EQ(rig.boxes.ShownBoxes().size(), 1u);
+    EXPECT_EQ(rig.boxes.ShownBoxes()[0].text, c.text);
+    EXPECT_EQ(rig.boxes.ShownBoxes()[0].caption, "Error");
+    EXPECT_EQ(rig.boxes.ShownBoxes()[0].icon, MessageIcon::Stop);
+    EXPECT_TRUE(rig.SentFlags().empty());
+  }
+}
+
+TEST(FirmwareWrites, PowerItemGetAndSetUseTheFirstFreeItem) {
+  SettingsRig rig;
+  uint16_t value = 0xFFFF;
+  EXPECT_TRUE(rig.control->SetPowerItemValue(7));
+  EXPECT_TRUE(rig.control->GetPowerItemValue(&value));
+  EXPECT_EQ(value, 7);
+  EXPECT_TRUE(rig.SentFlags().empty());
+
+  // A profile whose items all carry flag bits: nothing read or written, still success.
+  SettingsRig none;
+  fw::FreePowerItem freeItem;
+  fw::FindFreePowerItem(none.state.m_pEs, fw::TableProfileNumber(none.state.m_pEs), freeItem);
+  ASSERT_TRUE(freeItem.found);
+  fw::Profile profile;
+  fw::ReadProfile(none.state.m_pEs, fw::TableProfileNumber(none.state.m_pEs), profile);
+  for (const fw::PowerItem& item : profile.powerItems) {
+    none.state.m_pEs.Write8(item.offset + fw::power_item::kFlags, 0x1);
+  }
+  value = 0x1234;
+  EXPECT_TRUE(none.control->GetPowerItemValue(&value));
+  EXPECT_EQ(value, 0x1234);
+  EXPECT_TRUE(none.control->SetPowerItemValue(9));
+  EXPECT_EQ(none.state.m_pEs.U16(freeItem.item.valueOffset()), freeItem.item.value);
+}
+
+TEST(FirmwareWrites, UpdataBiosSettingWritesTheRomOrEnds) {
+  SettingsRig rig;
+  EXPECT_TRUE(rig.control->UpdataBiosSetting(0x0102));
+  EXPECT_EQ(rig.board.RomValue(), 0x0102);
+  EXPECT_FALSE(rig.control->ExitRequested());
+
+  SettingsRig missing("x58-6", sim::kFaultNoDecg);
+  EXPECT_FALSE(missing.control->UpdataBiosSetting(1));
+  EXPECT_EQ(missing.control->ExitCode(), 1);
+  ASSERT_EQ(missing.boxes.ShownBoxes().size(), 1u);
+  EXPECT_EQ(missing.boxes.ShownBoxes()[0].caption, "Error");
+}
+
+}  // namespace
+}  // namespace zor::test

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include "gui/settings/power_plan_names.h"
+#include "tests/unit/settings/settings_rig.h"
+
+namespace zor::test {
+namespace {
+
+const std::string kPowercfg = std::string("\"") + kSystemDir;
+
+TEST(PowerPlans, SchemeBranchCommandsQuoteTheSystemDirectory) {
+  SettingsRig rig("x58-6", 0, kOsNt61);
+  rig.control->SetActivePowerPlan(4);
+  rig.control->SetActivePowerPlan(3);
+  rig.control->SetActivePowerPlan(2);
+  rig.control->SetDiskTimeout(4, 10);
+  rig.control->SetMonitorTimeout(2, 0);
+  EXPECT_EQ(rig.Commands(), (std::vector<std::string>{
+                                kPowercfg + "\\powercfg\" -S SCHEME_BALANCED",
+                                kPowercfg + "\\powercfg\" -S SCHEME_MIN",
+                                kPowercfg + "\\powercfg\" -S SCHEME_MAX",
+                                kPowercfg + "\\Powercfg\" /X /disk-timeout-ac 10",
+                                kPowercfg + "\\Powercfg\" /X /monitor-timeout-ac 0",
+                            }));
+}
+
+TEST(PowerPlans, PolicyBranchCommands) {
+  SettingsRig rig("x58-6", 0, kOsNt5);
+  rig.control->SetDiskTimeout(4, 10);
+  rig.control->SetMonitorTimeout(3, 20);
+  rig.control->SetActivePowerPlan(1);
+  EXPECT_EQ(rig.Commands(), (std::vector<std::string>{
+                                kPowercfg + "\\Powercfg\" /N /X 4 /disk-timeout-ac 10",
+                                kPowercfg + "\\Powercfg\" /N /X 3 /monitor-timeout-ac 20",
+                                kPowercfg + "\\powercfg\" /s 1 /n",
+                            }));
+}
+
+TEST(PowerPlans, ActiveSchemeNamesThePlan) {
+  struct Case {
+    const char* active;
+    int plan;
+  };
+  const Case cases[] = {
+      {"381b4222-f694-41f0-9685-ff5bb260df2e", 4},
+      {"8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c", 3},
+      {"a1841308-3541-4fab-bc81-f71556f20b4a", 2},
+      {"something else", 2},
+  };
+  for (const Case& c : cases) {
+    SettingsRig rig("x58-6", 0, kOsNt6);
+    rig.registry.SetString(RegRoot::LocalMachine, power::kSchemesRoot, "ActivePowerScheme", c.active);
+    int plan = 0;
+    EXPECT_TRUE(rig.control->GetActivePowerPlan(&plan));
+    EXPECT_EQ(plan, c.plan) << c.active;
+  }
+}
+
+TEST(PowerPlans, MissingSchemesKeyFailsOnNt6AndMeansBalancedOnNt61) {
+  SettingsRig nt6("x58-6", 0, kOsNt6);
+  int plan = 7;
+  EXPECT_FALSE(nt6.control->GetActivePowerPlan(&plan));
+  EXPECT_EQ(plan, 7);
+
+  SettingsRig nt61("x58-6", 0, kOsNt61);
+  EXPECT_TRUE(nt61.control->GetActivePowerPlan(&plan));
+  EXPECT_EQ(plan, 4);
+}
+
+TEST(PowerPlans, SchemeTimeoutsReadInMinutes) {
+  struct Case {
+    uint32_t seconds;
+    int minutes;
+  };
+  const Case cases[] = {{1200, 20}, {0, 0}, {90, 1}, {0xFFFFFFFFu, 71582788}};
+  for (const Case& c : cases) {
+    SettingsRig rig("x58-6", 0, kOsNt6);
+    rig.registry.SetDword(RegRoot::LocalMachine, power::SettingKey(4, true), "ACSettingIndex", c.seconds);
+    rig.registry.SetDword(RegRoot::LocalMachine, power::SettingKey(4, false), "ACSettingIndex", c.seconds);
+    int disk = -1;
+    int monitor = -1;
+    EXPECT_TRUE(rig.control->GetDiskTimeout(4, &disk));
+    EXPECT_TRUE(rig.control->GetMonitorTimeout(4, &monitor));
+    EXPECT_EQ(disk, c.minutes);
+    EXPECT_EQ(monitor, c.minutes);
+  }
+}
+
+TEST(PowerPlans, MissingTimeoutKey) {
+  // NT 6.1, plan 4: the defaults are set and given.
+  SettingsRig nt61("x58-6", 0, kOsNt61);
+  int disk = -1;
+  int monitor = -1;
+  EXPECT_TRUE(nt61.control->GetDiskTimeout(4, &disk));
+  EXPECT_TRUE(nt61.control->GetMonitorTimeout(4, &monitor));
+  EXPECT_EQ(disk, 90);
+  EXPECT_EQ(monitor, 120);
+  EXPECT_EQ(nt61.Commands(), (std::vector<std::string>{
+                                 kPowercfg + "\\Powercfg\" /X /disk-timeout-ac 90",
+                                 kPowercfg + "\\Powercfg\" /X /monitor-timeout-ac 120",
+                             }));
+  EXPECT_TRUE(nt61.boxes.ShownBoxes().empty());
+
+  // Anywhere else: the system's text for the failure, and the caller's value stays.
+  SettingsRig nt6("x58-6", 0, kOsNt6);
+  nt6.boxes.errorTexts[kRegFileNotFound] = "The system cannot find the file specified.";
+  disk = 33;
+  EXPECT_FALSE(nt6.control->GetDiskTimeout(4, &disk));
+  EXPECT_EQ(disk, 33);
+  ASSERT_EQ(nt6.boxes.ShownBoxes().size(), 1u);
+  EXPECT_EQ(nt6.boxes.ShownBoxes()[0].text, "The system cannot find the file specified.");
+  EXPECT_EQ(nt6.boxes.ShownBoxes()[0].caption, "Error");
+  EXPECT_EQ(nt6.boxes.ShownBoxes()[0].icon, MessageIcon::Information);
+  EXPECT_TRUE(nt6.Commands().empty());
+}
+
+TEST(PowerPlans, PolicyBranchReadsThePolicyRecord) {
+  SettingsRig rig("x58-6", 0, kOsNt5);
+  std::vector<uint8_t> record(176, 0);
+  record[56] = 0x2C;  // 300 s display
+  record[57] = 0x01;
+  record[64] = 0x58;  // 600 s disk
+  record[65] = 0x02;
+  rig.registry.SetBinary(RegRoot::CurrentUser, power::PolicyKey(3), "Policies", record);
+  rig.registry.SetString(RegRoot::CurrentUser, power::kPolicyRoot, "CurrentPowerPolicy", "3");
+  int plan = 0;
+  int disk = 0;
+  int monitor = 0;
+  EXPECT_TRUE(rig.control->GetActivePowerPlan(&plan));
+  EXPECT_TRUE(rig.control->GetDiskTimeout(3, &disk));
+  EXPECT_TRUE(rig.control->GetMonitorTimeout(3, &monitor));
+  EXPECT_EQ(plan, 3);
+  EXPECT_EQ(disk, 10);
+  EXPECT_EQ(monitor, 5);
+
+  // No record: the caller's value stays.
+  disk = 42;
+  EXPECT_FALSE(rig.control->GetDiskTimeout(1, &disk));
+  EXPECT_EQ(disk, 42);
+  EXPECT_EQ(rig.registry.OpenKeys(), 0);
+}
+
+TEST(PowerPlans, SetThenReadBackThroughTheStandInPowercfg) {
+  for (int osClass : {kOsNt5, kOsNt61}) {
+    SettingsRig rig("x58-6", 0, osClass);
+    rig.control->SetActivePowerPlan(3);
+    rig.control->SetDiskTimeout(3, 15);
+    rig.control->SetMonitorTimeout(3, 30);
+    int plan = 0;
+    int disk = 0;
+    int monitor = 0;
+    EXPECT_TRUE(rig.control->GetActivePowerPlan(&plan));
+    EXPECT_TRUE(rig.control->GetDiskTimeout(3, &disk));
+    EXPECT_TRUE(rig.control->GetMonitorTimeout(3, &monitor));
+    EXPECT_EQ(plan, 3) << osClass;
+    EXPECT_EQ(disk, 15) << osClass;
+    EXPECT_EQ(monitor, 30) << osClass;
+  }
+}
+
+TEST(PowerPlans, RestoreUserPowerSettings) {
+  SettingsRig rig("x58-6", 0, kOsNt61);
+  rig.state.m_nSavedScheme = 3;
+  rig.state.m_nSavedDiskTimeout = 20;
+  rig.state.m_nSavedMonitorTimeout = 10;
+  rig.state.m_bClockReady = 1;
+  rig.state.m_bClockLow = 1;
+  rig.state.m_hClockLib = rig.vendors.LoadClock();
+  rig.control->RestoreUserPowerSettings();
+  EXPECT_EQ(rig.Commands(), (std::vector<std::string>{
+                                kPowercfg + "\\powercfg\" -S SCHEME_MIN",
+                                kPowercfg + "\\Powercfg\" /X /disk-timeout-ac 20",
+                                kPowercfg + "\\Powercfg\" /X /monitor-timeout-ac 10",
+                            }));
+  EXPECT_EQ(rig.sleeper.waits, (std::vector<uint32_t>{10, 10, 10}));
+  EXPECT_EQ(rig.vendors.calls, std::vector<std::string>{"SetCoreCLK 0"});
+}
+
+TEST(PowerPlans, RestoreGivesUpAfterTenRetries) {
+  SettingsRig rig("x58-6", 0, kOsNt61);
+  rig.powercfgWorks = false;  // the plan never changes
+  rig.state.m_nSavedScheme = 2;
+  rig.control->RestoreUserPowerSettings();
+  const auto commands = rig.Commands();
+  ASSERT_EQ(commands.size(), 13u);  // 1 + 10 activations, then the two time-outs
+  EXPECT_EQ(commands[10], kPowercfg + "\\powercfg\" -S SCHEME_MAX");
+  EXPECT_EQ(rig.sleeper.waits.size(), 13u);
+}
+
+}  // namespace
+}  // namespace zor::test

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+
+#include "common/firmware_layout.h"
+#include "common/firmware_tables.h"
+#include "gui/settings/level_worker.h"
+#include "tests/unit/settings/settings_rig.h"
+
+namespace zor::test {
+namespace {
+
+constexpr uint32_t kMem = 1500000;
+constexpr uint32_t kNb = 1100000;
+constexpr uint32_t kSb = 1050000;
+constexpr uint32_t kVtt = 1200000;
+constexpr uint32_t kPchVtt = 1100000;
+constexpr uint32_t kPch = 1050000;
+constexpr uint32_t kPchOverride = 1100000 - 40000;  // second value less the matching adjustment
+
+TEST(Rails, LoadRailBasesFindsEachRoleAndStoresItsBase) {
+  SettingsRig rig("core2-6-probe");
+  EXPECT_EQ(rig.state.m_aRails[kRailMemory].base, kMem);
+  EXPECT_EQ(rig.state.m_aRails[kRailNorthBridge].base, kNb);
+  EXPECT_EQ(rig.state.m_aRails[kRailSouthBridge].base, kSb);
+  EXPECT_EQ(rig.state.m_aRails[kRailVtt].base, kVtt);
+  EXPECT_EQ(rig.state.m_aRails[kRailPch].offset, 0u);
+  EXPECT_EQ(rig.state.m_dwPchOverride, 0u);
+
+  // The bases now live in the table, so a restart after lowering finds them again.
+  rig.control->ApplyRails(fw::kLevelL3);
+  rig.control->LoadRailBases();
+  EXPECT_EQ(rig.state.m_aRails[kRailNorthBridge].base, kNb);
+  EXPECT_EQ(rig.RailValue(kRailNorthBridge), kNb - 10000);
+
+  SettingsRig pch("p55-24-smbus");
+  EXPECT_EQ(pch.state.m_aRails[kRailPch].base, kPch);
+  EXPECT_EQ(pch.state.m_dwPchOverride, kPchOverride);
+  EXPECT_EQ(pch.state.m_aRails[kRailNorthBridge].offset, 0u);
+  EXPECT_FALSE(pch.control->SetRailTarget(kRailNorthBridge, 10000, false));
+  EXPECT_FALSE(pch.control->SetRailTarget(5, 0, true));
+  EXPECT_FALSE(pch.control->SetRailTarget(-1, 0, true));
+}
+
+TEST(Rails, ApplyRailsByLevelAndPlatform) {
+  struct Case {
+    const char* profile;
+    int level;
+    // Expected values of NB, SB, VTT, MEM, PCH after the level (0 = no such rail).
+    uint32_t values[kRailRoles];
+  };
+  const Case cases[] = {
+      {"core2-6-probe", 1, {kNb - 10000, kSb - 10000, kVtt - 10000, kMem - 2000, 0}},
+      {"x58-6", 1, {kNb - 10000, kSb - 10000, kVtt, kMem - 2000, 0}},
+      {"p55-24-smbus", 1, {0, 0, kPchVtt, kMem - 2000, kPchOverride}},
+      {"p67-12-smbus", 1, {0, 0, kPchVtt, kMem, kPch}},
+  };
+  for (const Case& c : cases) {
+    SettingsRig rig(c.profile);
+    const uint32_t applies = rig.boardState->railApplies;
+    EXPECT_TRUE(rig.control->ApplyRails(c.level));
+    for (int role = 0; role < kRailRoles; ++role) {
+      EXPECT_EQ(rig.RailValue(role), c.values[role]) << c.profile << " role " << role;
+    }
+    EXPECT_EQ(rig.boardState->railApplies, applies + 1);
+
+    // L1 and L2 give back every rail L3 lowered.
+    for (int level : {3, 5}) {
+      rig.control->ApplyRails(1);
+      rig.control->ApplyRails(level);
+      for (int role = 0; role < kRailRoles; ++role) {
+        EXPECT_EQ(rig.RailValue(role), rig.state.m_aRails[role].base) << c.profile << " " << level;
+      }
+    }
+  }
+}
+
+TEST(Rails, OtherLevelOnP67PutsBridgesNotPchBack) {
+  SettingsRig rig("p67-12-smbus");
+  rig.control->SetRailTarget(kRailPch, 5000, false);
+  rig.control->SetRailTarget(kRailMemory, 2000, false);
+  rig.control->ApplyRails(7);
+  EXPECT_EQ(rig.RailValue(kRailPch), kPchOverride);  // the bridges it would restore do not exist
+  EXPECT_EQ(rig.RailValue(kRailMemory), kMem);
+}
+
+TEST(Levels, ApplyLevelRunsTheWholeLevel) {
+  SettingsRig rig("core2-6-probe", 0, kOsNt61);
+  rig.control->LoadGraphicsClock();
+  rig.control->SetPowerItemValue(12);
+  rig.SetControlFlags(0x0151);
+  rig.control->ApplyLevel(3);
+  const std::string powercfg = std::string("\"") + kSystemDir + "\\Powercfg\" /X ";
+  EXPECT_EQ(rig.Commands(), (std::vector<std::string>{powercfg + "/monitor-timeout-ac 3",
+                                                      powercfg + "/disk-timeout-ac 3"}));
+  EXPECT_EQ(rig.sleeper.waits, (std::vector<uint32_t>{10, 10}));
+  EXPECT_EQ(rig.RailValue(kRailNorthBridge), kNb);
+  EXPECT_TRUE(rig.state.m_bVgaSaving);
+  EXPECT_EQ(rig.vendors.coreReduction, 10);
+  uint16_t item = 1;
+  rig.control->GetPowerItemValue(&item);
+  EXPECT_EQ(item, 0);
+  EXPECT_EQ(rig.SentFlags(), std::vector<uint16_t>{0x0131});
+  EXPECT_EQ(rig.state.m_nLevel, 3);
+
+  // L1 gives the user's time-outs back and the clock its speed.
+  rig.processes.Clear();
+  rig.state.m_nSavedMonitorTimeout = 15;
+  rig.state.m_nSavedDiskTimeout = 0;
+  rig.control->ApplyLevel(5);
+  EXPECT_EQ(rig.Commands(), (std::vector<std::string>{powercfg + "/monitor-timeout-ac 15",
+                                                      powercfg + "/disk-timeout-ac 0"}));
+  EXPECT_EQ(rig.vendors.coreReduction, 0);
+  EXPECT_FALSE(rig.state.m_bVgaSaving);
+
+  // Any other level does nothing at all.
+  rig.processes.Clear();
+  const size_t sent = rig.SentFlags().size();
+  rig.control->ApplyLevel(7);
+  EXPECT_TRUE(rig.Commands().empty());
+  EXPECT_EQ(rig.SentFlags().size(), sent);
+}
+
+TEST(Levels, BurstOfRequestsAppliesInOrderAndEndsOnTheLast) {
+  SettingsRig rig("core2-6-probe");
+  rig.control->LoadGraphicsClock();
+
+  // Hold the first level inside its application while the burst arrives.
+  std::mutex mutex;
+  std::condition_variable released;
+  bool entered = false;
+  bool release = false;
+  rig.sleeper.onSleep = [&] {
+    std::unique_lock<std::mutex> lock(mutex);
+    if (entered) return;
+    entered = true;
+    released.notify_all();
+    released.wait(lock, [&] { return release; });
+  };
+
+  LevelWorker worker(*rig.control);
+  worker.Request(1);
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    released.wait(lock, [&] { return entered; });
+  }
+  for (int level : {3, 5, 1, 3}) worker.Request(level);
+  // A GUI-thread operation waits for the level in hand.
+  std::thread gui([&] {
+    auto settings = rig.control->Lock();
+    rig.control->SetLedBit(true);
+  });
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    release = true;
+  }
+  released.notify_all();
+  worker.WaitIdle();
+  gui.join();
+
+  std::vector<int> levels;
+  for (uint16_t flags : rig.SentFlags()) levels.push_back((flags >> 4) & 0xF);
+  // The first level, then the GUI's LED write and the last request in either order.
+  ASSERT_EQ(levels.size(), 3u);
+  EXPECT_EQ(levels.front(), 1);
+  EXPECT_EQ(rig.state.m_nLevel, 3);
+  EXPECT_EQ((rig.ControlFlags() >> 4) & 0xF, 3);
+  EXPECT_EQ(rig.RailValue(kRailNorthBridge), kNb);
+}
+
+}  // namespace
+}  // namespace zor::test
