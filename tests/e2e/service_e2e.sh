@@ -1,0 +1,171 @@
+#!/bin/bash
+# The ZOR2 Service under Wine's service control manager, installed in a directory with a blank in
+# its path: install, start, figures in INFO.DAT, the reset handshake from another process, stop,
+# restart with the totals kept, board faults, a busy hardware lock, and removal.
+# Usage: service_e2e.sh BIN_DIR (the Windows build's bin folder)
+set -euo pipefail
+
+bin=$(cd "$1" && pwd)
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+source "$repo/scripts/wine-env.sh"
+
+work="$bin/../e2e/service"
+prefix="$work/prefix"
+zor_new_prefix "$prefix"
+export WINEPREFIX="$prefix"
+app="$prefix/drive_c/Program Files/Zorwise"
+winapp='C:\Program Files\Zorwise'
+mkdir -p "$app"
+cp "$bin/Zor2Svr.exe" "$bin/hwk.dll" "$bin/simboard.exe" "$bin/svcpoke.exe" "$app/"
+info="$app/INFO.DAT"
+log="$app/Satae.log"
+service="ZOR2 Service"
+
+cleanup() { wineserver -k >/dev/null 2>&1 || true; }
+trap cleanup EXIT
+# One persistent Wine server for the whole test: otherwise each command may boot the prefix again,
+# and the boot starts the (automatic) service before "net start" gets to it.
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1 || true
+
+fail() {
+  echo "FAIL: $*" >&2
+  [ -f "$log" ] && { echo "--- Satae.log" >&2; tr -d '\r' < "$log" >&2; echo >&2; }
+  [ -f "$info" ] && { echo "--- INFO.DAT" >&2; tr -d '\r' < "$info" >&2; }
+  exit 1
+}
+ok() { echo "ok: $*"; }
+run() { wine "$winapp\\$1" "${@:2}" 2>/dev/null | tr -d '\r'; }
+value() { [ -f "$info" ] && tr -d '\r' < "$info" | grep -i "^$1=" | head -1 | cut -d= -f2- || true; }
+state() { wine sc query "$service" 2>/dev/null | tr -d '\r' | awk '/STATE/ {print $4}'; }
+# wait_for SECONDS COMMAND...: polls every 0.1 s until the command succeeds.
+wait_for() {
+  local until=$(( $(date +%s%N) + $1 * 1000000000 )); shift
+  while ! "$@"; do
+    [ "$(date +%s%N)" -lt "$until" ] || return 1
+    sleep 0.1
+  done
+}
+logged() { [ -f "$log" ] && tr -d '\r' < "$log" | grep -qF -- "$1"; }
+equals() { [ "$(value "$1")" = "$2" ]; }
+# Real-number checks through awk; the key's value is read again at each call.
+real_test() { awk -v a="$1" -v b="$2" -v t="$3" "BEGIN { exit !($4) }"; }
+above() { [ -n "$(value "$1")" ] && real_test "$(value "$1")" "$2" 0 'a > b'; }
+below() { [ -n "$(value "$1")" ] && real_test "$(value "$1")" "$2" 0 'a < b'; }
+start_service() { wine net start "$service" >/dev/null 2>&1 || fail "net start failed"; }
+stop_service() {
+  wine net stop "$service" >/dev/null 2>&1 || fail "net stop failed"
+  wait_for 10 test "$(state)" = STOPPED || fail "service did not stop"
+}
+
+# ---- Install, with the image path quoted ----------------------------------------------------
+run simboard.exe create --profile x58-6 >/dev/null
+run simboard.exe pin-readings 150 40
+run simboard.exe pin-load 50
+run Zor2Svr.exe -i >/dev/null
+image=$(wine reg query 'HKLM\System\CurrentControlSet\Services\ZOR2 Service' /v ImagePath 2>/dev/null | tr -d '\r' | grep ImagePath | sed 's/.*REG_[A-Z_]*[[:space:]]*//')
+[ "$image" = "\"$winapp\\Zor2Svr.exe\"" ] || fail "image path is $image"
+ok "installed with the quoted image path $image"
+display=$(wine reg query 'HKLM\System\CurrentControlSet\Services\ZOR2 Service' /v DisplayName 2>/dev/null | tr -d '\r' | grep DisplayName | sed 's/.*REG_SZ[[:space:]]*//')
+[ "$display" = "ZOR2 Service for Energy Saving." ] || fail "display name is $display"
+start=$(wine reg query 'HKLM\System\CurrentControlSet\Services\ZOR2 Service' /v Start 2>/dev/null | tr -d '\r' | grep Start | awk '{print $3}')
+[ "$start" = "0x2" ] || fail "start type is $start"
+ok "display name and automatic start"
+
+# A second install is refused by the manager and says why in the log.
+run Zor2Svr.exe -i >/dev/null
+logged "VORT Service CreateService error = 1073" || fail "second install not logged"
+ok "second install logs the CreateService error"
+
+# ---- Figures ------------------------------------------------------------------------------------
+# x58-6: register mode, 8 mV steps, 0.5 A per count, level L2, efficiency index 10.
+vout=1.200000      # 150 x 8 mV
+cpumax=24.000000   # 40 x 0.5 A x 1.2 V
+per_second=0.000722222222  # 10 x 20 A x 1.95 / 360000 x 2/3
+start_service
+wait_for 10 test "$(state)" = RUNNING || fail "service is $(state)"
+wait_for 3 equals VOUT $vout || fail "VOUT is '$(value VOUT)'"
+wait_for 2 equals CPU_MAX $cpumax || fail "CPU_MAX is '$(value CPU_MAX)'"
+ok "VOUT $vout and CPU_MAX $cpumax"
+logged "Type=e3,Port=b2" || fail "no start summary"
+
+wait_for 3 above SaveTime 1.5 || fail "SaveTime does not grow"
+t1=$(value SaveTime); c1=$(value Current); total1=$(value Total)
+sleep 3
+wait_for 2 above SaveTime "$(awk -v a="$t1" 'BEGIN{print a + 2.5}')" || fail "SaveTime stuck at $t1"
+t2=$(value SaveTime); c2=$(value Current); total2=$(value Total)
+real_test "$(awk -v a="$c1" -v b="$c2" 'BEGIN{print b-a}')" "$(awk -v a="$t1" -v b="$t2" -v e=$per_second 'BEGIN{print (b-a)*e}')" 0 \
+  'a > b * 0.99 - 0.000002 && a < b * 1.01 + 0.000002' || fail "Current grew by $c1 -> $c2 over $t1 -> $t2 s"
+real_test "$total2" "$total1" 0 'a > b' || fail "Total did not grow"
+ok "Current, Total and SaveTime grow by the formula ($c1 -> $c2 over $t1 -> $t2 s)"
+
+# ---- Reset from another process ----------------------------------------------------------------
+total_before=$(value Total)
+run svcpoke.exe set "$winapp\\Info.dat" VALUE cmd 1 || fail "svcpoke set failed"
+wait_for 2 equals Cmd 0 || fail "Cmd is '$(value Cmd)'"
+wait_for 2 below SaveTime 2 || fail "SaveTime not reset: $(value SaveTime)"
+real_test "$(value Current)" 0 0 'a < 0.002' || fail "Current not reset: $(value Current)"
+real_test "$(value Total)" "$total_before" 0 'a >= b' || fail "Total lost: $total_before -> $(value Total)"
+ok "cmd=1 resets Current and SaveTime and keeps Total"
+
+# ---- A busy hardware lock skips cycles without harm --------------------------------------------
+run svcpoke.exe hold-lock isa 1.5 >/dev/null
+sleep 1.5
+[ "$(state)" = RUNNING ] || fail "service died while the sensor lock was busy"
+ok "a busy sensor lock is waited out"
+
+# ---- Stop: control lines and the last figures --------------------------------------------------
+sleep 0.5
+stop_service
+for line in "****Into service control****" "Stopping..." "DwCode=0x1" "Leave service control..." \
+            "Exit main while loop!!" "Bye Bye!!"; do
+  logged "$line" || fail "log lacks '$line'"
+done
+ok "stop leaves the control lines and the loop's last line in Satae.log"
+total_stop=$(value Total)
+savetime_stop=$(value SaveTime)
+
+# ---- Restart: totals are picked up again -------------------------------------------------------
+start_service
+wait_for 5 logged "Current=" || fail "no summary after restart"
+logged "Total=$total_stop" || fail "restart did not restore Total $total_stop: $(tr -d '\r' < "$log" | grep Total=)"
+logged "Install Service" && fail "the log was not started afresh"
+wait_for 3 above SaveTime "$savetime_stop" || fail "SaveTime restarted from 0"
+ok "restart continues from Total $total_stop and SaveTime $savetime_stop"
+
+# ---- Board faults: trace lines, no crash ---------------------------------------------------------
+run simboard.exe fault add ff-voltage
+sleep 1.5
+frozen=$(value Total)
+sleep 1.5
+[ "$(value Total)" = "$frozen" ] || fail "figures moved with 0xFF voltage readings"
+[ "$(state)" = RUNNING ] || fail "service died on 0xFF readings"
+run simboard.exe fault clear ff-voltage
+ok "0xFF readings skip the cycles"
+stop_service
+
+run simboard.exe create --profile p55-24-smbus >/dev/null
+run simboard.exe fault add smbus-stuck
+start_service
+wait_for 5 logged "SMBIO=0x400" || fail "SMBus board did not start"
+sleep 2
+[ "$(state)" = RUNNING ] || fail "service died on a stuck SMBus"
+ok "a stuck SMBus keeps the service running"
+stop_service
+
+run simboard.exe fault add refuse-b0-b8
+start_service
+wait_for 10 test "$(state)" = STOPPED || fail "service kept running without firmware support"
+for line in "BIOS Not Support ZOR!!" "init Error!!" "Stopping..." "Bye Bye!!"; do
+  logged "$line" || fail "log lacks '$line' after a refused 0xB0"
+done
+ok "a refused 0xB0 ends the start with its trace lines"
+run simboard.exe fault clear all
+
+# ---- Remove ----------------------------------------------------------------------------------------
+run Zor2Svr.exe -u >/dev/null
+if wine reg query 'HKLM\System\CurrentControlSet\Services\ZOR2 Service' >/dev/null 2>&1; then
+  fail "service still registered after -u"
+fi
+ok "-u removes the service"
+echo "service e2e: all passed"

@@ -1,0 +1,47 @@
+// svcpoke hold-lock isa|smbus|pci SECONDS   takes a hardware lock and holds it, as another tool
+// svcpoke set FILE SECTION KEY VALUE         writes one INFO.DAT value through the shared store
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "common/info_store.h"
+#include "service/hardware_locks.h"
+
+namespace {
+
+int HoldLock(const char* which, const char* seconds) {
+  const char* name = std::strcmp(which, "isa") == 0     ? zor::HardwareLocks::kIsaName
+                     : std::strcmp(which, "smbus") == 0 ? zor::HardwareLocks::kSmbusName
+                     : std::strcmp(which, "pci") == 0   ? zor::HardwareLocks::kPciName
+                                                        : nullptr;
+  if (!name) {
+    std::fprintf(stderr, "svcpoke: unknown lock %s\n", which);
+    return 2;
+  }
+  zor::NamedMutex mutex(name);
+  if (!mutex.Lock(5000)) {
+    std::fprintf(stderr, "svcpoke: %s is busy\n", name);
+    return 1;
+  }
+  std::printf("holding %s\n", name);
+  std::fflush(stdout);
+  std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<long>(std::atof(seconds) * 1000)));
+  mutex.Unlock();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::strcmp(argv[1], "hold-lock") == 0) return HoldLock(argv[2], argv[3]);
+  if (argc == 6 && std::strcmp(argv[1], "set") == 0) {
+    zor::InfoStore store(argv[2]);
+    return store.Write(argv[3], argv[4], argv[5]) ? 0 : 1;
+  }
+  std::fprintf(stderr,
+               "usage: svcpoke hold-lock isa|smbus|pci SECONDS\n"
+               "       svcpoke set FILE SECTION KEY VALUE\n");
+  return 2;
+}
