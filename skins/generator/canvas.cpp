@@ -31,6 +31,26 @@ void Canvas::CopyFrom(const Canvas& other) {
     cairo_restore(m_cr);
 }
 
+void Canvas::DrawImage(const Image& image, int x, int y) {
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.width, image.height);
+    cairo_surface_flush(s);
+    unsigned char* data = cairo_image_surface_get_data(s);
+    const int stride = cairo_image_surface_get_stride(s);
+    for (int row = 0; row < image.height; ++row) {
+        auto* dst = reinterpret_cast<uint32_t*>(data + row * stride);
+        for (int col = 0; col < image.width; ++col) {
+            dst[col] = image.At(col, row);
+        }
+    }
+    cairo_surface_mark_dirty(s);
+    cairo_save(m_cr);
+    cairo_set_source_surface(m_cr, s, x, y);
+    cairo_rectangle(m_cr, x, y, image.width, image.height);
+    cairo_fill(m_cr);
+    cairo_restore(m_cr);
+    cairo_surface_destroy(s);
+}
+
 void Canvas::SetColor(Rgb c, double alpha) {
     cairo_set_source_rgba(m_cr, c.r, c.g, c.b, alpha);
 }

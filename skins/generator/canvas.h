@@ -41,6 +41,8 @@ public:
 
     // Starts this canvas as a copy of `other` (same size), for drawing one element over a scene.
     void CopyFrom(const Canvas& other);
+    // Pastes an opaque picture at (x, y).
+    void DrawImage(const Image& image, int x, int y);
     void SetColor(Rgb c, double alpha = 1.0);
     void FillRect(double x, double y, double w, double h, Rgb c, double alpha = 1.0);
     void VerticalGradient(double x, double y, double w, double h, Rgb top, Rgb bottom);

@@ -19,6 +19,9 @@ int main(int argc, char** argv) {
         BuildMainLibrary("ENG", Script::Latin),
         BuildMainLibrary("SC", Script::SimplifiedChinese),
         BuildMainLibrary("TC", Script::TraditionalChinese),
+        BuildAdvancedLibrary("AdvEng", Script::Latin),
+        BuildAdvancedLibrary("AdvSC", Script::SimplifiedChinese),
+        BuildAdvancedLibrary("AdvTC", Script::TraditionalChinese),
     };
     for (const ResourceLibrary& lib : libraries) {
         if (!lib.Write(out)) {

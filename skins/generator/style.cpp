@@ -24,31 +24,46 @@ void WindowShell(Canvas& c, const std::function<void()>& shape, const std::funct
     cairo_mask(cr, silhouette);
     cairo_pattern_destroy(body);
 
-    // Rim: the outline darkened, and a light line just inside its top edges.
-    cairo_save(cr);
-    cairo_push_group(cr);
-    shape();
-    cairo_set_line_width(cr, 2.0);
+    // Rim: found on the silhouette's pixels, so where two shapes join no seam is drawn. The outer
+    // pixel row goes dark; a light line runs one pixel inside every top-facing edge.
+    const int w = c.Width(), h = c.Height();
+    cairo_surface_t* sil = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
+    cairo_t* sc = cairo_create(sil);
+    cairo_set_source(sc, silhouette);
+    cairo_paint(sc);
+    cairo_destroy(sc);
+    cairo_surface_flush(sil);
+    const unsigned char* sd = cairo_image_surface_get_data(sil);
+    const int ss = cairo_image_surface_get_stride(sil);
+    auto inside = [&](int x, int y) { return x >= 0 && y >= 0 && x < w && y < h && sd[y * ss + x] >= 128; };
+    auto edge = [&](int x, int y) {
+        return inside(x, y) && (!inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1));
+    };
+    cairo_surface_t* rim = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
+    cairo_surface_t* light = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
+    cairo_surface_flush(rim);
+    cairo_surface_flush(light);
+    unsigned char* rd = cairo_image_surface_get_data(rim);
+    unsigned char* ld = cairo_image_surface_get_data(light);
+    const int rs = cairo_image_surface_get_stride(rim);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (edge(x, y)) {
+                rd[y * rs + x] = 255;
+            } else if (inside(x, y) && edge(x, y - 1) && !inside(x, y - 2)) {
+                ld[y * rs + x] = 255;
+            }
+        }
+    }
+    cairo_surface_mark_dirty(rim);
+    cairo_surface_mark_dirty(light);
     c.SetColor(color::kRim);
-    cairo_stroke(cr);
-    cairo_translate(cr, 0, 1.5);
-    shape();
-    cairo_set_line_width(cr, 1.0);
-    c.SetColor({1, 1, 1}, 0.13);
-    cairo_stroke(cr);
-    cairo_pattern_t* edges = cairo_pop_group(cr);
-    cairo_restore(cr);
-    cairo_push_group(cr);
-    cairo_set_source(cr, edges);
-    cairo_paint(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_DEST_IN);
-    cairo_set_source(cr, silhouette);
-    cairo_paint(cr);
-    cairo_pattern_t* clipped = cairo_pop_group(cr);
-    cairo_set_source(cr, clipped);
-    cairo_paint(cr);
-    cairo_pattern_destroy(clipped);
-    cairo_pattern_destroy(edges);
+    cairo_mask_surface(cr, rim, 0, 0);
+    c.SetColor({1, 1, 1}, 0.14);
+    cairo_mask_surface(cr, light, 0, 0);
+    cairo_surface_destroy(light);
+    cairo_surface_destroy(rim);
+    cairo_surface_destroy(sil);
     cairo_pattern_destroy(silhouette);
 }
 
