@@ -43,11 +43,20 @@ struct Line {
   size_t next = 0;
 };
 
+// A UTF-8 byte-order mark before the first line is not part of it.
+size_t TextStart(std::string_view content) { return content.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0; }
+
+// New lines follow the file's own line breaks where those are lone CRs: a LF among them would
+// join every CR-separated line before it into one.
+std::string_view LineBreak(std::string_view content) {
+  return content.find('\n') == std::string_view::npos && content.find('\r') != std::string_view::npos
+             ? "\r"
+             : "\r\n";
+}
+
 class Lines {
  public:
-  // A UTF-8 byte-order mark before the first line is not part of it.
-  explicit Lines(std::string_view content)
-      : m_content(content), m_pos(content.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0) {}
+  explicit Lines(std::string_view content) : m_content(content), m_pos(TextStart(content)) {}
   bool Next(Line& line) {
     if (m_pos >= m_content.size()) return false;
     line.begin = m_pos;
@@ -89,7 +98,7 @@ Entry Classify(std::string_view content, const Line& line) {
     const size_t close = text.rfind(']');
     if (close != std::string_view::npos) {
       entry.kind = Entry::kSection;
-      entry.name = UpToNul(text.substr(1, close - 1));
+      entry.name = UpToNul(Trim(text.substr(1, close - 1)));
       return entry;
     }
   }
@@ -116,6 +125,7 @@ struct Location {
 
 Location Locate(std::string_view content, std::string_view section, std::string_view key) {
   Location where;
+  where.insertAt = TextStart(content);
   // Lines before the first header form a section without a name.
   bool inSection = section.empty();
   where.sectionFound = inSection;
@@ -177,7 +187,7 @@ std::string_view TrimDefault(std::string_view def) {
 bool IsWritableEntry(std::string_view section, std::string_view key, std::string_view value) {
   section = Trim(section);
   key = Trim(key);
-  if (section.empty() || key.empty()) return false;
+  if (key.empty()) return false;
   if (HasLineBreakOrNul(section) || HasLineBreakOrNul(key) || HasLineBreakOrNul(value)) return false;
   if (section.find(']') != std::string_view::npos) return false;
   return key.find('=') == std::string_view::npos && key.front() != '[';
@@ -189,6 +199,7 @@ std::string SetProfileValue(std::string_view content, std::string_view section, 
   key = Trim(key);
   value = TrimLeft(value);
   const Location where = Locate(content, section, key);
+  const std::string_view lineBreak = LineBreak(content);
   std::string result;
   result.reserve(content.size() + section.size() + key.size() + value.size() + 8);
   if (where.keyFound) {
@@ -202,23 +213,26 @@ std::string SetProfileValue(std::string_view content, std::string_view section, 
   }
   if (where.sectionFound) {
     result.append(content.substr(0, where.insertAt));
-    if (where.insertNeedsBreak && where.insertAt > 0) result.append("\r\n");
+    if (where.insertNeedsBreak && where.insertAt > TextStart(content)) result.append(lineBreak);
     result.append(key);
     result += '=';
     result.append(value);
-    result.append("\r\n");
+    result.append(lineBreak);
     result.append(content.substr(where.insertAt));
     return result;
   }
   result.append(content);
-  if (!content.empty() && content.back() != '\n' && content.back() != '\r') result.append("\r\n");
+  if (content.size() > TextStart(content) && content.back() != '\n' && content.back() != '\r') {
+    result.append(lineBreak);
+  }
   result += '[';
   result.append(section);
-  result.append("]\r\n");
+  result += ']';
+  result.append(lineBreak);
   result.append(key);
   result += '=';
   result.append(value);
-  result.append("\r\n");
+  result.append(lineBreak);
   return result;
 }
 

@@ -23,11 +23,13 @@ std::string CutProfileValue(std::string_view value, size_t capacity);
 std::string_view TrimDefault(std::string_view def);
 
 // False when section, key or value cannot be written as one entry line without changing the
-// meaning of the file (line breaks, a '=' in a key, a ']' in a section, empty names).
+// meaning of the file (line breaks, a '=' in a key, a ']' in a section, an empty key). The empty
+// section is the one before the first header.
 bool IsWritableEntry(std::string_view section, std::string_view key, std::string_view value);
 
 // content with key's value replaced in place, or the key added at the end of its section, or the
-// section added at the end of the file. Every other line stays byte for byte; new lines end in CR LF.
+// section added at the end of the file. Every other line stays byte for byte; new lines end in CR LF
+// (in lone CRs in a file that uses only those).
 // Callers check IsWritableEntry first.
 std::string SetProfileValue(std::string_view content, std::string_view section, std::string_view key,
                             std::string_view value);

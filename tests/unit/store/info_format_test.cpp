@@ -54,8 +54,8 @@ TEST(ProfileFormat, ReadsAsTheProfileFunctions) {
       {"VALUE", "Quoted", "\"a b\""},  // quotes are the reader's business
       {"VALUE", "Phase", std::nullopt},  // only the first section of a name counts
       {"SETTING", "Adv", "01"},
-      {"Spaced", "k", std::nullopt},  // blanks inside brackets belong to the name
-      {" Spaced ", "k", std::nullopt},
+      {"Spaced", "k", "inside spaced"},  // blanks inside the brackets do not count
+      {" Spaced ", "k", "inside spaced"},
       {"Tail", "Last", "no newline"},
       {"", "orphan", "before any section"},
       {"Main", "orphan", std::nullopt},
@@ -141,6 +141,19 @@ TEST(ProfileFormat, AddsKeysSectionsAndFiles) {
   }
 }
 
+TEST(ProfileFormat, AddedLinesKeepTheFileReadable) {
+  // A file of lone CRs gets lone CRs: one LF would join all the lines before it into one.
+  const std::string crOnly = SetProfileValue("[Main]\rBuild=x\r", "VALUE", "Cmd", "1");
+  EXPECT_EQ(crOnly, "[Main]\rBuild=x\r[VALUE]\rCmd=1\r");
+  const std::string again = SetProfileValue(crOnly, "Main", "Other", "2");
+  EXPECT_EQ(again, "[Main]\rBuild=x\rOther=2\r[VALUE]\rCmd=1\r");
+  EXPECT_EQ(FindProfileValue(again, "Main", "Build"), "x");
+  EXPECT_EQ(FindProfileValue(again, "VALUE", "Cmd"), "1");
+  // Keys before the first header go after a byte-order mark, never in front of it.
+  EXPECT_EQ(SetProfileValue("\xEF\xBB\xBF[Main]\r\n", "", "orphan", "1"), "\xEF\xBB\xBForphan=1\r\n[Main]\r\n");
+  EXPECT_EQ(SetProfileValue("\xEF\xBB\xBF", "Main", "Build", "x"), "\xEF\xBB\xBF[Main]\r\nBuild=x\r\n");
+}
+
 TEST(ProfileFormat, RefusesEntriesThatWouldChangeOtherLines) {
   EXPECT_TRUE(IsWritableEntry("VALUE", "Cmd", "1"));
   EXPECT_TRUE(IsWritableEntry("VALUE", "Cmd", ""));
@@ -150,7 +163,7 @@ TEST(ProfileFormat, RefusesEntriesThatWouldChangeOtherLines) {
   EXPECT_FALSE(IsWritableEntry("VALUE", "[Main]", "1"));
   EXPECT_FALSE(IsWritableEntry("VA]LUE", "Cmd", "1"));
   EXPECT_FALSE(IsWritableEntry("VALUE", " ", "1"));
-  EXPECT_FALSE(IsWritableEntry("", "Cmd", "1"));
+  EXPECT_TRUE(IsWritableEntry("", "Cmd", "1"));  // the lines before the first header
   EXPECT_FALSE(IsWritableEntry("VALUE", std::string_view("C\0d", 3), "1"));
 }
 
