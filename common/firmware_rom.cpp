@@ -1,5 +1,6 @@
 #include "common/firmware_rom.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -34,6 +35,20 @@ SmiRegisters RomCall(const SmiTarget& target, uint32_t eax, uint32_t pageAddress
   return regs;
 }
 
+// Offset of the first "DECG" in the ROM area, or -1.
+int64_t FindBlock(MemoryView rom) {
+  for (uint32_t offset = 0; offset + kSignatureLength <= rom.size(); ++offset) {
+    char signature[kSignatureLength] = {};
+    rom.ReadBytes(offset, signature, kSignatureLength);
+    if (std::memcmp(signature, kRomSignature, kSignatureLength) == 0) return offset;
+  }
+  return -1;
+}
+
+bool ValueInsidePage(uint32_t blockAt) {
+  return blockAt % kRomPageLength + kRomValueOffset + 2 <= kRomPageLength;
+}
+
 }  // namespace
 
 RomUpdateOutcome UpdataBiosSetting(Hwk& hwk, const SmiTarget& target, Sleeper& sleeper,
@@ -44,27 +59,19 @@ RomUpdateOutcome UpdataBiosSetting(Hwk& hwk, const SmiTarget& target, Sleeper& s
     return Failure(RomUpdateStatus::RomMapFailed,
                    "UpdataBiosSetting function value = %d failure!! Mapping 1", value);
 
-  bool found = false;
-  uint32_t blockAt = 0;
-  for (uint32_t offset = 0; offset + kSignatureLength <= kRomLength && !found; ++offset) {
-    char signature[kSignatureLength] = {};
-    rom.ReadBytes(offset, signature, kSignatureLength);
-    if (std::memcmp(signature, kRomSignature, kSignatureLength) == 0) {
-      found = true;
-      blockAt = offset;
-    }
-  }
+  const int64_t found = FindBlock(rom);
   Unmap(hwk, romMapping);
-  if (!found)
+  if (found < 0)
     return Failure(RomUpdateStatus::NoBlock,
                    "UpdataBiosSetting function value = %d failure!! No settings block in the ROM",
                    value);
   sleeper.SleepMs(kRomWaitMs);
 
+  const uint32_t blockAt = static_cast<uint32_t>(found);
   const uint32_t pageOffset = blockAt % kRomPageLength;
   const uint32_t pageAddress = kRomPhys + (blockAt - pageOffset);
   // The firmware rewrites one page: a value that would lie in the next page cannot be written.
-  if (pageOffset + kRomValueOffset + 2 > kRomPageLength) {
+  if (!ValueInsidePage(blockAt)) {
     RomUpdateOutcome outcome = Failure(
         RomUpdateStatus::BlockCrossesPage,
         "UpdataBiosSetting function value = %d failure!! Settings block crosses a ROM page", value);
@@ -113,6 +120,21 @@ RomUpdateOutcome UpdataBiosSetting(Hwk& hwk, const SmiTarget& target, Sleeper& s
   outcome.pageAddress = pageAddress;
   outcome.blockOffset = pageOffset;
   return outcome;
+}
+
+}  // namespace zor::fw
+
+namespace zor::fw {
+
+bool ReadBiosSetting(Hwk& hwk, uint16_t& value) {
+  const uint64_t mapping = hwk.MapMemEx(kRomPhys, 0, kRomLength);
+  const MemoryView rom = MappedView(mapping, kRomLength);
+  if (rom.empty()) return false;
+  const int64_t found = FindBlock(rom);
+  const bool ok = found >= 0 && ValueInsidePage(static_cast<uint32_t>(found)) &&
+                  rom.Read16(static_cast<uint32_t>(found) + kRomValueOffset, value);
+  Unmap(hwk, mapping);
+  return ok;
 }
 
 }  // namespace zor::fw

@@ -33,4 +33,8 @@ struct RomUpdateOutcome {
 RomUpdateOutcome UpdataBiosSetting(Hwk& hwk, const SmiTarget& target, Sleeper& sleeper,
                                    uint16_t value);
 
+// The value the first "DECG" block holds now; false when the ROM area cannot be mapped, holds no
+// block, or the block's value bytes would lie outside its page.
+bool ReadBiosSetting(Hwk& hwk, uint16_t& value);
+
 }  // namespace zor::fw

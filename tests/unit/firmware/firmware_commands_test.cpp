@@ -97,6 +97,9 @@ TEST(RomUpdateTest, RewritesTheBlockValueThroughItsPage) {
   EXPECT_EQ(outcome.blockOffset, static_cast<uint32_t>(block) & 0xFFFu);
   EXPECT_EQ(s.b.board.RomValue(), 0x1234);
   EXPECT_EQ(s.b.state->romPreparedPage, 0u) << "the firmware wrote the prepared page";
+  uint16_t readBack = 0;
+  EXPECT_TRUE(ReadBiosSetting(s.b.hwk, readBack));
+  EXPECT_EQ(readBack, 0x1234);
 }
 
 TEST(RomUpdateTest, BlockNearTheEndOfAPageSelectsThatPage) {
@@ -133,6 +136,8 @@ TEST(RomUpdateTest, RefusesWhatItCannotWriteSafely) {
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_EQ(s.b.state->smiCount, smiBefore) << "no ROM call is made";
     EXPECT_TRUE(std::equal(rom.begin(), rom.end(), s.b.state->rom));
+    uint16_t readBack = 0;
+    EXPECT_FALSE(ReadBiosSetting(s.b.hwk, readBack));
   }
 }
 
