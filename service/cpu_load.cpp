@@ -167,7 +167,8 @@ int CpuLoadSampler::Sample() {
   uint64_t time = 0;
   Source source = Source::kPerfData;
   const uint32_t objectIndex = nt4 ? kSystemObject : kProcessorObject;
-  if (!m_perf.Query(objectIndex, m_buffer) ||
+  // A system that once answered without the counter keeps doing so, and asking is costly there.
+  if (m_source == Source::kSystemTimes || !m_perf.Query(objectIndex, m_buffer) ||
       FindPerfCounter(m_buffer.data(), m_buffer.size(), objectIndex,
                       nt4 ? kSystemProcessorTime : kProcessorTime, nt4 ? nullptr : kTotalInstance,
                       value, time) != PerfLookup::kFound) {

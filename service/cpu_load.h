@@ -1,7 +1,8 @@
 // The processor load, once a second, from the system's performance data: the idle counter of the
 // processor "_Total" instance (or the system object on NT 4) against the block's 100 ns clock.
 // Where the system gives no usable counter (performance counters disabled, or a system that has no
-// Processor object at all), the load comes from the system's idle/busy time totals instead.
+// Processor object at all), the load comes from the system's idle/busy time totals instead, for the
+// rest of the sampler's life.
 #pragma once
 
 #include <cstddef>

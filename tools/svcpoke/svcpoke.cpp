@@ -1,12 +1,17 @@
 // svcpoke hold-lock isa|smbus|pci SECONDS   takes a hardware lock and holds it, as another tool
 // svcpoke set FILE SECTION KEY VALUE         writes one INFO.DAT value through the shared store
+// svcpoke load SECONDS                       shows where the load comes from, and the load
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "common/info_store.h"
+#include "platform/clock.h"
+#include "platform/perf_data.h"
+#include "service/cpu_load.h"
 #include "service/hardware_locks.h"
 
 namespace {
@@ -32,6 +37,29 @@ int HoldLock(const char* which, const char* seconds) {
   return 0;
 }
 
+int ShowLoad(const char* seconds) {
+  zor::PerfData& perf = zor::SystemPerfData();
+  std::vector<uint8_t> block;
+  uint64_t value = 0;
+  uint64_t time = 0;
+  const bool queried = perf.Query(238, block);
+  const zor::PerfLookup lookup =
+      queried ? zor::FindPerfCounter(block.data(), block.size(), 238, 6, "_Total", value, time)
+              : zor::PerfLookup::kNoObject;
+  static const char* const kLookups[] = {"found", "no Processor object", "no counter", "no _Total"};
+  std::printf("platform %d, performance data %s (%zu bytes): %s\n", perf.PlatformCode(),
+              queried ? "answered" : "refused", block.size(), kLookups[static_cast<int>(lookup)]);
+  zor::CpuLoadSampler sampler(perf);
+  sampler.Sample();
+  const int count = std::atoi(seconds);
+  for (int i = 0; i < count; ++i) {
+    zor::SystemClock().SleepMs(1000);
+    std::printf("load %d%%\n", sampler.Sample());
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -40,8 +68,10 @@ int main(int argc, char** argv) {
     zor::InfoStore store(argv[2]);
     return store.Write(argv[3], argv[4], argv[5]) ? 0 : 1;
   }
+  if (argc == 3 && std::strcmp(argv[1], "load") == 0) return ShowLoad(argv[2]);
   std::fprintf(stderr,
                "usage: svcpoke hold-lock isa|smbus|pci SECONDS\n"
-               "       svcpoke set FILE SECTION KEY VALUE\n");
+               "       svcpoke set FILE SECTION KEY VALUE\n"
+               "       svcpoke load SECONDS\n");
   return 2;
 }

@@ -130,7 +130,9 @@ class ScriptedPerf : public PerfData {
 
   int PlatformCode() override { return platform; }
   bool EnableCounters() override { ++enableCalls; return true; }
+  int queries = 0;
   bool Query(uint32_t, std::vector<uint8_t>& buffer) override {
+    ++queries;
     if (m_query >= blocks.size() || blocks[m_query].empty()) { ++m_query; return false; }
     buffer = blocks[m_query++];
     return true;
@@ -168,12 +170,13 @@ TEST(CpuLoadSampler, FallsBackToSystemTimesWithoutProcessorData) {
   ScriptedPerf perf;
   BlockBuilder other(1000);
   other.Object(230, {6}, {}, false);
-  perf.blocks = {other.Bytes(), {}, other.Bytes()};
+  perf.blocks = {other.Bytes(), ProcessorBlock(2000, 0), ProcessorBlock(3000, 0)};
   perf.times = {{100, 1000}, {900, 2000}, {1100, 3000}};
   CpuLoadSampler sampler(perf);
   EXPECT_EQ(sampler.Sample(), 0);
   EXPECT_EQ(sampler.Sample(), 20);
   EXPECT_EQ(sampler.Sample(), 80);
+  EXPECT_EQ(perf.queries, 1);  // not asked again
 }
 
 TEST(CpuLoadSampler, NoLoadOnOtherPlatforms) {
