@@ -46,12 +46,14 @@ struct Line {
 // A UTF-8 byte-order mark before the first line is not part of it.
 size_t TextStart(std::string_view content) { return content.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0; }
 
-// New lines follow the file's own line breaks where those are lone CRs: a LF among them would
-// join every CR-separated line before it into one.
-std::string_view LineBreak(std::string_view content) {
-  return content.find('\n') == std::string_view::npos && content.find('\r') != std::string_view::npos
-             ? "\r"
-             : "\r\n";
+// The line break for text inserted at pos. Lone CRs end lines only where no LF follows, so where
+// the lines just before pos are ended that way, an inserted LF would join them into one: new
+// lines then end in lone CRs too.
+std::string_view LineBreakAt(std::string_view content, size_t pos) {
+  if (content.find('\n', pos) != std::string_view::npos) return "\r\n";
+  const size_t lastLf = content.rfind('\n', pos == 0 ? 0 : pos - 1);
+  const size_t from = lastLf == std::string_view::npos ? 0 : lastLf + 1;
+  return content.substr(from, pos - from).find('\r') != std::string_view::npos ? "\r" : "\r\n";
 }
 
 class Lines {
@@ -199,7 +201,6 @@ std::string SetProfileValue(std::string_view content, std::string_view section, 
   key = Trim(key);
   value = TrimLeft(value);
   const Location where = Locate(content, section, key);
-  const std::string_view lineBreak = LineBreak(content);
   std::string result;
   result.reserve(content.size() + section.size() + key.size() + value.size() + 8);
   if (where.keyFound) {
@@ -212,6 +213,7 @@ std::string SetProfileValue(std::string_view content, std::string_view section, 
     return result;
   }
   if (where.sectionFound) {
+    const std::string_view lineBreak = LineBreakAt(content, where.insertAt);
     result.append(content.substr(0, where.insertAt));
     if (where.insertNeedsBreak && where.insertAt > TextStart(content)) result.append(lineBreak);
     result.append(key);
@@ -221,6 +223,7 @@ std::string SetProfileValue(std::string_view content, std::string_view section, 
     result.append(content.substr(where.insertAt));
     return result;
   }
+  const std::string_view lineBreak = LineBreakAt(content, content.size());
   result.append(content);
   if (content.size() > TextStart(content) && content.back() != '\n' && content.back() != '\r') {
     result.append(lineBreak);

@@ -149,6 +149,10 @@ TEST(ProfileFormat, AddedLinesKeepTheFileReadable) {
   EXPECT_EQ(again, "[Main]\rBuild=x\rOther=2\r[VALUE]\rCmd=1\r");
   EXPECT_EQ(FindProfileValue(again, "Main", "Build"), "x");
   EXPECT_EQ(FindProfileValue(again, "VALUE", "Cmd"), "1");
+  // Lone CRs after the last LF end lines only while no LF follows them.
+  const std::string tail = SetProfileValue("a=1\n[S]\rk=2", "VALUE", "Cmd", "1");
+  EXPECT_EQ(tail, "a=1\n[S]\rk=2\r[VALUE]\rCmd=1\r");
+  EXPECT_EQ(FindProfileValue(tail, "S", "k"), "2");
   // Keys before the first header go after a byte-order mark, never in front of it.
   EXPECT_EQ(SetProfileValue("\xEF\xBB\xBF[Main]\r\n", "", "orphan", "1"), "\xEF\xBB\xBForphan=1\r\n[Main]\r\n");
   EXPECT_EQ(SetProfileValue("\xEF\xBB\xBF", "Main", "Build", "x"), "\xEF\xBB\xBF[Main]\r\nBuild=x\r\n");
