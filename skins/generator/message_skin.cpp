@@ -7,6 +7,7 @@
 
 #include "skins/generator/skins.h"
 #include "skins/generator/style.h"
+#include "skins/generator/widgets.h"
 
 namespace zor::skins {
 namespace {
@@ -30,7 +31,7 @@ struct Message {
 };
 
 void Shape(Canvas& c) {
-    c.RoundRectPath(0, 8, kWidth, kHeight - 8, 12);
+    c.RoundRectPath(0, 10, kWidth, kHeight - 10, 12);
     c.RoundRectPath(18, 0, 132, 24, 7);  // the name tab
 }
 
@@ -45,14 +46,14 @@ void Notch(Canvas& c) {
 
 void Shell(Canvas& c, Buttons buttons) {
     WindowShell(c, [&] { Shape(c); }, [&] { Notch(c); });
-    c.Text("ZORWISE", Font{8, true}, 30, 8, color::kGreen);
+    c.Text("ZORWISE", Font{8.5, true}, 31, 8.5, color::kGreen);
     // Paper panel where the text goes.
     const double right = buttons == Buttons::Ok ? 372 : 282;
-    c.RoundRectPath(10, 12, right - 10, 76, 6);
+    c.RoundRectPath(10, 13, right - 10, 75, 6);
     c.SetColor(color::kRim);
     cairo_fill(c.Cr());
-    c.RoundRectPath(11, 13, right - 12, 74, 5);
-    cairo_pattern_t* p = cairo_pattern_create_linear(0, 13, 0, 87);
+    c.RoundRectPath(11, 14, right - 12, 73, 5);
+    cairo_pattern_t* p = cairo_pattern_create_linear(0, 14, 0, 87);
     cairo_pattern_add_color_stop_rgb(p, 0, color::kPaperTop.r, color::kPaperTop.g, color::kPaperTop.b);
     cairo_pattern_add_color_stop_rgb(p, 1, color::kPaperBottom.r, color::kPaperBottom.g, color::kPaperBottom.b);
     cairo_set_source(c.Cr(), p);
@@ -60,7 +61,8 @@ void Shell(Canvas& c, Buttons buttons) {
     cairo_pattern_destroy(p);
     // Green energy line along the panel's foot.
     c.FillRect(16, 84, right - 32, 1.5, color::kGreenDeep, 0.8);
-    c.Text("energy saving utility", Font{8, false}, 458, 76, color::kTextFaint, Align::Right);
+    // Quiet brand mark under the buttons.
+    DrawPowerLeaf(c, 446, 72, 6, color::kTextFaint);
 }
 
 void Button(Canvas& c, double x, const char* label, State s, bool primary) {
