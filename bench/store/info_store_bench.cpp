@@ -1,0 +1,76 @@
+// One key read and one key write of the INFO.DAT store on a realistic file. The directory is
+// $ZOR_BENCH_DIR when set (to measure a real disk rather than /tmp), else a fresh one under /tmp.
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "bench/store/realistic_info.h"
+#include "common/info_store.h"
+
+namespace {
+
+class BenchFile {
+ public:
+  BenchFile() {
+    const char* base = getenv("ZOR_BENCH_DIR");
+    std::string pattern = std::string(base ? base : "/tmp") + "/zor-store-bench-XXXXXX";
+    m_dir = mkdtemp(pattern.data());
+    m_path = m_dir + "/INFO.DAT";
+    std::ofstream(m_path, std::ios::binary) << zor::kRealisticInfo;
+    // As a file looks that nothing has changed for an hour.
+    const timespec hourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    utimensat(AT_FDCWD, m_path.c_str(), hourAgo, 0);
+  }
+  ~BenchFile() { std::filesystem::remove_all(m_dir); }
+  const std::string& Path() const { return m_path; }
+
+ private:
+  std::string m_dir;
+  std::string m_path;
+};
+
+// The GUI's read of a figure while the file stays as it is.
+void BM_ReadUnchanged(benchmark::State& state) {
+  BenchFile file;
+  zor::InfoStore store(file.Path());
+  for (auto _ : state) benchmark::DoNotOptimize(store.Read("VALUE", "CPU_MAX", "0", 260));
+}
+BENCHMARK(BM_ReadUnchanged);
+
+// The GUI's read right after the service has written: the file must be read again.
+void BM_ReadAfterOtherWrite(benchmark::State& state) {
+  BenchFile file;
+  zor::InfoStore gui(file.Path());
+  zor::InfoStore service(file.Path());
+  int i = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    service.Write("VALUE", "Cmd", ++i % 2 ? "1" : "0");
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(gui.Read("VALUE", "CPU_MAX", "0", 260));
+  }
+}
+BENCHMARK(BM_ReadAfterOtherWrite);
+
+// The service's write of a figure: the whole file replaced, flushed to disk first.
+void BM_Write(benchmark::State& state) {
+  BenchFile file;
+  zor::InfoStore store(file.Path());
+  char value[32];
+  int i = 0;
+  for (auto _ : state) {
+    std::snprintf(value, sizeof value, "%f", 1000.0 + ++i);
+    benchmark::DoNotOptimize(store.Write("VALUE", "Total", value));
+  }
+}
+BENCHMARK(BM_Write);
+
+}  // namespace
