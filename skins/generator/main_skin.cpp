@@ -331,6 +331,17 @@ void PowerButton(Canvas& c, bool savingOn, State st) {
 
 // --- panels and digits -----------------------------------------------------------------------
 
+constexpr double kGhost = 0.07;
+constexpr uint32_t kCpuOn = 0xCFFFE0;
+constexpr uint32_t kCpuOff = 0x6E7983;
+
+// Unlit cells where a strip's digits land, so the panels read as segment displays.
+void GhostCells(Canvas& c, int x, int y, int count, Rgb ink) {
+    for (int i = 0; i < count; ++i) {
+        SegmentDigit(c, x + i * kBigW + 3, y + 3, 18, 28, -1, ink, kGhost);
+    }
+}
+
 enum class FigureMode { Meter, Total, Off };
 
 void FigurePanel(Canvas& c, Script s, FigureMode mode) {
@@ -345,6 +356,7 @@ void FigurePanel(Canvas& c, Script s, FigureMode mode) {
     }
     const bool meter = mode == FigureMode::Meter;
     const Rgb accent = meter ? color::kGreen : color::kTeal;
+    GhostCells(c, 146 + kBigW, 84, 8, accent);
     Caption(c, meter ? L.meterTitle : L.totalTitle, s, r.x + 10, r.y + 13, accent);
     GlowDot(c, r.x + r.w - 12, r.y + 10, 2.5, accent, 0.8);
     if (meter) {
@@ -356,9 +368,10 @@ void FigurePanel(Canvas& c, Script s, FigureMode mode) {
     }
 }
 
-void CpuPanel(Canvas& c, Script s) {
+void CpuPanel(Canvas& c, Script s, bool savingOn) {
     const Rect& r = kCpuPanel;
     Panel(c, r.x, r.y, r.w, r.h);
+    GhostCells(c, 58, 108, 4, Hex(savingOn ? kCpuOn : kCpuOff));
     Caption(c, LabelsFor(s).cpu, s, r.x + 9, r.y + 13, color::kTextDim);
     c.Text("W", Font{9, true}, r.x + r.w - 9, r.y + 13, color::kGreen, Align::Right);
     // A thin rule between caption and figure.
@@ -368,7 +381,7 @@ void CpuPanel(Canvas& c, Script s) {
 Image BigDigit(int value, Rgb ink) {
     Canvas c(kBigW, kBigH);
     c.FillRect(0, 0, kBigW, kBigH, color::kPanel);
-    SegmentDigit(c, 3, 3, 18, 28, value, ink, 0.07);
+    SegmentDigit(c, 3, 3, 18, 28, value, ink, kGhost);
     return c.Snapshot();
 }
 
@@ -419,7 +432,7 @@ void Base(Canvas& c, Script s, bool savingOn) {
     c.SetColor(Hex(0x050607), 0.9);
     cairo_fill(c.Cr());
 
-    CpuPanel(c, s);
+    CpuPanel(c, s, savingOn);
     // Display switches.
     const Font small = s == Script::Latin ? Font{8.5, true} : Font{10, true, s};
     c.Text(L.view, small, kMeter.x - 8, 175, color::kTextDim, Align::Right);
@@ -507,7 +520,7 @@ public:
         lib.Add("Main_off", Background(false));
 
         // Digit fonts.
-        const Rgb cpuOn = Hex(0xCFFFE0), cpuOff = Hex(0x6E7983);
+        const Rgb cpuOn = Hex(kCpuOn), cpuOff = Hex(kCpuOff);
         char name[32];
         for (int d = 0; d <= 9; ++d) {
             auto put = [&](const char* fmt, Image img) {

@@ -126,7 +126,7 @@ void SegmentDigit(Canvas& c, double x, double y, double w, double h, int digit, 
         cairo_close_path(cr);
     };
     const double lx = left + t / 2, rx = right - t / 2, ty = top + t / 2, by = bottom - t / 2;
-    for (int pass = 0; pass < 2; ++pass) {
+    for (int pass = 0; pass < (digit < 0 ? 1 : 2); ++pass) {
         const unsigned char on = pass == 0 ? 0x7F : kSegments[digit];
         if (on & 0x01) horizontal(ty);
         if (on & 0x02) vertical(rx, ty, mid);
