@@ -4,60 +4,33 @@
 #include <windows.h>
 
 #include <cstring>
-#include <mutex>
-#include <string>
 #include <type_traits>
 
 #include "common/hwk_entry_points.h"
-#include "sim/board/board.h"
-#include "sim/board/board_file.h"
+#include "sim/board/shared_board.h"
 #include "sim/hwk/host_load.h"
 
 namespace {
 
 using zor::sim::Board;
 
-struct SharedBoard {
-  zor::NamedMutex lock{zor::sim::kBoardMutexName};
-  zor::sim::BoardFile file;
-  bool ready = false;
-};
-
-std::string DllDirectory() {
-  HMODULE self = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&DllDirectory), &self);
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(self, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return ".";
-  std::string dir(path, length);
-  const size_t slash = dir.find_last_of("\\/");
-  return slash == std::string::npos ? "." : dir.substr(0, slash);
-}
+// Any object of this module: it names the DLL whose directory holds the board file.
+const char kModuleAnchor = 0;
 
 // Opened on first use, not in DllMain, so no file or lock work runs under the loader lock.
-SharedBoard* Shared() {
-  static SharedBoard* shared = nullptr;
-  static std::once_flag once;
-  std::call_once(once, [] {
-    shared = new SharedBoard;
-    const std::string path = DllDirectory() + "\\" + zor::sim::kBoardFileName;
-    shared->ready = zor::sim::OpenBoardFile(shared->file, shared->lock, path) !=
-                    zor::sim::OpenResult::kFailed;
-  });
-  return shared;
+zor::sim::SharedBoard& Shared() {
+  static zor::sim::SharedBoard* shared = [] {
+    auto* board = new zor::sim::SharedBoard(zor::sim::BoardFileBesideModule(&kModuleAnchor));
+    board->SetLoadSource(&zor::sim::HostCpuLoad);
+    return board;
+  }();
+  return *shared;
 }
 
 // One access to the board under the lock; `fallback` when the board cannot be reached.
-template <typename Fn, typename R>
+template <typename R, typename Fn>
 R WithBoard(R fallback, Fn fn) {
-  SharedBoard* shared = Shared();
-  if (!shared->ready) return fallback;
-  zor::NamedMutexLock held(shared->lock, zor::sim::kBoardLockTimeoutMs);
-  if (!held.Held()) return fallback;
-  Board board(*shared->file.State());
-  board.SetLoadSource(&zor::sim::HostCpuLoad);
-  return fn(board);
+  return Shared().With(fallback, fn);
 }
 
 uint64_t Address(const void* pointer) {
