@@ -446,6 +446,12 @@ void Base(Canvas& c, Script s, bool savingOn) {
         c.Text(ticks[i], Font{8, true}, kBarX + kSegmentW * (2 * i + 2) - 4, kBarY + kBarH + 12, color::kTextFaint,
                Align::Right);
     }
+    // Control deck along the foot of the window.
+    c.RoundRectPath(14, 474, kWidth - 28, kHeight - 474 - 12, 12);
+    c.SetColor({0, 0, 0}, 0.22);
+    cairo_fill(c.Cr());
+    c.FillRect(26, 474, kWidth - 52, 1, {1, 1, 1}, 0.06);
+    c.Text("v2.0", Font{8, false}, 512, 526, color::kTextFaint, Align::Right);
     Caption(c, L.choose, s, kLevels[0].x, kLevels[0].y - 8, color::kTextDim);
     Caption(c, "LED", Script::Latin, kLed.x + kLed.w / 2.0, kLed.y - 6, color::kTextDim, Align::Center);
 }
