@@ -3,6 +3,7 @@
 //   hwkprobe esy                   the SMI port and type of the last "$ESY4" in the BIOS area
 //   hwkprobe et-read OFFSET        a byte of the EnergyTable
 //   hwkprobe et-write OFFSET VALUE writes a byte of the EnergyTable
+//   hwkprobe et-wait OFFSET VALUE  waits up to 30 s for a byte of the mapped EnergyTable to change
 //   hwkprobe packet FLAGS          submits a TpsePacket with new ControlFlags (hex)
 //   hwkprobe rom-read              the "DECG" value in the ROM
 //   hwkprobe rom-write VALUE       rewrites the "DECG" value through the ROM-page SMI calls
@@ -212,6 +213,20 @@ int main(int argc, char** argv) {
   if (command == "et-write" && argc == 4 && Number(argv[2], fw::kGuiTableMapLength - 1, 0, a) &&
       Number(argv[3], 0xFF, 0, b)) {
     return t.Write8(a, static_cast<uint8_t>(b)) ? 0 : Fail("write refused");
+  }
+  if (command == "et-wait" && argc == 4 && Number(argv[2], fw::kGuiTableMapLength - 1, 0, a) &&
+      Number(argv[3], 0xFF, 0, b)) {
+    // Watches this process's own mapping: another process's write must show up in it.
+    std::printf("watching\n");
+    std::fflush(stdout);
+    for (int tick = 0; tick < 300; ++tick) {
+      if (t.U8(a) == b) {
+        std::printf("seen\n");
+        return 0;
+      }
+      Sleep(100);
+    }
+    return Fail("the byte never changed");
   }
   if (command == "packet" && argc == 3 && Number(argv[2], 0xFFFF, 16, a)) {
     return Packet(hwk, table, static_cast<uint16_t>(a));

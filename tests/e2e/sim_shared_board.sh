@@ -28,8 +28,15 @@ run simboard.exe create --profile p55-24-smbus >/dev/null
 
 expect "pointer seen through hwk.dll" "$(run hwkprobe.exe esy)" "port 0x00B2 type 0xE3"
 
-# Byte 7 of the EnergyTable: written by one process, read by the next.
+# Byte 7 of the EnergyTable: a running process sees another's write in its own mapping, and a
+# later process reads it too.
+run hwkprobe.exe et-wait 7 0x5A > "$work/wait.txt" &
+watcher=$!
+for _ in $(seq 100); do grep -q watching "$work/wait.txt" 2>/dev/null && break; sleep 0.2; done
 run hwkprobe.exe et-write 7 0x5A
+wait "$watcher" || fail "the running process did not see the write"
+grep -q seen "$work/wait.txt" || fail "the watcher ended without seeing the write"
+echo "ok: a running process sees another's write"
 expect "table byte written by another process" "$(run hwkprobe.exe et-read 7)" "90"
 
 # A packet through hwk.dll is logged and decoded by simboard.
