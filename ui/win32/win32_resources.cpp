@@ -22,10 +22,11 @@ Bitmap ReadBitmap(HMODULE module, LPCSTR name) {
   request.bmiHeader.biPlanes = 1;
   request.bmiHeader.biBitCount = 32;
   request.bmiHeader.biCompression = BI_RGB;
-  HDC screen = GetDC(nullptr);
-  const int rows = GetDIBits(screen, handle, 0, static_cast<UINT>(image->height),
+  // A memory DC: reading a DIB section's bits needs no trip to the display.
+  HDC dc = CreateCompatibleDC(nullptr);
+  const int rows = GetDIBits(dc, handle, 0, static_cast<UINT>(image->height),
                              image->pixels.data(), &request, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
+  DeleteDC(dc);
   DeleteObject(handle);
   if (rows != image->height) return nullptr;
   for (uint32_t& p : image->pixels) p &= 0x00FFFFFFu;
