@@ -222,19 +222,6 @@ Image RenderBackground(Script s, Platform p) {
     for (int i = 0; i < 3; ++i) {
         LevelRow(c, levelLeft, levelTops[i], L.levels[i], s, State::Normal);
     }
-    // Toggles, each on its own socket with its name above (the PCH name goes below where the
-    // toggles of a row stand too close for names above both).
-    for (int i = 0; i < 9; ++i) {
-        const Point at = TogglePlace(p, i);
-        if (at.x < 0) {
-            continue;
-        }
-        Plate(c, at.x, at.y, kToggle, kToggle, 3);
-        ToggleLamp(c, at.x, at.y, false);
-        const bool below = i == 8 && p == Platform::P55;
-        const double baseline = below ? at.y + kToggle + 15 : at.y - capDrop - 2;
-        c.Text(L.toggles[i], small, at.x + kToggle / 2.0, baseline, color::kTextDim, Align::Center);
-    }
     // Time-out lists: a slot where the program puts each list's face.
     const Point monitor = p67 ? Point{132, 164} : Point{398, 164};
     const Point disk = p67 ? Point{450, 164} : Point{134, 244};
@@ -255,6 +242,20 @@ Image RenderBackground(Script s, Platform p) {
             Arrow(c, sl.right.x, sl.right.y, true, State::Normal);
             ReductionBar(c, sl.label.x, sl.label.y);
         }
+    }
+    // Toggles last, so a socket that meets a slider panel sits on top of it. Each has its own
+    // socket with its name above (the PCH name goes below where
+    // the toggles of a row stand too close for names above both).
+    for (int i = 0; i < 9; ++i) {
+        const Point at = TogglePlace(p, i);
+        if (at.x < 0) {
+            continue;
+        }
+        Plate(c, at.x, at.y, kToggle, kToggle, 3);
+        ToggleLamp(c, at.x, at.y, false);
+        const bool below = i == 8 && p == Platform::P55;
+        const double baseline = below ? at.y + kToggle + 15 : at.y - capDrop - 2;
+        c.Text(L.toggles[i], small, at.x + kToggle / 2.0, baseline, color::kTextDim, Align::Center);
     }
     // SAVE and QUIT on a footer plate.
     const int pushTop = p67 ? 303 : 346;
