@@ -68,12 +68,15 @@ case "$relaunch" in
 esac
 run simboard.exe fault clear all
 
-# Without hwk.dll beside it (and none in the system folder) the program's own text is reported.
-mv "$app/hwk.dll" "$app/hwk.dll.off"
-if out=$(run fwprobe.exe gui 2>/dev/null); then fail "ran without hwk.dll"; fi
+# Without hwk.dll beside the program (and none in the system folder) the program's own text is
+# reported, even when the current directory holds one: it is never loaded from there.
+cwd="$work/current dir"
+mkdir -p "$cwd"
+mv "$app/hwk.dll" "$cwd/hwk.dll"
+if out=$(cd "$cwd" && run fwprobe.exe gui 2>/dev/null); then fail "hwk.dll was loaded from the current directory"; fi
 grep -q "loading library (hwk.dll) failure!!" <<<"$out" || fail "no load failure text: $out"
-mv "$app/hwk.dll.off" "$app/hwk.dll"
-echo "ok: a missing hwk.dll is reported"
+mv "$cwd/hwk.dll" "$app/hwk.dll"
+echo "ok: hwk.dll is taken from the program's folder only"
 
 WINEPREFIX="$prefix" wineserver -k || true
 echo "PASS"

@@ -142,6 +142,14 @@ TEST_F(HwkBindingTest, LoadsByFullPathFromProgramThenSystemDirectory) {
   EXPECT_EQ(tried.size(), 1u);
 }
 
+TEST(DynamicLibraryTest, LoadsOnlyByFullPath) {
+  // A bare name would be searched for in the current directory and the library path.
+  EXPECT_EQ(LoadDynamicLibrary("hwk.dll"), nullptr);
+  EXPECT_EQ(LoadDynamicLibrary("./hwk.dll"), nullptr);
+  EXPECT_EQ(LoadDynamicLibrary(""), nullptr);
+  EXPECT_EQ(LoadDynamicLibrary("/nonexistent/hwk.dll"), nullptr);
+}
+
 TEST_F(HwkBindingTest, CallsReachTheLibraryWithItsArgumentConventions) {
   auto hwk = HwkBinding::Bind(FullLibrary(), HwkClient::Gui);
   ASSERT_NE(hwk, nullptr);
