@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "skins/generator/skins.h"
@@ -178,13 +177,13 @@ void UpdateButton(Canvas& c, Script s, State st) {
     cairo_close_path(cr);
     cairo_fill(cr);
     const Font f = s == Script::Latin ? Font{7.5, true} : Font{10, true, s};
-    c.Text(LabelsFor(s).update, f, cx, r.y + 38 + (st == State::Down ? 1 : 0), LabelColor(st == State::Normal ? State::Normal : st),
+    c.Text(LabelsFor(s).update, f, cx, r.y + 38 + (st == State::Down ? 1 : 0), LabelColor(st),
            Align::Center);
 }
 
 void LedSwitch(Canvas& c, bool on) {
     const Rect& r = kLed;
-    ButtonFace(c, r.x, r.y, r.w, r.h, on ? State::Normal : State::Normal);
+    ButtonFace(c, r.x, r.y, r.w, r.h, State::Normal);
     cairo_t* cr = c.Cr();
     c.RoundRectPath(r.x + 5, r.y + 7, r.w - 10, r.h - 14, 6);
     c.SetColor(on ? color::kGreenDark : Hex(0x111417));
@@ -316,7 +315,6 @@ void PowerButton(Canvas& c, bool savingOn, State st) {
     const Rgb ink = savingOn ? (st == State::Down ? color::kGreenDeep : color::kGreen)
                              : (st == State::Over ? Hex(0xE6ECF1) : (st == State::Down ? Hex(0x6B7580) : Hex(0xA5AFB8)));
     if (savingOn && st != State::Down) {
-        GlowDot(c, cx, cy - 8 + press, 0.1, color::kGreen, 1.0);
         cairo_pattern_t* glow = cairo_pattern_create_radial(cx, cy - 8, 5, cx, cy - 8, 42);
         cairo_pattern_add_color_stop_rgba(glow, 0, 0.24, 0.89, 0.5, st == State::Over ? 0.35 : 0.25);
         cairo_pattern_add_color_stop_rgba(glow, 1, 0.24, 0.89, 0.5, 0);
