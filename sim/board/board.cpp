@@ -359,6 +359,10 @@ void Board::SetSkip() {
   table.Write16(fw::et::kStatusFlags, static_cast<uint16_t>(StatusFlags() | fw::sf::kSkip));
 }
 
+void Board::SetControlFlags(uint16_t flags) {
+  MemoryView(m_state.tables, sizeof m_state.tables).Write16(fw::et::kControlFlags, flags);
+}
+
 uint16_t Board::ControlFlags() const {
   return MemoryView(const_cast<uint8_t*>(m_state.tables), sizeof m_state.tables).U16(fw::et::kControlFlags);
 }

@@ -71,6 +71,7 @@ class Board {
   bool HasFault(uint32_t fault) const { return (m_state.faults & fault) != 0; }
   void SetAddressFailures(uint32_t count) { m_state.addressFailuresLeft = count; }
   void SetSkip();  // StatusFlags bit 0, which suppresses one service cycle
+  void SetControlFlags(uint16_t flags);  // as the firmware setup would, no packet involved
 
   // ---- Firmware view ----
   uint16_t ControlFlags() const;

@@ -26,6 +26,7 @@ constexpr char kUsage[] =
     "  pin-load PERCENT|off         fix the CPU load, or follow the host's load again\n"
     "  pin-readings VOLT CURR|off   fix the raw voltage and current sensor bytes (0-255)\n"
     "  address-failures N           fail the next N EnergyTable address requests (0xB1)\n"
+    "  flags HEX                    set ControlFlags as the firmware setup would (e.g. 0x0155)\n"
     "  skip                         set the skip bit that suppresses one service cycle\n"
     "  help                         this text\n";
 
@@ -181,6 +182,18 @@ int AddressFailures(Session& session, const std::vector<const char*>& args) {
   });
 }
 
+int SetFlags(Session& session, const std::vector<const char*>& args) {
+  char* end = nullptr;
+  const unsigned long flags = args.size() == 1 ? std::strtoul(args[0], &end, 16) : 0x10000;
+  if (args.size() != 1 || !*args[0] || *end != '\0' || flags > 0xFFFF) {
+    return Usage(session.err(), "flags takes a 16-bit hexadecimal word");
+  }
+  return session.Locked([&](Board& board) {
+    board.SetControlFlags(static_cast<uint16_t>(flags));
+    return 0;
+  });
+}
+
 }  // namespace
 
 int RunSimboard(int argc, const char* const* argv, const std::string& defaultBoard, std::FILE* out,
@@ -205,7 +218,7 @@ int RunSimboard(int argc, const char* const* argv, const std::string& defaultBoa
 
   const bool known = command == "create" || command == "show" || command == "fault" ||
                      command == "pin-load" || command == "pin-readings" ||
-                     command == "address-failures" || command == "skip";
+                     command == "address-failures" || command == "flags" || command == "skip";
   if (!known) return Usage(err, ("unknown command " + command).c_str());
 
   Session session(out, err);
@@ -215,6 +228,7 @@ int RunSimboard(int argc, const char* const* argv, const std::string& defaultBoa
   if (command == "pin-load") return PinLoad(session, args);
   if (command == "pin-readings") return PinReadings(session, args);
   if (command == "address-failures") return AddressFailures(session, args);
+  if (command == "flags") return SetFlags(session, args);
   if (!args.empty()) return Usage(err, (command + " takes no arguments").c_str());
   if (command == "skip") {
     return session.Locked([](Board& board) {

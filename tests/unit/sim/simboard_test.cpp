@@ -8,6 +8,7 @@
 
 #include "sim/board/board_file.h"
 #include "sim/board/board_profiles.h"
+#include "sim/board/shared_board.h"
 #include "sim/simboard/simboard_cli.h"
 #include "tests/unit/sim/sim_test_support.h"
 
@@ -47,6 +48,7 @@ TEST_F(Simboard, CommandsChangeTheSharedFile) {
   ASSERT_EQ(Run({"pin-load", "40"}), 0);
   ASSERT_EQ(Run({"fault", "add", "smbus-stuck", "revision"}), 0);
   ASSERT_EQ(Run({"address-failures", "2"}), 0);
+  ASSERT_EQ(Run({"flags", "0x0155"}), 0);
 
   // Another opener of the same file (as hwk.dll would be) sees every change.
   BoardFile file;
@@ -58,6 +60,7 @@ TEST_F(Simboard, CommandsChangeTheSharedFile) {
   EXPECT_EQ(state.faults, kFaultSmbusStuck | kFaultRevision);
   EXPECT_EQ(state.tables[fw::et::kRevision], 0x20);
   EXPECT_EQ(state.addressFailuresLeft, 2u);
+  EXPECT_EQ(MemoryView(file.State()->tables, kTablesLength).U16(fw::et::kControlFlags), 0x0155);
 
   ASSERT_EQ(Run({"fault", "clear", "all"}), 0);
   ASSERT_EQ(Run({"pin-load", "off"}), 0);
@@ -111,6 +114,23 @@ TEST_F(Simboard, ShowDecodesPacketsRailsAndRom) {
   EXPECT_TRUE(Shows("-> EAX 00000000")) << m_output;
 }
 
+TEST_F(Simboard, SharedBoardsOnOneFileSeeEachOther) {
+  SharedBoard first(m_path);
+  SharedBoard second(m_path);
+  ASSERT_TRUE(first.Ready());
+  first.With(0, [](Board& board) {
+    board.PinLoad(77);
+    board.SetFanPwm(0, 28);
+    return 0;
+  });
+  EXPECT_EQ(second.With(-1, [](Board& board) { return board.State().pinnedLoad; }), 77);
+  EXPECT_EQ(second.With(0, [](Board& board) { return board.FanPwm(0); }), 28);
+
+  SharedBoard nowhere(::testing::TempDir() + "no-such-dir/board.bin");
+  EXPECT_FALSE(nowhere.Ready());
+  EXPECT_EQ(nowhere.With(-1, [](Board&) { return 1; }), -1);
+}
+
 TEST_F(Simboard, GrammarErrorsAreUsageErrors) {
   const std::vector<std::vector<const char*>> bad = {
       {},
@@ -122,6 +142,8 @@ TEST_F(Simboard, GrammarErrorsAreUsageErrors) {
       {"pin-readings", "1"},
       {"fault", "add", "nope"},
       {"fault", "toggle", "revision"},
+      {"flags", "0x10000"},
+      {"flags", "zz"},
       {"show", "extra"},
       {"--board"},
   };
