@@ -3,7 +3,7 @@
 namespace zor {
 
 EntryAddress FakeDynamicLibrary::Find(const char* name) const {
-  if (lookups) lookups->push_back(name);
+  if (m_lookups) m_lookups->push_back(name);
   const auto it = m_entries.find(name);
   return it == m_entries.end() ? nullptr : it->second;
 }

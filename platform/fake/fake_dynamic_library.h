@@ -20,11 +20,12 @@ class FakeDynamicLibrary : public DynamicLibrary {
 
   EntryAddress Find(const char* name) const override;
 
-  // Every name asked for, in order (shared so a test can keep reading after handing the library
-  // over).
-  std::vector<std::string>* lookups = nullptr;
+  // Appends every name asked for, in order, to `into` (kept by the test, so it can still be read
+  // after the library was handed over).
+  void RecordLookups(std::vector<std::string>* into) { m_lookups = into; }
 
  private:
+  std::vector<std::string>* m_lookups = nullptr;
   std::map<std::string, EntryAddress> m_entries;
 };
 

@@ -51,7 +51,7 @@ void Fake_Copy(uint32_t srcLow, uint32_t srcHigh, uint32_t refLow, uint32_t refH
 
 std::unique_ptr<FakeDynamicLibrary> FullLibrary(std::vector<std::string>* lookups = nullptr) {
   auto lib = std::make_unique<FakeDynamicLibrary>();
-  lib->lookups = lookups;
+  lib->RecordLookups(lookups);
   lib->Add("qv_inp", &Fake_qv_inp);
   lib->Add("qv_outp", &Fake_qv_outp);
   lib->Add("qv_inpd", &Fake_qv_inpd);
