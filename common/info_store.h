@@ -1,7 +1,8 @@
 // INFO.DAT, the settings and statistics file both programs share, with the semantics of the
 // Windows private-profile functions: case-insensitive sections and keys, defaults, a capacity cut,
-// in-place replacement. Each write replaces the whole file atomically, and every access holds a
-// lock shared by all processes, so neither program can see half a write or lose a key to the other.
+// in-place replacement. Each write replaces the whole file atomically, and every access to the file
+// holds a lock shared by all processes, so neither program can see half a write or lose a key to
+// the other. A read of a file that cannot have changed since the last one is answered from memory.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +37,8 @@ class InfoStore {
                    size_t capacity);
   bool Write(std::string_view section, std::string_view key, std::string_view value);
 
-  // Runs body with the lock held across all its reads and writes (the reset handshake).
+  // Runs body with the lock held across all its reads and writes (the reset handshake). False when
+  // the lock stayed busy (a hung holder): body did not run.
   bool Update(const std::function<void(InfoFile&)>& body);
 
   const std::string& Path() const;

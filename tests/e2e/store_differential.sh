@@ -7,7 +7,7 @@ set -euo pipefail
 
 bin=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../../.." && pwd)
+root=$(cd "$here/../.." && pwd)
 # shellcheck source=/dev/null
 source "$root/scripts/wine-env.sh"
 
@@ -19,7 +19,7 @@ zor_new_prefix "$prefix"
 run() { WINEPREFIX="$prefix" wine "$@"; }
 
 echo "== differential: platform profile functions vs store"
-run "$bin/store_diff.exe" "Z:$here/corpus" "Z:$work/files"
+run "$bin/store_diff.exe" "Z:$here/store_corpus" "Z:$work/files"
 
 echo "== two writers at once"
 info="Z:$work/files/INFO.DAT"
