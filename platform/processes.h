@@ -2,6 +2,7 @@
 // installer: hidden window, no result but whether the start itself worked.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace zor {
@@ -12,6 +13,9 @@ class Processes {
   // Starts the command line with a hidden window and returns at once. The program path must be
   // quoted by the caller when it may contain blanks.
   virtual bool StartHidden(const std::string& commandLine) = 0;
+  // The same, then waits up to timeoutMs for the program to end. False when it could not be
+  // started or is still running.
+  virtual bool RunHidden(const std::string& commandLine, uint32_t timeoutMs) = 0;
 };
 
 // A command line whose program path is quoted, so that a path with blanks is taken whole.

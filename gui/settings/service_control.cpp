@@ -40,8 +40,10 @@ bool SettingsControl::StartSaverService() {
 }
 
 void SettingsControl::RunServiceInstaller() {
-  // Quoted, so that an install under a directory with blanks starts the right program.
-  m_ports.processes.StartHidden(QuotedCommand(m_state.m_szAppDir + "\\Zor2Svr.exe", "-i"));
+  // Quoted, so that an install under a directory with blanks starts the right program. The starts
+  // that follow need the service registered, so the installer is given time to finish.
+  m_ports.processes.RunHidden(QuotedCommand(m_state.m_szAppDir + "\\Zor2Svr.exe", "-i"),
+                              kInstallerWaitMs);
 }
 
 }  // namespace zor

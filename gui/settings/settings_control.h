@@ -49,6 +49,7 @@ constexpr int kPlanPowerSaver = 2;
 constexpr int kReadBackAttempts = 10;  // bound of every set-and-read-back loop
 constexpr int kServicePolls = 10;
 constexpr uint32_t kServicePollMs = 1000;
+constexpr uint32_t kInstallerWaitMs = 10000;
 
 class SettingsControl {
  public:

@@ -14,6 +14,7 @@ class FakeProcesses : public Processes {
  public:
   std::function<void(const std::string&)> onStart;
   bool startResult = true;
+  std::vector<uint32_t> waits;  // timeouts of RunHidden calls
 
   bool StartHidden(const std::string& commandLine) override {
     {
@@ -22,6 +23,14 @@ class FakeProcesses : public Processes {
     }
     if (onStart) onStart(commandLine);
     return startResult;
+  }
+
+  bool RunHidden(const std::string& commandLine, uint32_t timeoutMs) override {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      waits.push_back(timeoutMs);
+    }
+    return StartHidden(commandLine);
   }
 
   std::vector<std::string> Started() const {

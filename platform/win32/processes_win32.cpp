@@ -10,7 +10,14 @@ namespace {
 
 class Win32Processes : public Processes {
  public:
-  bool StartHidden(const std::string& commandLine) override {
+  bool StartHidden(const std::string& commandLine) override { return Run(commandLine, 0); }
+
+  bool RunHidden(const std::string& commandLine, uint32_t timeoutMs) override {
+    return Run(commandLine, timeoutMs);
+  }
+
+ private:
+  static bool Run(const std::string& commandLine, uint32_t timeoutMs) {
     // CreateProcess may write into the command line, so it gets its own copy.
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
@@ -24,8 +31,9 @@ class Win32Processes : public Processes {
       return false;
     }
     CloseHandle(process.hThread);
+    const bool ended = !timeoutMs || WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
     CloseHandle(process.hProcess);
-    return true;
+    return ended;
   }
 };
 

@@ -45,7 +45,7 @@ TEST(Service, PausedServiceRefusedWithoutWaiting) {
   EXPECT_TRUE(rig.sleeper.waits.empty());
 }
 
-TEST(Service, MissingServiceIsInstalledFromAQuotedPathThenStartedTwice) {
+TEST(Service, MissingServiceIsInstalledFromAQuotedPathThenStarted) {
   SettingsRig rig;
   rig.services.pollsToRun = 0;
   // The installer registers the service, as Zor2Svr -i does.
@@ -53,15 +53,16 @@ TEST(Service, MissingServiceIsInstalledFromAQuotedPathThenStartedTwice) {
   rig.control->EnsureServiceRunning();
   EXPECT_EQ(rig.Commands(),
             std::vector<std::string>{"\"C:\\Program Files\\Zorwise\\Zor2Svr.exe\" -i"});
+  EXPECT_EQ(rig.processes.waits, std::vector<uint32_t>{kInstallerWaitMs});
   EXPECT_EQ(rig.services.starts, 1);  // the second attempt finds it running
   EXPECT_EQ(rig.services.state, kServiceRunning);
 
-  SettingsRig slow;  // the installer has not registered it yet: both starts fail at once
-  slow.control->EnsureServiceRunning();
-  EXPECT_EQ(slow.Commands().size(), 1u);
-  EXPECT_EQ(slow.services.starts, 0);
-  EXPECT_TRUE(slow.sleeper.waits.empty());
-  EXPECT_EQ(slow.services.openHandles, 0);
+  SettingsRig failing;  // the installer did not register it: both starts fail at once
+  failing.control->EnsureServiceRunning();
+  EXPECT_EQ(failing.Commands().size(), 1u);
+  EXPECT_EQ(failing.services.starts, 0);
+  EXPECT_TRUE(failing.sleeper.waits.empty());
+  EXPECT_EQ(failing.services.openHandles, 0);
 }
 
 TEST(Restart, EnablesRequestsAndDisables) {
