@@ -55,7 +55,7 @@ below() { [ -n "$(value "$1")" ] && real_test "$(value "$1")" "$2" 0 'a < b'; }
 start_service() { wine net start "$service" >/dev/null 2>&1 || fail "net start failed"; }
 stop_service() {
   wine net stop "$service" >/dev/null 2>&1 || fail "net stop failed"
-  wait_for 10 test "$(state)" = STOPPED || fail "service did not stop"
+  wait_for 20 test "$(state)" = STOPPED || fail "service did not stop (state $(state))"
 }
 
 # ---- Install, with the image path quoted ----------------------------------------------------
@@ -76,6 +76,13 @@ ok "display name and automatic start"
 run Zor2Svr.exe -i >/dev/null
 logged "VORT Service CreateService error = 1073" || fail "second install not logged"
 ok "second install logs the CreateService error"
+
+# The option is compared whole and with case: "-I" runs as the service, which fails outside the
+# service control manager, says so in the log, and still exits with 0.
+wine "$winapp\\Zor2Svr.exe" -I >/dev/null 2>&1 || fail "Zor2Svr.exe -I exited with $?"
+logged "About to start service control..." || fail "-I did not try to run as the service"
+logged "VORT Service StartServiceCtrlDispatcher error = " || fail "dispatcher failure not logged"
+ok "-I tries the dispatcher, logs its failure and exits with 0"
 
 # ---- Figures ------------------------------------------------------------------------------------
 # x58-6: register mode, 8 mV steps, 0.5 A per count, level L2, efficiency index 10.
