@@ -68,7 +68,8 @@ Readings Board::Measure() {
     }
   }
   r.watts = std::fmax(5.0, idle + dynamic - railSaving);
-  r.volts = std::fmin(1.5, std::fmax(0.9, kIdleVolts + kLoadVolts * fraction - effect.volts));
+  // Saving trims the load-line rise; the idle voltage stays where the processor needs it.
+  r.volts = kIdleVolts + (kLoadVolts - effect.volts) * fraction;
   r.amps = r.watts / r.volts;
 
   // Phase shedding: with saving on the regulator runs as few phases as the load allows.
