@@ -40,21 +40,25 @@ struct Labels {
     const char* disk;
     const char* save;
     const char* quit;
+    const char* hint;
 };
 
 const Labels& LabelsFor(Script s) {
     static const Labels kEnglish{"ADVANCED SETTINGS", "CUSTOM ENERGY SET", "LEVEL",
                                  {"L1  MILD", "L2  MEDIUM", "L3  STRONG"},
                                  {"NB", "SB", "VGA CLOCK", "MEMORY", "FAN CURVE", "VTT", "LOW POWER", "THROTTLE", "PCH"},
-                                 "REDUCTION", "MONITOR OFF", "HARD DISK OFF", "SAVE", "QUIT"};
+                                 "REDUCTION", "MONITOR OFF", "HARD DISK OFF", "SAVE", "QUIT",
+                                 "Lit options save energy. Changes apply on SAVE."};
     static const Labels kSimplified{"高级设置", "自订节能方案", "等级",
                                     {"L1  轻度", "L2  中度", "L3  强力"},
                                     {"北桥", "南桥", "显卡频率", "内存", "风扇曲线", "VTT", "低功耗", "降频", "PCH"},
-                                    "降压幅度", "关闭显示器", "关闭硬盘", "保存", "退出"};
+                                    "降压幅度", "关闭显示器", "关闭硬盘", "保存", "退出",
+                                    "点亮的选项用于节能，按保存后生效。"};
     static const Labels kTraditional{"進階設定", "自訂節能方案", "等級",
                                      {"L1  輕度", "L2  中度", "L3  強力"},
                                      {"北橋", "南橋", "顯示卡頻率", "記憶體", "風扇曲線", "VTT", "低功耗", "降頻", "PCH"},
-                                     "降壓幅度", "關閉螢幕", "關閉硬碟", "儲存", "離開"};
+                                     "降壓幅度", "關閉螢幕", "關閉硬碟", "儲存", "離開",
+                                     "點亮的選項用於節能，按儲存後生效。"};
     switch (s) {
         case Script::SimplifiedChinese: return kSimplified;
         case Script::TraditionalChinese: return kTraditional;
@@ -257,6 +261,9 @@ Image RenderBackground(Script s, Platform p) {
         const double baseline = below ? at.y + kToggle + 15 : at.y - capDrop - 2;
         c.Text(L.toggles[i], small, at.x + kToggle / 2.0, baseline, color::kTextDim, Align::Center);
     }
+    // A line of help where the layout leaves room.
+    const Font hint = s == Script::Latin ? Font{8.5, false} : Font{10.5, false, s};
+    c.Text(L.hint, hint, p67 ? 112 : 114, p67 ? 300 : 203, Hex(0x67727C));
     // SAVE and QUIT on a footer plate.
     const int pushTop = p67 ? 303 : 346;
     Plate(c, 378, pushTop, 482 + kPushW - 378, kPushH, 5);
