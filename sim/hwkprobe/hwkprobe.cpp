@@ -6,6 +6,7 @@
 //   hwkprobe et-wait OFFSET VALUE  waits up to 30 s for a byte of the mapped EnergyTable to change
 //   hwkprobe packet FLAGS          submits a TpsePacket with new ControlFlags (hex)
 //   hwkprobe rom-read              the "DECG" value in the ROM
+//   hwkprobe ports                 sensor bytes, the SMBus base from PCI 0:31:3, MSR 0x1A0
 //   hwkprobe rom-write VALUE       rewrites the "DECG" value through the ROM-page SMI calls
 #include <windows.h>
 
@@ -26,6 +27,11 @@ namespace {
 namespace fw = zor::fw;
 
 struct Library {
+  PFN_qv_inp inp = nullptr;
+  PFN_qv_outp outp = nullptr;
+  PFN_qv_inpd inpd = nullptr;
+  PFN_qv_outpd outpd = nullptr;
+  PFN_ReadMSR readMsr = nullptr;
   PFN_MapMemEx mapMemEx = nullptr;
   PFN_SMICmd smiCmd = nullptr;
   PFN_HWK_Alloc_Kernel_PhysMem alloc = nullptr;
@@ -39,6 +45,11 @@ struct Library {
     const std::string path = zor::JoinPath(zor::ProgramDirectory(), "hwk.dll");
     HMODULE module = LoadLibraryA(path.c_str());
     if (!module) return false;
+    inp = reinterpret_cast<PFN_qv_inp>(reinterpret_cast<void*>(GetProcAddress(module, "qv_inp")));
+    outp = reinterpret_cast<PFN_qv_outp>(reinterpret_cast<void*>(GetProcAddress(module, "qv_outp")));
+    inpd = reinterpret_cast<PFN_qv_inpd>(reinterpret_cast<void*>(GetProcAddress(module, "qv_inpd")));
+    outpd = reinterpret_cast<PFN_qv_outpd>(reinterpret_cast<void*>(GetProcAddress(module, "qv_outpd")));
+    readMsr = reinterpret_cast<PFN_ReadMSR>(reinterpret_cast<void*>(GetProcAddress(module, "ReadMSR")));
     mapMemEx = reinterpret_cast<PFN_MapMemEx>(reinterpret_cast<void*>(GetProcAddress(module, "MapMemEx")));
     smiCmd = reinterpret_cast<PFN_SMICmd>(reinterpret_cast<void*>(GetProcAddress(module, "SMICmd")));
     alloc = reinterpret_cast<PFN_HWK_Alloc_Kernel_PhysMem>(
@@ -49,7 +60,7 @@ struct Library {
         reinterpret_cast<void*>(GetProcAddress(module, "HWK_TranslateLinsToPhys")));
     copy = reinterpret_cast<PFN_HWK_MapMem_Copy_Userbuf_To_Phys>(
         reinterpret_cast<void*>(GetProcAddress(module, "HWK_MapMem_Copy_Userbuf_To_Phys")));
-    return mapMemEx && smiCmd && alloc && free && translate && copy;
+    return inp && outp && inpd && outpd && readMsr && mapMemEx && smiCmd && alloc && free && translate && copy;
   }
 
   zor::MemoryView Map(uint32_t physical, uint32_t length) {
@@ -227,6 +238,21 @@ int main(int argc, char** argv) {
       Sleep(100);
     }
     return Fail("the byte never changed");
+  }
+  if (command == "ports" && argc == 2) {
+    const auto sensor = [&](uint32_t reg) {
+      hwk.outp(t.U16(fw::et::kSensorIndexPort), t.U8(reg));
+      return hwk.inp(t.U16(fw::et::kSensorDataPort)) & 0xFF;
+    };
+    const uint32_t volts = sensor(fw::et::kVoltageRegister);
+    const uint32_t amps = sensor(fw::et::kCurrentRegister);
+    hwk.outpd(0xCF8, 0x80000000u | 31u << 11 | 3u << 8 | 0x20);
+    const uint32_t smbus = hwk.inpd(0xCFC) & 0xFFFE;
+    uint64_t msr = 0;
+    const int32_t msrOk = hwk.readMsr(0x1A0, &msr);
+    std::printf("voltage %u current %u smbus 0x%04X msr %s\n", volts, amps, smbus,
+                msrOk && (msr & (1u << 16)) && (msr & (1u << 25)) ? "eist" : "off");
+    return 0;
   }
   if (command == "packet" && argc == 3 && Number(argv[2], 0xFFFF, 16, a)) {
     return Packet(hwk, table, static_cast<uint16_t>(a));

@@ -45,6 +45,11 @@ run simboard.exe show > "$work/show.txt"
 grep -q "accepted: flags 0x0015" "$work/show.txt" || fail "simboard does not show the packet: $(cat "$work/show.txt")"
 echo "ok: simboard decodes the packet"
 
+# Port and MSR entry points: pinned raw readings, the SMBus controller's base, speed-step on.
+run simboard.exe pin-readings 150 80
+expect "ports through hwk.dll" "$(run hwkprobe.exe ports)" "voltage 150 current 80 smbus 0x0400 msr eist"
+run simboard.exe pin-readings off
+
 # A fault injected by simboard reaches the next hwk.dll user.
 run simboard.exe fault add no-esy
 if run hwkprobe.exe esy >/dev/null 2>&1; then fail "the pointer survived the no-esy fault"; fi
