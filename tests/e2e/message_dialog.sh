@@ -19,10 +19,16 @@ owner_geometry='600x545+80+60'
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# Geometry WxH+X+Y of the program's window of size $1 (empty while there is none).
+# Geometry WxH+X+Y of the program's visible window of size $1 (empty while there is none).
 geometry_of() {
-  xwininfo -root -tree 2>/dev/null | grep '"msgdemo.exe"' | grep -o "[0-9]*x[0-9]*+-\?[0-9]*+-\?[0-9]*" \
-    | grep "^$1+" | head -n1 || true
+  local id WINDOW WIDTH HEIGHT X Y SCREEN
+  for id in $(xdotool search --onlyvisible --class msgdemo 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
+    if [ "${WIDTH}x${HEIGHT}" = "$1" ]; then
+      echo "${WIDTH}x${HEIGHT}+${X}+${Y}"
+      return 0
+    fi
+  done
 }
 
 wait_for_window() {  # size
