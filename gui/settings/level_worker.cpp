@@ -2,8 +2,8 @@
 
 namespace zor {
 
-LevelWorker::LevelWorker(SettingsControl& control)
-    : m_control(control), m_thread([this] { Run(); }) {}
+LevelWorker::LevelWorker(SettingsControl& control, std::function<void(int)> onApplied)
+    : m_control(control), m_onApplied(std::move(onApplied)), m_thread([this] { Run(); }) {}
 
 LevelWorker::~LevelWorker() {
   {
@@ -44,6 +44,7 @@ void LevelWorker::Run() {
         m_control.ApplyLevel(level);
       }
     }
+    if (m_onApplied) m_onApplied(level);
     lock.lock();
     m_busy = false;
     m_changed.notify_all();

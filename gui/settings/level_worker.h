@@ -4,6 +4,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -13,7 +14,9 @@ namespace zor {
 
 class LevelWorker {
  public:
-  explicit LevelWorker(SettingsControl& control);
+  // onApplied runs on the worker thread after each level, outside the settings lock: the window
+  // posts itself a message there to repaint, or to end when the level asked the program to exit.
+  explicit LevelWorker(SettingsControl& control, std::function<void(int level)> onApplied = nullptr);
   // Finishes the level in hand; a level still waiting is dropped.
   ~LevelWorker();
   LevelWorker(const LevelWorker&) = delete;
@@ -28,6 +31,7 @@ class LevelWorker {
   void Run();
 
   SettingsControl& m_control;
+  std::function<void(int)> m_onApplied;
   std::mutex m_mutex;
   std::condition_variable m_changed;
   bool m_pending = false;

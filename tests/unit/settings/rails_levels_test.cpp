@@ -139,7 +139,8 @@ TEST(Levels, BurstOfRequestsAppliesInOrderAndEndsOnTheLast) {
     released.wait(lock, [&] { return release; });
   };
 
-  LevelWorker worker(*rig.control);
+  std::vector<int> applied;  // written by the worker only, read after WaitIdle
+  LevelWorker worker(*rig.control, [&](int level) { applied.push_back(level); });
   worker.Request(1);
   {
     std::unique_lock<std::mutex> lock(mutex);
@@ -164,6 +165,7 @@ TEST(Levels, BurstOfRequestsAppliesInOrderAndEndsOnTheLast) {
   // The first level, then the GUI's LED write and the last request in either order.
   ASSERT_EQ(levels.size(), 3u);
   EXPECT_EQ(levels.front(), 1);
+  EXPECT_EQ(applied, (std::vector<int>{1, 3}));  // the three requests in between were replaced
   EXPECT_EQ(rig.state.m_nLevel, 3);
   EXPECT_EQ((rig.ControlFlags() >> 4) & 0xF, 3);
   EXPECT_EQ(rig.RailValue(kRailNorthBridge), kNb);
