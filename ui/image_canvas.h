@@ -16,27 +16,17 @@ class ImageCanvas : public Canvas {
   void MaskedCopy(const Image& image, const Image& mask, int x, int y) override;
   void Stretch(const Image& image, const Rect& from, const Rect& to) override;
   void Fill(const Rect& area, ColorRef color) override;
-  void SetTextColor(ColorRef color) override { m_textColor = color; }
-  void SetTransparentText(bool transparent) override { m_transparentText = transparent; }
+  void SetTextColor(ColorRef) override {}
+  void SetTransparentText(bool) override {}
   void Text(int, int, const std::string&) override {}
   void SetWindowRegion(const RegionPtr&, bool) override {}
   Rect ClipBox() const override;
   std::unique_ptr<Canvas> BeginOffscreen(const Rect& area, bool copyBackground) override;
 
-  ColorRef TextColor() const { return m_textColor; }
-  bool TransparentText() const { return m_transparentText; }
-  ColorRef Background() const { return m_background; }
-
- protected:
-  Image& Target() { return m_target; }
-  Point Origin() const { return m_origin; }
-
  private:
   Image& m_target;
   Point m_origin;
   ColorRef m_background;
-  ColorRef m_textColor = 0;
-  bool m_transparentText = false;
 };
 
 }  // namespace zor::ui

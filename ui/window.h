@@ -21,8 +21,6 @@ constexpr int kIdCancel = 2;
 
 // Message numbers and key codes a window may see in PreTranslateMessage (the platform's values).
 constexpr unsigned kMsgKeyDown = 0x0100;
-constexpr unsigned kMsgKeyUp = 0x0101;
-constexpr unsigned kMsgChar = 0x0102;
 constexpr unsigned kMsgMouseMove = 0x0200;
 constexpr uintptr_t kKeyReturn = 13;
 constexpr uintptr_t kKeyEscape = 27;

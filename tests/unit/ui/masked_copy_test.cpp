@@ -69,6 +69,20 @@ TEST(DrawMaskedBitmap, ClipsAtTheEdgesAndIgnoresAMissingImage) {
   EXPECT_EQ(screen.At(0, 1), kSky);
 }
 
+TEST(ImageCanvas, StretchScalesThePartAskedForByNearestPixel) {
+  ui::Image source(3, 1);
+  source.pixels = {kRed, kSky, kWhite};
+  ui::Image screen(5, 3, kBlack);
+  ui::ImageCanvas canvas(screen);
+  canvas.Stretch(source, ui::Rect{1, 0, 3, 1}, ui::Rect{1, 1, 5, 3});
+  EXPECT_EQ(screen.At(1, 1), kSky);
+  EXPECT_EQ(screen.At(2, 2), kSky);
+  EXPECT_EQ(screen.At(3, 1), kWhite);
+  EXPECT_EQ(screen.At(4, 2), kWhite);
+  EXPECT_EQ(screen.At(0, 1), kBlack);
+  EXPECT_EQ(screen.At(1, 0), kBlack);
+}
+
 class Blank : public ui::Window {};
 
 TEST(CMemoryDC, NothingReachesTheScreenUntilItIsDestroyed) {
