@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Builds the 64-bit Windows programs and runs the system on the simulated board under Wine:
+# a board is created, two Windows processes discover it through hwk.dll, a level packet from one is
+# seen by the other, then the ZOR2 Service is installed from a directory with a blank in its path,
+# started, and its figures in INFO.DAT are shown live while the board's load changes.
+# Everything it makes stays under build/demo (a screenshot of a message dialog among it).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$(pwd)
+scripts/install-deps.sh
+build=${ZOR_WIN64_BUILD:-build/win64}
+cmake --preset win64 -B "$build" >/dev/null
+cmake --build "$build" -j "$(nproc)"
+
+source scripts/wine-env.sh
+bin=$repo/$build/bin
+demo=$repo/build/demo
+prefix=$demo/prefix
+echo "== A fresh Wine prefix in $prefix"
+zor_new_prefix "$prefix"
+export WINEPREFIX=$prefix
+app="$prefix/drive_c/Program Files/Zorwise"
+winapp='C:\Program Files\Zorwise'
+mkdir -p "$app"
+cp "$bin"/*.exe "$bin"/*.dll "$app/"
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1 || true
+
+run() { wine "$winapp\\$1" "${@:2}" 2>/dev/null | tr -d '\r'; }
+section() { printf '\n== %s\n' "$*"; }
+
+section "The simulated board (simboard create; show)"
+run simboard.exe create --profile x58-6
+run simboard.exe show | head -n 30
+
+section "Discovery from two Windows processes at once"
+run fwprobe.exe service > "$demo/service-discovery.txt" &
+run fwprobe.exe gui > "$demo/gui-discovery.txt"
+wait
+echo "-- as the service discovers it (fwprobe service):"
+sed 's/^/   /' "$demo/service-discovery.txt"
+echo "-- as zor2 discovers it (fwprobe gui):"
+sed 's/^/   /' "$demo/gui-discovery.txt"
+
+section "Level L3 (code 1) submitted as a TpsePacket by one process, seen by another"
+run fwprobe.exe packet 1
+run fwprobe.exe gui | grep -i -E 'level|ControlFlags' | sed 's/^/   /'
+run fwprobe.exe packet 3 >/dev/null
+
+section "The ZOR2 Service: Zor2Svr.exe -i, net start \"ZOR2 Service\""
+run Zor2Svr.exe -i; echo
+wine net start "ZOR2 Service" 2>/dev/null | tr -d '\r' | grep -v '^$' || true
+run simboard.exe pin-load 20 >/dev/null
+show_figures() {
+  tr -d '\r' < "$app/INFO.DAT" 2>/dev/null | awk -F= '
+    /^\[/ { section = $0 } section == "[VALUE]" && NF == 2 { printf "%s=%s  ", $1, $2 } END { print "" }'
+}
+for second in 1 2 3 4 5 6 7 8 9 10 11 12; do
+  [ "$second" -eq 7 ] && { echo "-- board load pinned at 90%"; run simboard.exe pin-load 90 >/dev/null; }
+  sleep 1
+  printf '  t=%2ds  ' "$second"; show_figures
+done
+section "Satae.log"
+wine net stop "ZOR2 Service" >/dev/null 2>&1 || true
+sleep 1
+tr -d '\r' < "$app/Satae.log" | sed 's/^/   /'
+run Zor2Svr.exe -u
+
+if [ -x "$(command -v xvfb-run)" ] && [ -f "$app/res.dll" ]; then
+  section "A message dialog, photographed under a virtual display"
+  xvfb-run -a -s "-screen 0 800x600x24" bash -c '
+    wine "'"$winapp"'\msgdemo.exe" 9 >/dev/null 2>&1 &
+    sleep 4; import -window root "'"$demo"'/message-9.png"; wineserver -k' >/dev/null 2>&1 || true
+  [ -f "$demo/message-9.png" ] && echo "   $demo/message-9.png"
+fi
+section "Done. The Wine prefix with the installed programs is in $prefix"
