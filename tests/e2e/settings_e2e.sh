@@ -19,7 +19,7 @@ mkdir -p "$app"
 for f in hwk.dll simboard.exe settings_probe.exe Clockvane.dll SF.DLL Zor2Svr.exe; do
   cp "$bin/$f" "$app/"
 done
-cp "$bin/powercfg.exe" "$prefix/drive_c/windows/system32/powercfg.exe"
+cp "$bin/fixtures/powercfg.exe" "$prefix/drive_c/windows/system32/powercfg.exe"
 
 run() { (cd "$app" && wine "./$1" "${@:2}") | tr -d '\r'; }
 probe() { run settings_probe.exe "$@"; }
