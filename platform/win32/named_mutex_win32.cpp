@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/named_mutex.h"
+#include "platform/win32/open_to_everyone.h"
 
 namespace zor {
 
@@ -9,15 +10,8 @@ struct NamedMutex::Impl {
 };
 
 NamedMutex::NamedMutex(const std::string& name) : m_impl(new Impl) {
-  // A NULL DACL lets every account open the mutex: the service runs as SYSTEM, zor2 as the user.
-  SECURITY_DESCRIPTOR descriptor;
-  SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
-  SECURITY_ATTRIBUTES* security = nullptr;
-  if (InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-      SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE)) {
-    security = &attributes;
-  }
-  m_impl->handle = CreateMutexA(security, FALSE, name.c_str());
+  OpenToEveryone everyone;
+  m_impl->handle = CreateMutexA(everyone.Attributes(), FALSE, name.c_str());
   if (!m_impl->handle) m_impl->handle = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str());
 }
 

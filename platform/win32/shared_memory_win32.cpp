@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/shared_memory.h"
+#include "platform/win32/open_to_everyone.h"
 
 namespace zor {
 
@@ -10,15 +11,8 @@ struct SharedMemory::Impl {
 };
 
 SharedMemory::SharedMemory(const std::string& name, size_t size) : m_impl(new Impl) {
-  // A NULL DACL lets every account open it: the service runs as SYSTEM, zor2 as the user.
-  SECURITY_DESCRIPTOR descriptor;
-  SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
-  SECURITY_ATTRIBUTES* security = nullptr;
-  if (InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-      SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE)) {
-    security = &attributes;
-  }
-  m_impl->mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, security, PAGE_READWRITE, 0,
+  OpenToEveryone everyone;
+  m_impl->mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, everyone.Attributes(), PAGE_READWRITE, 0,
                                        static_cast<DWORD>(size), name.c_str());
   if (!m_impl->mapping) m_impl->mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str());
   if (m_impl->mapping) m_impl->data = MapViewOfFile(m_impl->mapping, FILE_MAP_ALL_ACCESS, 0, 0, size);
