@@ -12,4 +12,5 @@ for preset in native win32 win64; do
 done
 
 ctest --test-dir build/native --output-on-failure -j "$jobs"
+ctest --test-dir build/win32 --output-on-failure
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build/win64 --output-on-failure
