@@ -38,6 +38,7 @@ ok() { echo "ok: $*"; }
 run() { wine "$winapp\\$1" "${@:2}" 2>/dev/null | tr -d '\r'; }
 value() { [ -f "$info" ] && tr -d '\r' < "$info" | grep -i "^$1=" | head -1 | cut -d= -f2- || true; }
 state() { wine sc query "$service" 2>/dev/null | tr -d '\r' | awk '/STATE/ {print $4}'; }
+in_state() { [ "$(state)" = "$1" ]; }
 # wait_for SECONDS COMMAND...: polls every 0.1 s until the command succeeds.
 wait_for() {
   local until=$(( $(date +%s%N) + $1 * 1000000000 )); shift
@@ -55,7 +56,7 @@ below() { [ -n "$(value "$1")" ] && real_test "$(value "$1")" "$2" 0 'a < b'; }
 start_service() { wine net start "$service" >/dev/null 2>&1 || fail "net start failed"; }
 stop_service() {
   wine net stop "$service" >/dev/null 2>&1 || fail "net stop failed"
-  wait_for 20 test "$(state)" = STOPPED || fail "service did not stop (state $(state))"
+  wait_for 20 in_state STOPPED || fail "service did not stop (state $(state))"
 }
 
 # ---- Install, with the image path quoted ----------------------------------------------------
@@ -90,7 +91,7 @@ vout=1.200000      # 150 x 8 mV
 cpumax=24.000000   # 40 x 0.5 A x 1.2 V
 per_second=0.000722222222  # 10 x 20 A x 1.95 / 360000 x 2/3
 start_service
-wait_for 10 test "$(state)" = RUNNING || fail "service is $(state)"
+wait_for 10 in_state RUNNING || fail "service is $(state)"
 wait_for 3 equals VOUT $vout || fail "VOUT is '$(value VOUT)'"
 wait_for 2 equals CPU_MAX $cpumax || fail "CPU_MAX is '$(value CPU_MAX)'"
 ok "VOUT $vout and CPU_MAX $cpumax"
@@ -162,7 +163,7 @@ stop_service
 
 run simboard.exe fault add refuse-b0-b8
 start_service
-wait_for 10 test "$(state)" = STOPPED || fail "service kept running without firmware support"
+wait_for 10 in_state STOPPED || fail "service kept running without firmware support"
 for line in "BIOS Not Support ZOR!!" "init Error!!" "Stopping..." "Bye Bye!!"; do
   logged "$line" || fail "log lacks '$line' after a refused 0xB0"
 done
