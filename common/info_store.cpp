@@ -118,10 +118,12 @@ struct SharedFile {
   std::string cacheContent;
 };
 
-// The file's content, read at most once per locked call and kept up to date by its own writes.
+// The file's content, read at most once per locked call and kept up to date by its own writes. A
+// single write replaces the file at once; in a transaction the writes collect in memory and the file
+// is replaced once, at Commit, since each replace costs a whole-file write and flush.
 class LockedFile : public InfoFile {
  public:
-  explicit LockedFile(SharedFile& store) : m_store(store) {}
+  LockedFile(SharedFile& store, bool deferred) : m_store(store), m_deferred(deferred) {}
 
   std::string Read(std::string_view section, std::string_view key, std::string_view def,
                    size_t capacity) override {
@@ -135,6 +137,13 @@ class LockedFile : public InfoFile {
     if (!Load() && !m_missing) return false;
     std::string changed = SetProfileValue(m_content, section, key, value);
     if (!m_missing && changed == m_content) return true;
+    if (m_deferred) {
+      m_content = std::move(changed);
+      m_loaded = true;  // the content in memory is now the one to save
+      m_missing = false;
+      m_dirty = true;
+      return true;
+    }
     if (!m_store.Replace(changed)) {
       m_loaded = false;
       return false;
@@ -142,6 +151,13 @@ class LockedFile : public InfoFile {
     m_content = std::move(changed);
     m_missing = false;
     return true;
+  }
+
+  // Saves what the transaction's writes changed; false when the file could not be replaced.
+  bool Commit() {
+    if (!m_dirty) return true;
+    m_dirty = false;
+    return m_store.Replace(m_content);
   }
 
  private:
@@ -157,9 +173,11 @@ class LockedFile : public InfoFile {
   }
 
   SharedFile& m_store;
+  const bool m_deferred;
   std::string m_content;
   bool m_loaded = false;
   bool m_missing = false;
+  bool m_dirty = false;
 };
 
 }  // namespace
@@ -185,13 +203,13 @@ std::string InfoStore::Read(std::string_view section, std::string_view key, std:
     return missing ? CutDefault(def, capacity) : Lookup(content, section, key, def, capacity);
   }
   NamedMutexLock lock(m_impl->mutex, kLockWaitMs);
-  LockedFile file(*m_impl);
+  LockedFile file(*m_impl, false);
   return file.Read(section, key, def, capacity);
 }
 
 bool InfoStore::Write(std::string_view section, std::string_view key, std::string_view value) {
   NamedMutexLock lock(m_impl->mutex, kLockWaitMs);
-  LockedFile file(*m_impl);
+  LockedFile file(*m_impl, false);
   return file.Write(section, key, value);
 }
 
@@ -200,9 +218,9 @@ bool InfoStore::Write(std::string_view section, std::string_view key, std::strin
 bool InfoStore::Update(const std::function<void(InfoFile&)>& body) {
   NamedMutexLock lock(m_impl->mutex, kLockWaitMs);
   if (!lock.Held()) return false;
-  LockedFile file(*m_impl);
+  LockedFile file(*m_impl, true);
   body(file);
-  return true;
+  return file.Commit();
 }
 
 }  // namespace zor

@@ -37,8 +37,9 @@ class InfoStore {
                    size_t capacity);
   bool Write(std::string_view section, std::string_view key, std::string_view value);
 
-  // Runs body with the lock held across all its reads and writes (the reset handshake). False when
-  // the lock stayed busy (a hung holder): body did not run.
+  // Runs body with the lock held across all its reads and writes (the reset handshake); its writes
+  // reach the file together, in one replace, when body returns. False when the lock stayed busy (a
+  // hung holder: body did not run) or when the changes could not be saved.
   bool Update(const std::function<void(InfoFile&)>& body);
 
   const std::string& Path() const;

@@ -157,5 +157,21 @@ TEST(InfoStore, UpdateHoldsTheLockAcrossReadsAndWrites) {
   EXPECT_EQ(service.Read("VALUE", "Cmd", "0", 255), "1");
 }
 
+TEST(InfoStore, UpdateSavesAllItsWritesTogether) {
+  StoreDir dir;
+  InfoStore service(dir.File("INFO.DAT"));
+  ASSERT_TRUE(service.Update([&](InfoFile& file) {
+    EXPECT_TRUE(file.Write("VALUE", "VOUT", "1.200000"));
+    EXPECT_TRUE(file.Write("VALUE", "Current", "0.500000"));
+    EXPECT_TRUE(file.Write("TIME", "YEAR", "2026"));
+    EXPECT_TRUE(file.Write("VALUE", "VOUT", "1.250000"));
+    EXPECT_EQ(file.Read("value", "vout", "x", 255), "1.250000");
+  }));
+  InfoStore gui(dir.File("Info.dat"));
+  EXPECT_EQ(gui.Read("VALUE", "VOUT", "x", 255), "1.250000");
+  EXPECT_EQ(gui.Read("VALUE", "Current", "x", 255), "0.500000");
+  EXPECT_EQ(gui.Read("TIME", "YEAR", "x", 255), "2026");
+}
+
 }  // namespace
 }  // namespace zor
