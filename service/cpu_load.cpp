@@ -158,7 +158,8 @@ int LoadPercent(uint64_t prevIdle, uint64_t idle, uint64_t prevTime, uint64_t ti
 
 int CpuLoadSampler::Sample() {
   if (m_platform < 0) m_platform = m_perf.PlatformCode();
-  if (m_first) m_perf.EnableCounters();
+  // Only the later NT family has the switches; NT 4's system object needs none.
+  if (m_first && m_platform == 1) m_perf.EnableCounters();
   if (m_platform != 0 && m_platform != 1) return -1;
 
   const bool nt4 = m_platform == 0;

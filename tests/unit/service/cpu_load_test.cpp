@@ -185,7 +185,22 @@ TEST(CpuLoadSampler, NoLoadOnOtherPlatforms) {
     perf.platform = platform;
     CpuLoadSampler sampler(perf);
     EXPECT_EQ(sampler.Sample(), -1);
+    EXPECT_EQ(perf.enableCalls, 0);
   }
+}
+
+// NT 4 reads the system object's processor time and has no counter switches to clear.
+TEST(CpuLoadSampler, Nt4UsesTheSystemObjectAndLeavesTheRegistryAlone) {
+  ScriptedPerf perf;
+  perf.platform = 0;
+  BlockBuilder first(1000), second(2000);
+  first.Object(2, {240}, {}, false, 0);
+  second.Object(2, {240}, {}, false, 600);
+  perf.blocks = {first.Bytes(), second.Bytes()};
+  CpuLoadSampler sampler(perf);
+  EXPECT_EQ(sampler.Sample(), 0);
+  EXPECT_EQ(sampler.Sample(), 40);
+  EXPECT_EQ(perf.enableCalls, 0);
 }
 
 TEST(RunSampler, SamplesOnceASecondUntilStopped) {
