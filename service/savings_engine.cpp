@@ -116,8 +116,9 @@ void SavingsEngine::RunCycle() {
 
   if (!(control & fw::cf::kActive)) {
     m_active = false;
-    if (m_cpuMax != 0.0) {
-      m_store.Transaction([&](ValueFile& file) { SetReal(file, "CPU_MAX", m_cpuMax); });
+    if (m_cpuMax != 0.0 &&
+        !m_store.Transaction([&](ValueFile& file) { SetReal(file, "CPU_MAX", m_cpuMax); })) {
+      m_trace.Write("SetQVValue failure!!\n");
     }
     return;
   }

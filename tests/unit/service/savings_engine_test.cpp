@@ -220,6 +220,17 @@ TEST_F(EngineTest, FailedWritesAreTraced) {
   store.failWrites = true;
   Engine().RunCycle();
   EXPECT_EQ(trace.text, "SetQVValue failure!!\n");
+
+  // A file that cannot be saved fails the write just the same, whether saving is off or on.
+  store.failWrites = false;
+  store.failTransactions = true;
+  for (uint16_t control : {uint16_t(0), uint16_t(kActive | Level(1))}) {
+    trace.text.clear();
+    table.Control(control);
+    Engine().SetSaveTime(2.0);
+    Engine().RunCycle();
+    EXPECT_EQ(trace.text, "SetQVValue failure!!\n") << control;
+  }
 }
 
 TEST_F(EngineTest, FlushWritesWhatTheLastSecondGathered) {
