@@ -60,7 +60,14 @@ void RunService(ServiceDeps& deps) {
     deps.stop();
     return;
   }
-  engine.RestoreTotals();
+  // Counting on from 0 would overwrite the stored totals at the first publication; while the
+  // file's lock is busy nothing could be published anyway, so wait for it (or for a stop).
+  if (!engine.RestoreTotals()) {
+    deps.trace.Write("Read INFO.DAT failure!!\n");
+    while (deps.flags.running.load() && !engine.RestoreTotals()) {
+      deps.clock.SleepMs(static_cast<uint32_t>(kCycleMs));
+    }
+  }
   Tracef(deps.trace, "Type=%x,Port=%x,BiosAddr=%x\nCurrent=%f,Total=%f,Rev=0x%x\nSMBIO=0x%x",
          discovery.target.type, discovery.target.port, discovery.tableAddress, engine.Current(),
          engine.Total(), engine.Revision(), engine.SmbusBase());

@@ -87,8 +87,8 @@ bool SavingsEngine::Prepare() {
   return true;
 }
 
-void SavingsEngine::RestoreTotals() {
-  m_store.Transaction([&](ValueFile& file) {
+bool SavingsEngine::RestoreTotals() {
+  return m_store.Transaction([&](ValueFile& file) {
     m_current = RestoredFigure(file.Get("Current"));
     m_total = RestoredFigure(file.Get("Total"));
     m_saveTime = RestoredFigure(file.Get("SaveTime"));

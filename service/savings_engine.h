@@ -30,8 +30,9 @@ class SavingsEngine {
   // on SMBus boards, the regulator's address, command and phase coefficients). False when the
   // table is refused.
   bool Prepare();
-  // Current, Total and SaveTime as the last run left them in INFO.DAT.
-  void RestoreTotals();
+  // Current, Total and SaveTime as the last run left them in INFO.DAT. False when the file's lock
+  // stayed busy and nothing was read.
+  bool RestoreTotals();
   void RunCycle();
   // The loop's share: each cycle while saving counts as 0.1 s, whatever it really took.
   void AddCycleTime() { m_saveTime += kCycleSeconds; }

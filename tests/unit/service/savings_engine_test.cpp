@@ -223,9 +223,9 @@ TEST_F(EngineTest, FailedWritesAreTraced) {
 
   // A file that cannot be saved fails the write just the same, whether saving is off or on.
   store.failWrites = false;
-  store.failTransactions = true;
   for (uint16_t control : {uint16_t(0), uint16_t(kActive | Level(1))}) {
     trace.text.clear();
+    store.failTransactions = 1;
     table.Control(control);
     Engine().SetSaveTime(2.0);
     Engine().RunCycle();

@@ -107,10 +107,13 @@ class MemoryValues : public ValueStore, public ValueFile {
   std::map<std::string, std::string> values;  // keys lower-cased
   std::vector<std::string> writes;            // keys as written, in order
   bool failWrites = false;
-  bool failTransactions = false;  // the file could not be saved (or its lock stayed busy)
+  int failTransactions = 0;  // so many transactions fail (file not saved, or its lock stayed busy)
 
   bool Transaction(const std::function<void(ValueFile&)>& body) override {
-    if (failTransactions) return false;
+    if (failTransactions > 0) {
+      --failTransactions;
+      return false;
+    }
     body(*this);
     return true;
   }

@@ -76,6 +76,14 @@ TEST_F(SimServiceTest, RestartContinuesTheTotals) {
   Run(20);
   EXPECT_NEAR(Real("Total"), 2 * total, 1e-6);
   EXPECT_NEAR(Real("SaveTime"), 4.0, 1e-6);
+
+  // A busy file at the start is waited for (two pauses of the run's 20) rather than counted
+  // over from 0.
+  store.failTransactions = 3;
+  Run(20);
+  EXPECT_NEAR(Real("Total"), 2.9 * total, 1e-6);
+  EXPECT_NEAR(Real("SaveTime"), 5.8, 1e-6);
+  EXPECT_NE(trace.text.find("Read INFO.DAT failure!!\n"), std::string::npos);
 }
 
 TEST_F(SimServiceTest, BoardFaultsNeverStopTheLoop) {
