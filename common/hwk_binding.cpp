@@ -77,7 +77,11 @@ void HwkBinding::qv_outpd(uint32_t port, uint32_t value) {
 
 bool HwkBinding::ReadMSR(uint32_t index, uint64_t* value) {
   if (!m_readMsr || !value) return false;
-  return m_readMsr.get()(index, value) != 0;
+  // The library's result is not documented (makers differ on what success returns); only the value
+  // it stores counts, as with the address of HWK_TranslateLinsToPhys.
+  *value = 0;
+  m_readMsr.get()(index, value);
+  return true;
 }
 
 uint64_t HwkBinding::MapMemEx(uint32_t physLow, uint32_t physHigh, uint32_t length) {

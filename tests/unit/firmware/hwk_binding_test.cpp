@@ -19,7 +19,8 @@ uint32_t Fake_qv_inp(uint32_t port) { g_calls.push_back("qv_inp"); return 0x1200
 void Fake_qv_outp(uint32_t, uint32_t) { g_calls.push_back("qv_outp"); }
 uint32_t Fake_qv_inpd(uint32_t) { g_calls.push_back("qv_inpd"); return 0xDEADBEEF; }
 void Fake_qv_outpd(uint32_t, uint32_t) { g_calls.push_back("qv_outpd"); }
-int32_t Fake_ReadMSR(uint32_t, uint64_t* value) { g_calls.push_back("ReadMSR"); *value = 0x2000000; return 1; }
+// Stores the value and returns 0, as a library whose status convention is "0 = no error" does.
+int32_t Fake_ReadMSR(uint32_t, uint64_t* value) { g_calls.push_back("ReadMSR"); *value = 0x2000000; return 0; }
 uint32_t Fake_MapMem(uint32_t, uint32_t) { g_calls.push_back("MapMem"); return 0; }
 void Fake_UnMapMem(uint32_t, uint32_t) { g_calls.push_back("UnMapMem"); }
 uint64_t Fake_MapMemEx(uint32_t, uint32_t, uint32_t) { g_calls.push_back("MapMemEx"); return 0x00007FF012345000ull; }
@@ -155,6 +156,10 @@ TEST_F(HwkBindingTest, CallsReachTheLibraryWithItsArgumentConventions) {
   ASSERT_NE(hwk, nullptr);
   EXPECT_EQ(hwk->qv_inp(0x95), 0x95) << "only the low byte of qv_inp's result counts";
   EXPECT_EQ(hwk->MapMemEx(0xF0000, 0, 0x10000), 0x00007FF012345000ull);
+
+  uint64_t msr = 0;
+  EXPECT_TRUE(hwk->ReadMSR(0x1A0, &msr)) << "only the stored value counts, not the library's result";
+  EXPECT_EQ(msr, 0x2000000u);
 
   SmiRegisters regs;
   hwk->SMICmd(regs);
