@@ -230,7 +230,7 @@ int main(int argc, char** argv) {
     // Watches this process's own mapping: another process's write must show up in it.
     std::printf("watching\n");
     std::fflush(stdout);
-    for (int tick = 0; tick < 300; ++tick) {
+    for (int tick = 0; tick < 900; ++tick) {  // 90 s: a loaded machine starts Wine slowly
       if (t.U8(a) == b) {
         std::printf("seen\n");
         return 0;

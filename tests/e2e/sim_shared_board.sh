@@ -32,7 +32,7 @@ expect "pointer seen through hwk.dll" "$(run hwkprobe.exe esy)" "port 0x00B2 typ
 # later process reads it too.
 run hwkprobe.exe et-wait 7 0x5A > "$work/wait.txt" &
 watcher=$!
-for _ in $(seq 100); do grep -q watching "$work/wait.txt" 2>/dev/null && break; sleep 0.2; done
+for _ in $(seq 300); do grep -q watching "$work/wait.txt" 2>/dev/null && break; sleep 0.2; done
 run hwkprobe.exe et-write 7 0x5A
 wait "$watcher" || fail "the running process did not see the write"
 grep -q seen "$work/wait.txt" || fail "the watcher ended without seeing the write"
