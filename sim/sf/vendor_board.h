@@ -1,5 +1,7 @@
 // The shared simulated board as the vendor-library stand-ins reach it: the board file beside the
-// DLL, opened on first use (not in DllMain) and kept for the process's life, as the DLL is.
+// DLL, opened on first use (not in DllMain) and closed when the DLL is unloaded. SF.DLL is loaded
+// and freed for every fan operation, so a board that outlived the DLL would leak a mapped view and
+// its handles each time.
 #pragma once
 
 #include "sim/board/shared_board.h"
@@ -8,8 +10,8 @@ namespace zor::sim {
 
 inline SharedBoard& VendorBoard() {
   static const char anchor = 0;  // an object of this module: names the DLL's directory
-  static SharedBoard* shared = new SharedBoard(BoardFileBesideModule(&anchor));
-  return *shared;
+  static SharedBoard shared(BoardFileBesideModule(&anchor));
+  return shared;
 }
 
 // Runs fn(board) under the board lock; fallback when the board cannot be reached.

@@ -126,6 +126,10 @@ expect "fan curve kept" "$(fan_curve)" energy-saving
 expect "clock not asked" "$(clock_calls)" "$calls"
 run simboard.exe fault clear fan-unusable clock-unsupported
 
+# ---- SF.DLL is loaded and freed for each fan operation: nothing of it may stay behind ----
+unload=$( (cd "$app" && wine "$bin/fixtures/fan_library_unload.exe" '.\SF.DLL' 20) | tr -d '\r')
+expect "SF.DLL unloads cleanly" "$unload" "mapped views grew by 0"
+
 # ---- The restart's privilege path (never a real restart request) ----
 expect "shutdown privilege" "$(probe privilege)" "privilege 1 1"
 
