@@ -45,7 +45,8 @@ bool SettingsControl::LoadRailBases() {
       if (!item || item->railId != entry.railId) continue;
       RailSlot& slot = m_state.m_aRails[index];
       slot.offset = entry.offset;
-      slot.base = item->base;
+      // Read live: an earlier entry with the same rail id may have stored the base just now.
+      slot.base = m_state.m_pEs.U32(item->baseOffset());
       if (slot.base == 0) {
         // Kept in the table, so a later start finds the base even after the rail was lowered.
         slot.base = entry.presentValue;

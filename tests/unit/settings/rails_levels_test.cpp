@@ -43,6 +43,26 @@ TEST(Rails, LoadRailBasesFindsEachRoleAndStoresItsBase) {
   EXPECT_FALSE(pch.control->SetRailTarget(-1, 0, true));
 }
 
+TEST(Rails, SecondEntryOfARailKeepsTheBaseStoredByTheFirst) {
+  SettingsRig rig("core2-6-probe");
+  MemoryView table = rig.state.m_pEs;
+  MemoryView rails = fw::RailTableWithin(table, rig.state.m_dwEsAddr, rig.state.m_dwEs2Addr);
+  fw::Profile profile;
+  fw::ReadProfile(table, fw::TableProfileNumber(table), profile);
+  const uint32_t nbOffset = rig.state.m_aRails[kRailNorthBridge].offset;
+  const uint32_t sbOffset = rig.state.m_aRails[kRailSouthBridge].offset;
+  ASSERT_NE(nbOffset, 0u);
+  ASSERT_NE(sbOffset, 0u);
+  ASSERT_LT(nbOffset, sbOffset);
+  // The south bridge's entry now also names the north bridge's rail; no base is stored yet.
+  rails.Write8(sbOffset + fw::rt::kRailId, rails.U8(nbOffset + fw::rt::kRailId));
+  for (const fw::RailItem& item : profile.railItems) table.Write32(item.baseOffset(), 0);
+
+  rig.control->LoadRailBases();
+  EXPECT_EQ(rig.state.m_aRails[kRailNorthBridge].offset, sbOffset);
+  EXPECT_EQ(rig.state.m_aRails[kRailNorthBridge].base, kNb);
+}
+
 TEST(Rails, ApplyRailsByLevelAndPlatform) {
   struct Case {
     const char* profile;
