@@ -27,6 +27,16 @@ constexpr uint32_t kAddressPauseMs = 500;
 uint32_t Low(uint64_t value) { return static_cast<uint32_t>(value); }
 uint32_t High(uint64_t value) { return static_cast<uint32_t>(value >> 32); }
 
+// A failure told in a message box with the stop icon, after which zor2 ends with status 1.
+GuiOutcome StopBox(const char* text) {
+  GuiOutcome outcome;
+  outcome.boxText = text;
+  outcome.boxCaption = kErrorCaption;
+  outcome.boxIcon = MessageIcon::Stop;
+  outcome.exitCode = 1;
+  return outcome;
+}
+
 }  // namespace
 
 void ThreadSleeper::SleepMs(uint32_t milliseconds) {
@@ -128,12 +138,7 @@ GuiDiscovery DiscoverForGui(Hwk& hwk, Sleeper& sleeper, const std::string& progr
   const EsyPointerScan scan = LocateEsyPointer(hwk);
   result.target = scan.target;
   if (scan.target.port == 0 || scan.target.type == 0) {
-    GuiOutcome outcome;
-    outcome.boxText = kNoSmiInfoText;
-    outcome.boxCaption = kErrorCaption;
-    outcome.boxIcon = MessageIcon::Stop;
-    outcome.exitCode = 1;
-    return fail(GuiDiscoveryStatus::NoSmiInfo, outcome);
+    return fail(GuiDiscoveryStatus::NoSmiInfo, StopBox(kNoSmiInfoText));
   }
   const SmiTarget target = scan.target;
 
@@ -182,12 +187,7 @@ GuiDiscovery DiscoverForGui(Hwk& hwk, Sleeper& sleeper, const std::string& progr
   const uint64_t mapping = hwk.MapMemEx(result.energyTableAddress, 0, kGuiTableMapLength);
   const MemoryView table = MappedView(mapping, kGuiTableMapLength);
   if (table.empty()) {
-    GuiOutcome outcome;
-    outcome.boxText = kMapFailedText;
-    outcome.boxCaption = kErrorCaption;
-    outcome.boxIcon = MessageIcon::Stop;
-    outcome.exitCode = 1;
-    return fail(GuiDiscoveryStatus::MapFailed, outcome);
+    return fail(GuiDiscoveryStatus::MapFailed, StopBox(kMapFailedText));
   }
   result.mapping = mapping;
   result.energyTable = table;
@@ -198,12 +198,7 @@ GuiDiscovery DiscoverForGui(Hwk& hwk, Sleeper& sleeper, const std::string& progr
       RailTableWithin(table, result.energyTableAddress, result.railTableAddress);
   std::vector<RailEntry> entries;
   if (railTable.empty() || ReadRailTable(railTable, entries) != TableError::None) {
-    GuiOutcome outcome;
-    outcome.boxText = kRailOutsideText;
-    outcome.boxCaption = kErrorCaption;
-    outcome.boxIcon = MessageIcon::Stop;
-    outcome.exitCode = 1;
-    return fail(GuiDiscoveryStatus::RailTableOutside, outcome);
+    return fail(GuiDiscoveryStatus::RailTableOutside, StopBox(kRailOutsideText));
   }
   result.railTable = railTable;
   result.status = GuiDiscoveryStatus::Ok;
