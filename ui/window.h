@@ -22,6 +22,9 @@ constexpr int kIdCancel = 2;
 // Message numbers and key codes a window may see in PreTranslateMessage (the platform's values).
 constexpr unsigned kMsgKeyDown = 0x0100;
 constexpr unsigned kMsgMouseMove = 0x0200;
+constexpr unsigned kMsgPowerBroadcast = 0x0218;
+constexpr uintptr_t kPbtResumeSuspend = 0x0007;
+constexpr uintptr_t kPbtResumeAutomatic = 0x0012;
 constexpr uintptr_t kKeyReturn = 13;
 constexpr uintptr_t kKeyEscape = 27;
 
@@ -31,6 +34,15 @@ constexpr unsigned kMouseRight = 0x0002;
 constexpr unsigned kMouseMiddle = 0x0010;
 
 enum class Cursor { Arrow, Hand };
+
+// Hands a message to a window from any thread; the window's own thread delivers it to
+// Window::OnPosted, so the window alone touches the state it paints.
+class WindowPoster {
+ public:
+  virtual ~WindowPoster() = default;
+  // False when the window is gone or the message could not be queued.
+  virtual bool Post(unsigned code, intptr_t value) = 0;
+};
 
 // Runs a window modally; the owner is disabled while it runs.
 class ModalHost {
@@ -72,6 +84,16 @@ class WindowHost : public ModalHost {
   // The program's own bitmaps, by id.
   virtual std::unique_ptr<ResourceLibrary> ProgramResources() = 0;
   virtual unsigned SystemLanguage() const = 0;
+
+  // ---- Top-level window: title, icon, minimise, posts from other threads ----
+  virtual void SetTitle(const std::string& title) = 0;
+  // The program's icon resource as the window's big and small icon and its drag picture; a
+  // minimised window shows it.
+  virtual void SetIcon(int resourceId) = 0;
+  virtual void Minimise() = 0;
+  virtual bool IsIconic() const = 0;
+  // A poster for this window; valid from any thread for as long as anyone holds it.
+  virtual std::shared_ptr<WindowPoster> Poster() = 0;
 };
 
 class Window {
@@ -91,6 +113,8 @@ class Window {
   // The press handed to BeginDrag has turned into a window move.
   virtual void OnDragStart() {}
   virtual void OnTimer(int /*id*/) {}
+  // A message handed over by a WindowPoster, on the window's thread.
+  virtual void OnPosted(unsigned /*code*/, intptr_t /*value*/) {}
   // Any other message (power broadcasts, control notifications); true when handled.
   virtual bool OnMessage(unsigned /*message*/, uintptr_t /*wParam*/, intptr_t /*lParam*/,
                          intptr_t& /*result*/) {
@@ -101,6 +125,8 @@ class Window {
   // A dialog's Enter and Escape, and the system close command (Escape's path).
   virtual void OnOK() { Host().EndModal(kIdOk); }
   virtual void OnCancel() { Host().EndModal(kIdCancel); }
+  // A program's main window: it gets a taskbar button and can be minimised.
+  virtual bool IsAppWindow() const { return false; }
 
  private:
   WindowHost* m_host = nullptr;

@@ -108,6 +108,19 @@ class RecordingCanvas : public Canvas {
 
 }  // namespace
 
+// Posts from any thread wait here until the test delivers them on its own thread.
+struct TestHost::PostQueue : WindowPoster {
+  bool Post(unsigned code, intptr_t value) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (closed) return false;
+    queue.emplace_back(code, value);
+    return true;
+  }
+  std::mutex mutex;
+  std::vector<std::pair<unsigned, intptr_t>> queue;
+  bool closed = false;
+};
+
 Bitmap TestResourceLibrary::GetBitmap(const std::string& name) const {
   const auto it = m_named.find(name);
   return it == m_named.end() ? nullptr : it->second;
@@ -126,7 +139,13 @@ TestHost::TestHost(Window& window, Rect windowRect)
   m_window.Attach(this);
 }
 
-TestHost::~TestHost() { m_window.Attach(nullptr); }
+TestHost::~TestHost() {
+  if (m_posted) {
+    std::lock_guard<std::mutex> lock(m_posted->mutex);
+    m_posted->closed = true;
+  }
+  m_window.Attach(nullptr);
+}
 
 void TestHost::AddLibrary(const std::string& path,
                           std::shared_ptr<const TestResourceLibrary> library) {
@@ -144,7 +163,49 @@ bool TestHost::Init() {
   return true;
 }
 
+std::shared_ptr<WindowPoster> TestHost::Poster() {
+  if (!m_posted) m_posted = std::make_shared<PostQueue>();
+  return m_posted;
+}
+
+int TestHost::RunPosted() {
+  if (!m_posted) return 0;
+  int delivered = 0;
+  for (;;) {
+    std::pair<unsigned, intptr_t> message;
+    {
+      std::lock_guard<std::mutex> lock(m_posted->mutex);
+      if (m_posted->queue.empty()) break;
+      message = m_posted->queue.front();
+      m_posted->queue.erase(m_posted->queue.begin());
+    }
+    if (!Live()) continue;
+    m_window.OnPosted(message.first, message.second);
+    ++delivered;
+  }
+  return delivered;
+}
+
+void TestHost::FireTimer(int id) {
+  if (Live() && m_timers.count(id)) m_window.OnTimer(id);
+}
+
+bool TestHost::Deliver(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t* result) {
+  intptr_t ignored = 0;
+  if (!Live()) return false;
+  return m_window.OnMessage(message, wParam, lParam, result ? *result : ignored);
+}
+
 void TestHost::Paint() {
+  if (m_iconic) {
+    // A minimised window shows its icon; the host draws it, as the system's default would.
+    DrawOp op;
+    op.kind = DrawOp::Kind::Icon;
+    op.inPaint = true;
+    op.color = static_cast<ColorRef>(m_icon);
+    Record(std::move(op));
+    return;
+  }
   ImageCanvas screen(m_screen, Point{}, 0xFFFFFF);
   RecordingCanvas canvas(nullptr, &screen, [this](DrawOp op) { Record(std::move(op)); }, *this,
                          true, false);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,7 +18,7 @@
 namespace zor::ui {
 
 struct DrawOp {
-  enum class Kind { Copy, MaskedCopy, Stretch, Fill, Text, Region };
+  enum class Kind { Copy, MaskedCopy, Stretch, Fill, Text, Region, Icon };
   Kind kind = Kind::Copy;
   const Image* image = nullptr;
   const Image* mask = nullptr;
@@ -73,6 +74,14 @@ class TestHost : public WindowHost {
   bool Key(uintptr_t key);
   // The system close command (Alt+F4 or the task bar).
   void Close();
+  // A timer's tick, as the system would deliver it.
+  void FireTimer(int id);
+  // Any other message through the window procedure; true when the window handled it.
+  bool Deliver(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t* result = nullptr);
+  // Delivers the messages posted so far (from any thread), oldest first; how many.
+  int RunPosted();
+  // The taskbar button restores a minimised window.
+  void Restore() { m_iconic = false; }
 
   // What happened.
   const std::vector<DrawOp>& Ops() const { return m_ops; }
@@ -92,6 +101,8 @@ class TestHost : public WindowHost {
   const std::map<int, unsigned>& Timers() const { return m_timers; }
   bool Invalidated() const { return m_invalidated; }
   std::vector<std::string> LoadedLibraries() const { return m_loaded; }
+  const std::string& Title() const { return m_title; }
+  int Icon() const { return m_icon; }
 
   // WindowHost
   int DoModal(Window& dialog) override;
@@ -111,6 +122,11 @@ class TestHost : public WindowHost {
   std::unique_ptr<ResourceLibrary> OpenLibrary(const std::string& path) override;
   std::unique_ptr<ResourceLibrary> ProgramResources() override;
   unsigned SystemLanguage() const override { return m_language; }
+  void SetTitle(const std::string& title) override { m_title = title; }
+  void SetIcon(int resourceId) override { m_icon = resourceId; }
+  void Minimise() override { m_iconic = true; }
+  bool IsIconic() const override { return m_iconic; }
+  std::shared_ptr<WindowPoster> Poster() override;
 
   // Used by the recording canvases.
   void Record(DrawOp op) { m_ops.push_back(std::move(op)); }
@@ -145,6 +161,11 @@ class TestHost : public WindowHost {
   std::map<int, unsigned> m_timers;
   Point m_pointer;
   DragTracker m_drag{kDragDistance, kDragDistance};
+  std::string m_title;
+  int m_icon = 0;
+  bool m_iconic = false;
+  struct PostQueue;
+  std::shared_ptr<PostQueue> m_posted;
 };
 
 }  // namespace zor::ui

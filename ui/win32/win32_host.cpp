@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <cstdlib>
+#include <mutex>
 
 #include "ui/desktop.h"
 #include "ui/drag_tracker.h"
@@ -21,6 +22,27 @@ constexpr int kTemplateWidthDlu = 187;
 constexpr int kTemplateHeightDlu = 94;
 
 int RunModal(Window& window, HWND owner);
+
+// Posted messages carry their code in wParam and their value in lParam.
+constexpr UINT kMsgPosted = WM_APP + 1;
+
+// Posts to the window while it exists; the host cuts it loose before the window is destroyed.
+class HwndPoster : public WindowPoster {
+ public:
+  explicit HwndPoster(HWND hwnd) : m_hwnd(hwnd) {}
+  bool Post(unsigned code, intptr_t value) override {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_hwnd && PostMessageA(m_hwnd, kMsgPosted, code, value) != 0;
+  }
+  void Detach() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_hwnd = nullptr;
+  }
+
+ private:
+  std::mutex m_mutex;
+  HWND m_hwnd;
+};
 
 class Win32WindowHost : public WindowHost {
  public:
@@ -79,8 +101,25 @@ class Win32WindowHost : public WindowHost {
     return Win32ResourceLibrary::Program();
   }
   unsigned SystemLanguage() const override { return GetSystemDefaultLangID(); }
+  void SetTitle(const std::string& title) override { SetWindowTextA(m_hwnd, title.c_str()); }
+  void SetIcon(int resourceId) override {
+    m_icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId));
+    SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
+    SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+  }
+  void Minimise() override { ShowWindow(m_hwnd, SW_MINIMIZE); }
+  bool IsIconic() const override { return ::IsIconic(m_hwnd) != FALSE; }
+  std::shared_ptr<WindowPoster> Poster() override {
+    if (!m_poster) m_poster = std::make_shared<HwndPoster>(m_hwnd);
+    return m_poster;
+  }
+  void DetachPoster() {
+    if (m_poster) m_poster->Detach();
+  }
 
  private:
+  void PaintIcon();
+
   void MouseMove(WPARAM keys, LPARAM lParam);
 
   Window& m_window;
@@ -89,7 +128,22 @@ class Win32WindowHost : public WindowHost {
   int m_result = kIdCancel;
   DragTracker m_drag;
   RegionPtr m_appliedRegion;
+  HICON m_icon = nullptr;
+  std::shared_ptr<HwndPoster> m_poster;
 };
+
+// A minimised window shows its icon centred, over the icon background.
+void Win32WindowHost::PaintIcon() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(m_hwnd, &paint);
+  SendMessageA(m_hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client{};
+  GetClientRect(m_hwnd, &client);
+  const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+  if (m_icon) DrawIcon(dc, x, y, m_icon);
+  EndPaint(m_hwnd, &paint);
+}
 
 // A client DC for drawing between paints, released with the canvas.
 class ClientDcCanvas : public Win32Canvas {
@@ -128,6 +182,10 @@ LRESULT Win32WindowHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   const Point client{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   switch (message) {
     case WM_PAINT: {
+      if (::IsIconic(m_hwnd)) {
+        PaintIcon();
+        return 0;
+      }
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(m_hwnd, &paint);
       Win32Canvas canvas(dc, m_hwnd, &m_appliedRegion);
@@ -158,6 +216,11 @@ LRESULT Win32WindowHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CLOSE:
       m_window.OnCancel();
+      return 0;
+    case WM_QUERYDRAGICON:
+      return reinterpret_cast<LRESULT>(m_icon);
+    case kMsgPosted:
+      m_window.OnPosted(static_cast<unsigned>(wParam), static_cast<intptr_t>(lParam));
       return 0;
     default: {
       intptr_t result = 0;
@@ -226,7 +289,11 @@ int RunModal(Window& window, HWND owner) {
   const LONG units = GetDialogBaseUnits();
   const int width = MulDiv(kTemplateWidthDlu, LOWORD(units), 4);
   const int height = MulDiv(kTemplateHeightDlu, HIWORD(units), 8);
-  HWND hwnd = CreateWindowExA(0, kWindowClass, "", WS_POPUP, 0, 0, width, height, owner, nullptr,
+  // A main window gets a taskbar button, and the system menu and minimise box that let the
+  // taskbar minimise and restore it; it still has no frame or caption.
+  const DWORD exStyle = window.IsAppWindow() ? WS_EX_APPWINDOW : 0;
+  const DWORD style = WS_POPUP | (window.IsAppWindow() ? WS_SYSMENU | WS_MINIMIZEBOX : 0);
+  HWND hwnd = CreateWindowExA(exStyle, kWindowClass, "", style, 0, 0, width, height, owner, nullptr,
                               GetModuleHandleA(nullptr), &host);
   if (!hwnd) {
     window.Attach(nullptr);
@@ -235,6 +302,7 @@ int RunModal(Window& window, HWND owner) {
   RECT before{};
   GetWindowRect(hwnd, &before);
   if (!window.OnInit() || host.Ended()) {
+    host.DetachPoster();
     DestroyWindow(hwnd);
     window.Attach(nullptr);
     return host.Ended() ? host.Result() : -1;
@@ -269,6 +337,7 @@ int RunModal(Window& window, HWND owner) {
     EnableWindow(owner, TRUE);
     SetActiveWindow(owner);
   }
+  host.DetachPoster();
   DestroyWindow(hwnd);
   window.Attach(nullptr);
   return host.Result();
