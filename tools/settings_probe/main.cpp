@@ -5,7 +5,7 @@
 //   settings_probe [options] COMMAND...
 //   options: --os N (version class, default 4), --platform none|x58|p55|p67 (default none),
 //            --saved-scheme N, --saved-disk N, --saved-monitor N (the user's recorded settings)
-//   commands: levels L... (one level worker, requests in a burst), sequence L... (each level
+//   commands: levels L... (one settings worker, requests in a burst), sequence L... (each level
 //             applied before the next is asked for, as slow clicks would), advanced, restore,
 //             power (print plan and time-outs of plan 4), service, service-state, privilege
 #include <cstdio>
@@ -18,7 +18,7 @@
 #include "common/firmware_layout.h"
 #include "common/hwk_binding.h"
 #include "common/info_store.h"
-#include "gui/settings/level_worker.h"
+#include "gui/settings/settings_worker.h"
 #include "gui/settings/settings_control.h"
 #include "platform/dynamic_library.h"
 #include "platform/message_box.h"
@@ -65,9 +65,9 @@ int Run(SettingsControl& control, const std::vector<std::string>& args) {
   const std::string& command = args[0];
   if (command == "levels" || command == "sequence") {
     if (args.size() < 2) return Usage();
-    LevelWorker worker(control);
+    SettingsWorker worker(control);
     for (size_t i = 1; i < args.size(); ++i) {
-      worker.Request(std::atoi(args[i].c_str()));
+      worker.RequestLevel(std::atoi(args[i].c_str()));
       if (command == "sequence") worker.WaitIdle();
     }
     worker.WaitIdle();

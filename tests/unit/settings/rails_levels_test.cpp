@@ -5,7 +5,7 @@
 
 #include "common/firmware_layout.h"
 #include "common/firmware_tables.h"
-#include "gui/settings/level_worker.h"
+#include "gui/settings/settings_worker.h"
 #include "tests/unit/settings/settings_rig.h"
 
 namespace zor::test {
@@ -160,13 +160,15 @@ TEST(Levels, BurstOfRequestsAppliesInOrderAndEndsOnTheLast) {
   };
 
   std::vector<int> applied;  // written by the worker only, read after WaitIdle
-  LevelWorker worker(*rig.control, [&](int level) { applied.push_back(level); });
-  worker.Request(1);
+  SettingsWorker worker(*rig.control, [&](const SettingsWorker::Done& done) {
+    if (done.tag == SettingsWorker::kLevelTag) applied.push_back(done.level);
+  });
+  worker.RequestLevel(1);
   {
     std::unique_lock<std::mutex> lock(mutex);
     released.wait(lock, [&] { return entered; });
   }
-  for (int level : {3, 5, 1, 3}) worker.Request(level);
+  for (int level : {3, 5, 1, 3}) worker.RequestLevel(level);
   // A GUI-thread operation waits for the level in hand.
   std::thread gui([&] {
     auto settings = rig.control->Lock();
