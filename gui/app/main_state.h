@@ -8,21 +8,10 @@
 #include <string>
 
 #include "common/memory_view.h"
+#include "platform/system_info.h"
 #include "platform/vendor_libraries.h"
 
 namespace zor {
-
-// The fields of a Windows SYSTEMTIME, of which the savings start uses the date and time of day.
-struct LocalTime {
-  uint16_t wYear = 0;
-  uint16_t wMonth = 0;
-  uint16_t wDayOfWeek = 0;
-  uint16_t wDay = 0;
-  uint16_t wHour = 0;
-  uint16_t wMinute = 0;
-  uint16_t wSecond = 0;
-  uint16_t wMilliseconds = 0;
-};
 
 // Operating-system version classes.
 constexpr int kOsWindows2000 = 1;
@@ -86,8 +75,9 @@ struct MainState {
   RailSlot m_aRails[kRailRoles];
   uint32_t m_dwPchOverride = 0;
 
-  // Graphics clock library, bound once at start and kept for the process's life.
-  std::unique_ptr<ClockLibrary> m_hClockLib;
+  // Graphics clock library, bound once at start and kept for the process's life (shared, so that
+  // the settings worker's copy of the state reaches the same library).
+  std::shared_ptr<ClockLibrary> m_hClockLib;
   uint8_t m_bClockReady = 0;  // ClockvaneInit reported success
   uint8_t m_bClockLow = 0;    // last state passed on: 1 lowered
 };

@@ -1,0 +1,152 @@
+// The main window and its settings worker: queuing work, the worker's reports, closing, and the
+// re-apply after a resume from suspend.
+#include <cstdio>
+
+#include "common/firmware_layout.h"
+#include "common/info_keys.h"
+#include "gui/app/main_dialog.h"
+#include "gui/app/main_layout.h"
+#include "gui/app/posted_boxes.h"
+#include "gui/controls/message_dlg.h"
+
+namespace zor {
+
+namespace {
+
+constexpr int kDialogClose = 10;
+constexpr uintptr_t kPbtSuspend = 0x0004;
+
+std::string Decimal(int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", value);
+  return text;
+}
+
+}  // namespace
+
+// A worker report packed into a posted message's value (32 bits on the release target).
+intptr_t EncodeDone(const SettingsWorker::Done& done) {
+  const uint32_t tag = done.tag == SettingsWorker::kLevelTag ? 0xFu : static_cast<uint32_t>(done.tag) & 0xFu;
+  uint32_t v = tag | (static_cast<uint32_t>(done.level) & 0xFu) << 4 | (done.idle ? 1u : 0u) << 8 |
+               (done.exitRequested ? 1u : 0u) << 9 | (static_cast<uint32_t>(done.exitCode) & 0xFFu) << 10 |
+               (static_cast<uint32_t>(done.result) & 0xFFu) << 18;
+  return static_cast<intptr_t>(v);
+}
+
+SettingsWorker::Done DecodeDone(intptr_t value) {
+  const uint32_t v = static_cast<uint32_t>(value);
+  SettingsWorker::Done done;
+  done.tag = (v & 0xFu) == 0xFu ? SettingsWorker::kLevelTag : static_cast<int>(v & 0xFu);
+  done.level = static_cast<int>((v >> 4) & 0xFu);
+  done.idle = (v >> 8) & 1u;
+  done.exitRequested = (v >> 9) & 1u;
+  done.exitCode = static_cast<int>((v >> 10) & 0xFFu);
+  done.result = static_cast<int>((v >> 18) & 0xFFu);
+  return done;
+}
+
+void CMainDialog::Post(Task task, std::function<int(SettingsControl&)> work) {
+  if (m_worker) m_worker->Post(task, std::move(work));
+}
+
+void CMainDialog::OnPosted(unsigned code, intptr_t value) {
+  if (code == kPostShowBox) {
+    PostedBoxes::ShowPosted(value, m_ports.boxes);
+  } else if (code == kPostWorkerDone) {
+    OnWorkerDone(DecodeDone(value));
+  }
+}
+
+void CMainDialog::OnWorkerDone(const SettingsWorker::Done& done) {
+  if (done.exitRequested) {
+    // A failure that ends the program: nothing more is written, the user's settings go back.
+    m_bClosing = true;
+    if (!done.idle) return;
+    Exit(done.exitCode);
+    return;
+  }
+  if (done.tag == kTaskPower3D || done.tag == kTaskSwitchOn) {
+    if (m_state.m_b3DPower && m_state.m_bSavingOn) {
+      m_aSelect[layout::kPower3D].selected = 0;
+      const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+      DrawPower3D(*dc, done.result != 0);
+    }
+  }
+  if (!m_bClosing || !done.idle) return;
+  // The program ends only once everything it asked for has been done.
+  if (m_nCloseResult >= 0) {
+    Host().ExitProcess(m_nCloseResult);
+  } else {
+    Host().EndModal(ui::kIdCancel);
+  }
+}
+
+void CMainDialog::Close() {
+  if (m_bClosing || !m_worker) return;
+  // Levels still waiting are moot; the one in hand finishes before the close's own writes.
+  m_worker->DropPendingLevels();
+  InfoStore* info = m_info.get();
+  if (m_state.m_bSavingOn && ShowMessage(Host(), kDialogClose) == 1) {
+    // Keep saving: the firmware keeps its setting, and the user's own settings are parked.
+    const MainState saved = m_state;
+    m_bClosing = true;
+    m_nCloseResult = 0;
+    Post(kTaskCloseKeep, [info, saved](SettingsControl& c) {
+      // A failed write ends the program, which then gives the user's settings back.
+      if (!c.UpdataBiosSetting(c.State().m_pEs.U16(fw::et::kControlFlags))) return 0;
+      info->Update([&saved](InfoFile& file) {
+        file.Write(info::kInfo, info::kPv, "1");
+        file.Write(info::kInfo, info::kPowerValue, Decimal(saved.m_nSavedScheme));
+        file.Write(info::kInfo, info::kDisk, Decimal(saved.m_nSavedDiskTimeout));
+        file.Write(info::kInfo, info::kMonitor, Decimal(saved.m_nSavedMonitorTimeout));
+      });
+      return 0;
+    });
+    return;
+  }
+  const bool savingOn = m_state.m_bSavingOn;
+  m_bClosing = true;
+  m_nCloseResult = -1;
+  info->Write(info::kInfo, info::kPv, "0");
+  Post(kTaskClose, [savingOn](SettingsControl& c) {
+    const uint16_t flags = c.State().m_pEs.U16(fw::et::kControlFlags);
+    if (!c.UpdataBiosSetting(savingOn ? flags & fw::cf::kLevelMask : flags)) return 0;
+    if (savingOn) c.SetBiosAuto(false, false);
+    c.RestoreUserPowerSettings();
+    return 0;
+  });
+}
+
+bool CMainDialog::OnMessage(unsigned message, uintptr_t wParam, intptr_t /*lParam*/,
+                            intptr_t& /*result*/) {
+  if (message != ui::kMsgPowerBroadcast) return false;
+  // A resume is announced as "automatic" and, when the user is present, once more as "suspend":
+  // the second of the pair is the same resume.
+  const bool secondOfPair = wParam == ui::kPbtResumeSuspend && m_lastPowerEvent == ui::kPbtResumeAutomatic;
+  if (wParam == kPbtSuspend || wParam == ui::kPbtResumeSuspend || wParam == ui::kPbtResumeAutomatic)
+    m_lastPowerEvent = static_cast<uint32_t>(wParam);
+  if ((wParam == ui::kPbtResumeSuspend || wParam == ui::kPbtResumeAutomatic) && !secondOfPair)
+    OnResume();
+  return false;  // the default handling follows
+}
+
+void CMainDialog::OnResume() {
+  if (!m_state.m_bSavingOn || m_bClosing) return;
+  const bool advanced = m_state.m_bAdvanced;
+  const int level = m_state.m_nLevel;
+  Post(kTaskOther, [advanced, level](SettingsControl& c) {
+    // The regulator forgets its targets over a suspend; the advanced set carries its own.
+    if (advanced) {
+      c.ApplyAdvancedSettings();
+    } else {
+      c.ApplyRails(level);
+    }
+    return 0;
+  });
+}
+
+bool CMainDialog::PreTranslateMessage(unsigned message, uintptr_t wParam) {
+  return message == ui::kMsgKeyDown && (wParam == ui::kKeyReturn || wParam == ui::kKeyEscape);
+}
+
+}  // namespace zor

@@ -1,0 +1,176 @@
+// zor2's main window: a borderless window drawn from the skin library, which checks the firmware
+// at start, re-applies the stored level, shows the running figures and carries out the buttons.
+//
+// The window owns the state it paints (m_state and the members below) and touches it on its own
+// thread only. Everything that writes firmware or Windows settings runs on the settings worker,
+// over the worker's own copy of the state; the worker reports back through posted messages.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "common/info_store.h"
+#include "gui/app/main_state.h"
+#include "gui/controls/skin_button.h"
+#include "gui/settings/settings_control.h"
+#include "gui/settings/settings_worker.h"
+#include "platform/hwk.h"
+#include "platform/named_mutex.h"
+#include "platform/shell.h"
+#include "platform/system_info.h"
+#include "ui/window.h"
+
+namespace zor {
+
+// What the main window needs from the system.
+struct MainPorts {
+  // Binds hwk.dll for zor2; null when it cannot be loaded or lacks an entry point.
+  std::function<std::unique_ptr<Hwk>()> loadHwk;
+  Registry& registry;
+  Processes& processes;
+  ServiceManager& services;
+  MessageBoxes& boxes;
+  Shutdown& shutdown;
+  VendorLibraries& vendors;
+  fw::Sleeper& sleeper;
+  SystemInfo& system;
+  Shell& shell;
+  std::string programDir;  // "" when the program's path could not be had whole
+  std::string systemDir;   // "" when unknown
+  // The cross-process lock the sensor reads take (the service's ISA-bus lock).
+  std::string portLockName;
+};
+
+constexpr int kIconResource = 128;
+constexpr int kUnknownTimeout = -1;  // a recorded time-out that could not be read
+constexpr int kSavingTimeout = 3;    // minutes, monitor and disk, at L2 and L3
+constexpr char kInstanceMutexName[] = "QUARVEL_ZOR20_MUTEX_BY_MERVIK";
+
+class CMainDialog : public ui::Window {
+ public:
+  CMainDialog(MainPorts ports, std::string commandLine);
+  ~CMainDialog() override;
+
+  // ui::Window
+  bool OnInit() override { return OnInitDialog(); }
+  void OnPaint(ui::Canvas& canvas) override;
+  void OnMouseMove(ui::Point p, unsigned keys) override;
+  void OnLButtonDown(ui::Point p, unsigned keys) override;
+  void OnLButtonUp(ui::Point p, unsigned keys) override;
+  void OnDragStart() override;
+  void OnTimer(int id) override;
+  bool OnMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t& result) override;
+  void OnPosted(unsigned code, intptr_t value) override;
+  // Enter and Escape do nothing here; the system close command closes as the Close button does.
+  bool PreTranslateMessage(unsigned message, uintptr_t wParam) override;
+  void OnOK() override {}
+  void OnCancel() override { Close(); }
+  bool IsAppWindow() const override { return true; }
+
+  bool OnInitDialog();
+  bool StartupMode() const { return m_strCmdLine.find("state") != std::string::npos; }
+
+  // The L4 button's command: runs the advanced dialog; true when it was saved. Set by the program
+  // once the dialog exists; without it L4 does nothing.
+  std::function<bool(CMainDialog&)> runAdvancedSettings;
+
+  // ---- State the window paints (its own; the worker has a copy of its own) ----
+  MainState m_state;
+  std::string m_strCmdLine;
+
+  enum Timer { kPhaseTimer = 0, kFigureTimer = 1 };
+
+  SKIN_BUTTON m_aPush[7];
+  SKIN_RADIO m_aSelect[8];
+  ui::Bitmap m_bmpResetX;
+  ui::Bitmap m_bmpMainOn;
+  ui::Bitmap m_bmpMainOff;
+  ui::Bitmap m_aCpuOn[11];
+  ui::Bitmap m_aCpuOff[11];
+  ui::Bitmap m_aPsn[12];
+  ui::Bitmap m_aTotalNum[12];
+  ui::Bitmap m_aSince[13];
+  ui::Bitmap m_aTotal[10];
+  ui::Bitmap m_aPst[5];
+  ui::Bitmap m_aBar[7];
+
+  double m_dCpuMax = 0;
+  double m_dCurrent = 0;
+  double m_dTotal = 0;
+  int32_t m_nSaveTime = 0;
+  uint8_t m_nActivePhases = 0;
+  uint8_t m_abPhaseFrame[24] = {};
+  bool m_bTopRowLit = true;
+  bool m_bBottomRowLit = true;
+
+  // The settings side, for tests: valid once initialisation got that far.
+  SettingsControl* Control() { return m_control.get(); }
+  SettingsWorker* Worker() { return m_worker.get(); }
+
+ private:
+  // Initialisation steps; false when the program ends there.
+  bool Exit(int code);
+  bool FindProgramFiles();
+  void ReadStartDate();
+  void RegisterAutoStart();
+  bool BindAndDiscover();
+  bool ClassifyProcessor();
+  bool LoadSkin();
+  void RecordUserPowerSettings();
+  void ApplyCurrentState();
+  void StartWorker();
+
+  // Painting and pictures.
+  void SetUpButtons(const ui::ResourceLibrary& skin);
+  void DrawPush(ui::Canvas& dc, int index, const ui::Bitmap& image, const ui::Bitmap& mask);
+  void DrawAt(ui::Canvas& dc, const ui::Bitmap& image, int x, int y);
+  void DrawAtButton(ui::Canvas& dc, const SKIN_RADIO& button, const ui::Bitmap& image);
+  void DrawLevelBar(ui::Canvas& dc, int segments);
+  void DrawCpuStrip(ui::Canvas& dc);
+  void DrawPower3D(ui::Canvas& dc, bool on);
+  int LevelSegments() const;
+
+  // Commands.
+  void SwitchOn(ui::Canvas& dc);
+  void SwitchOff(ui::Canvas& dc);
+  void ChooseLevel(ui::Canvas& dc, int index);
+  void ChooseAdvanced(ui::Canvas& dc);
+  void Close();
+  void OnResume();
+
+  // Timers.
+  void CountPhases();
+  void DrawPhases();
+  void ReadFigures();
+  void DrawSavings(ui::Canvas& dc);
+
+  // The settings worker.
+  enum Task { kTaskNone = 0, kTaskSwitchOn, kTaskPower3D, kTaskClose, kTaskCloseKeep, kTaskOther };
+  void Post(Task task, std::function<int(SettingsControl&)> work);
+  void OnWorkerDone(const SettingsWorker::Done& done);
+  uint16_t ControlFlags() const;
+  uint16_t StatusFlags() const;
+
+  MainPorts m_ports;
+  std::unique_ptr<Hwk> m_hwk;
+  std::unique_ptr<InfoStore> m_info;
+  std::unique_ptr<NamedMutex> m_portLock;
+  MainState m_settingsState;  // the worker's copy
+  std::unique_ptr<MessageBoxes> m_workerBoxes;
+  std::unique_ptr<SettingsControl> m_control;
+  std::unique_ptr<SettingsWorker> m_worker;
+  std::shared_ptr<ui::WindowPoster> m_poster;
+  ui::RegionPtr m_region;
+  bool m_bPowerSaved = false;  // the user's plan was recorded and the saving plan may be in force
+  bool m_bClosing = false;     // Close was answered; the program ends once the worker is idle
+  int m_nCloseResult = 0;      // exit status (Close "yes") or -1 to end the dialog
+  uint32_t m_lastPowerEvent = 0;
+};
+
+// A settings worker report, packed into a posted message's value and back.
+intptr_t EncodeDone(const SettingsWorker::Done& done);
+SettingsWorker::Done DecodeDone(intptr_t value);
+
+}  // namespace zor

@@ -1,0 +1,335 @@
+// The main window's start: program files, the user's power settings, the savings start date, the
+// automatic start, hwk.dll and the firmware, the processor, the skin, and the level in force.
+#include <cctype>
+#include <cstdio>
+
+#include "common/firmware.h"
+#include "common/firmware_layout.h"
+#include "common/hwk_binding.h"
+#include "common/info_keys.h"
+#include "gui/app/main_dialog.h"
+#include "gui/app/main_layout.h"
+#include "gui/app/platform_class.h"
+#include "gui/app/posted_boxes.h"
+#include "gui/controls/message_dlg.h"
+#include "platform/program_paths.h"
+#include "platform/reg_key.h"
+
+namespace zor {
+
+namespace {
+
+constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kRunOnceKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr char kAutoStartValue[] = "ZOR2";
+constexpr char kDefaultBuild[] = "B10.1022.1";
+constexpr char kNoProgramDirText[] = "The program's folder could not be found!!";
+constexpr char kNoProgramDirCaption[] = "ERROR";
+constexpr uint32_t kMsrPerformanceControl = 0x1A0;
+constexpr int kDialogEist = 9;
+constexpr int kDialogRevision = 11;
+
+std::string Decimal(int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", value);
+  return text;
+}
+
+}  // namespace
+
+CMainDialog::CMainDialog(MainPorts ports, std::string commandLine)
+    : m_strCmdLine(std::move(commandLine)), m_ports(std::move(ports)) {
+  for (char& c : m_strCmdLine) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  m_state.m_strCmdLine = m_strCmdLine;
+}
+
+CMainDialog::~CMainDialog() {
+  // The worker finishes what it holds before the state it works on goes.
+  m_worker.reset();
+}
+
+bool CMainDialog::Exit(int code) {
+  // Once the user's plan may have been replaced, no exit leaves the saving plan in force.
+  if (m_bPowerSaved && m_control) {
+    if (m_worker) m_worker.reset();
+    m_control->RestoreUserPowerSettings();
+  }
+  Host().ExitProcess(code);
+  return false;
+}
+
+bool CMainDialog::OnInitDialog() {
+  // 1-3: icon, registry, display state.
+  Host().SetIcon(kIconResource);
+  m_state.m_bMeterMode = true;
+  m_state.m_nLevel = 1;
+  m_dCpuMax = m_dCurrent = m_dTotal = 0;
+  m_bTopRowLit = m_bBottomRowLit = true;
+  for (int i = 0; i < 24; ++i) m_abPhaseFrame[i] = static_cast<uint8_t>(i % 4 + 1);
+
+  // 4-5: where the program and INFO.DAT are, and the title.
+  if (!FindProgramFiles()) return false;
+  const std::string build =
+      m_info->Read(info::kMain, info::kBuild, kDefaultBuild, info::kPathCapacity);
+  Host().SetTitle("ZOR 2.0 " + build);
+
+  // 6: Windows version class.
+  m_state.m_nOsClass = OsClass(m_ports.system.Version(), m_state.m_nOsClass);
+
+  // 8-9: start date and automatic start. (The user's power settings, step 7, are recorded only
+  // once nothing can end the program any more; see RecordUserPowerSettings.)
+  ReadStartDate();
+  RegisterAutoStart();
+
+  // 10-11: hwk.dll and the firmware tables.
+  if (!BindAndDiscover()) return false;
+  if (!m_ports.portLockName.empty()) m_portLock = std::make_unique<NamedMutex>(m_ports.portLockName);
+
+  // 12-17: capabilities, processor, revision.
+  const uint16_t status = StatusFlags();
+  const uint16_t control = ControlFlags();
+  m_state.m_bAltTable = (status & fw::sf::kSmbusRegulator) != 0;
+  if (!(control & fw::cf::kActive) && StartupMode()) return Exit(0);
+  m_state.m_b3DPower = (status & fw::sf::k3dPowerOffered) != 0;
+  if (!ClassifyProcessor()) return false;
+  m_state.m_bSavingOn = (control & fw::cf::kActive) != 0;
+  if (control & fw::cf::kLed) m_state.m_bLedOn = true;
+  if (m_state.m_pEs.U8(fw::et::kRevision) != fw::kSupportedRevision) {
+    if (!StartupMode()) ShowMessage(Host(), kDialogRevision);
+    return Exit(1);
+  }
+
+  // The settings side gets its own copy of what is known so far, and a control over it.
+  m_settingsState = m_state;
+  m_workerBoxes = std::make_unique<PostedBoxes>(m_ports.boxes);
+  SettingsPorts settingsPorts{*m_hwk,         m_ports.registry, m_ports.processes,
+                              m_ports.services, *m_workerBoxes,  m_ports.shutdown,
+                              m_ports.vendors, m_ports.sleeper,  m_ports.systemDir,
+                              nullptr};
+  InfoStore* info = m_info.get();
+  settingsPorts.readSetting = [info](const std::string& key, const std::string& def) {
+    return info->Read(info::kSetting, key, def, info::kSettingCapacity);
+  };
+  m_control = std::make_unique<SettingsControl>(m_settingsState, std::move(settingsPorts));
+
+  // 18: rail bases.
+  m_control->LoadRailBases();
+  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
+
+  // 19-22: phases, figures, advanced set, level.
+  m_state.m_nPhases = 6;
+  m_state.m_bSixPhase = true;
+  if (control & fw::cf::kPhases12) {
+    m_state.m_bSixPhase = false;
+    m_state.m_nPhases = 12;
+  } else if (control & fw::cf::kPhases24) {
+    m_state.m_bSixPhase = false;
+    m_state.m_bTwentyFourPhase = true;
+    m_state.m_nPhases = 24;
+  }
+  m_state.m_bPowerMeter = (status & fw::sf::kPowerFigures) != 0;
+  m_state.m_bAdvanced = m_info->Read(info::kSetting, info::kAdv, "0", info::kSettingCapacity) == "1";
+  m_state.m_nLevel = static_cast<int16_t>((control & fw::cf::kLevelMask) >> fw::cf::kLevelShift);
+  if (m_state.m_nLevel % 2 == 0) m_state.m_nLevel = fw::kLevelL1;
+
+  // 23: skin and graphics clock.
+  m_state.m_crKey = kMagenta;
+  m_state.m_crTolerance = kMagenta;
+  if (!LoadSkin()) return false;
+  m_settingsState = m_state;
+  m_control->LoadGraphicsClock();
+  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
+
+  // 7, late: only now can the saving plan replace the user's without an exit in between.
+  if (!StartupMode()) RecordUserPowerSettings();
+
+  // 24-25: the state in force.
+  ApplyCurrentState();
+  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
+  if (StartupMode()) return Exit(0);
+
+  // 26-27: the service, on the worker, and the timers.
+  StartWorker();
+  Post(kTaskOther, [](SettingsControl& c) {
+    c.EnsureServiceRunning();
+    return 0;
+  });
+  Host().SetTimer(kPhaseTimer, 100);
+  Host().SetTimer(kFigureTimer, 1000);
+  return true;
+}
+
+bool CMainDialog::FindProgramFiles() {
+  // A path that did not fit is no path: a shorter one would point somewhere else.
+  if (m_ports.programDir.empty()) {
+    m_ports.boxes.Show(kNoProgramDirText, kNoProgramDirCaption, MessageIcon::Stop);
+    return Exit(1);
+  }
+  m_state.m_szAppDir = m_ports.programDir;
+  m_state.m_szIniPath = JoinPath(m_state.m_szAppDir, "Info.dat");
+  m_info = std::make_unique<InfoStore>(m_state.m_szIniPath);
+  return true;
+}
+
+void CMainDialog::RecordUserPowerSettings() {
+  SettingsControl& c = *m_control;
+  MainState& s = m_settingsState;
+  if (m_info->Read(info::kInfo, info::kPv, "0", info::kPathCapacity) != "0" &&
+      ProfileInt(m_info->Read(info::kInfo, info::kPv, "0", info::kPathCapacity)) != 0) {
+    // Saving was left in force at the last close: the user's own settings are the parked ones.
+    s.m_nSavedScheme = ProfileInt(m_info->Read(info::kInfo, info::kPowerValue, "0", info::kPathCapacity));
+    s.m_nSavedDiskTimeout = ProfileInt(m_info->Read(info::kInfo, info::kDisk, "0", info::kPathCapacity));
+    s.m_nSavedMonitorTimeout =
+        ProfileInt(m_info->Read(info::kInfo, info::kMonitor, "0", info::kPathCapacity));
+  } else {
+    int plan = 0;
+    if (c.GetActivePowerPlan(&plan)) s.m_nSavedScheme = plan;
+    if (plan != kPlanBalanced) c.SetActivePowerPlan(kPlanBalanced);
+    int minutes = 0;
+    // A time-out that cannot be read is unknown, and is never given back as "never".
+    s.m_nSavedMonitorTimeout = c.GetMonitorTimeout(kPlanBalanced, &minutes) ? minutes : kUnknownTimeout;
+    s.m_nSavedDiskTimeout = c.GetDiskTimeout(kPlanBalanced, &minutes) ? minutes : kUnknownTimeout;
+  }
+  m_state.m_nSavedScheme = s.m_nSavedScheme;
+  m_state.m_nSavedDiskTimeout = s.m_nSavedDiskTimeout;
+  m_state.m_nSavedMonitorTimeout = s.m_nSavedMonitorTimeout;
+  m_bPowerSaved = true;
+}
+
+void CMainDialog::ReadStartDate() {
+  const double total = ProfileReal(m_info->Read(info::kValue, info::kTotal, "0", info::kPathCapacity));
+  LocalTime& t = m_state.m_stStart;
+  if (total == 0) {
+    t = m_ports.system.Now();
+    // One transaction: the service never sees half a date.
+    m_info->Update([&t](InfoFile& file) {
+      file.Write(info::kTime, info::kYear, Decimal(t.wYear));
+      file.Write(info::kTime, info::kMonth, Decimal(t.wMonth));
+      file.Write(info::kTime, info::kDay, Decimal(t.wDay));
+      file.Write(info::kTime, info::kHour, Decimal(t.wHour));
+      file.Write(info::kTime, info::kMin, Decimal(t.wMinute));
+      file.Write(info::kTime, info::kSec, Decimal(t.wSecond));
+    });
+    return;
+  }
+  const auto field = [this](const char* key) {
+    return static_cast<uint16_t>(
+        ProfileInt(m_info->Read(info::kTime, key, "0", info::kPathCapacity)));
+  };
+  t.wYear = field(info::kYear);
+  t.wMonth = field(info::kMonth);
+  t.wDay = field(info::kDay);
+  t.wHour = field(info::kHour);
+  t.wMinute = field(info::kMin);
+  t.wSecond = field(info::kSec);
+}
+
+void CMainDialog::RegisterAutoStart() {
+  // Quoted, so that a folder with blanks cannot start another program.
+  const std::string command = "\"" + JoinPath(m_state.m_szAppDir, "zor2.exe") + "\" state";
+  RegKey key(m_ports.registry);
+  if (!key.Open(RegRoot::LocalMachine, m_state.m_nOsClass < kOsNt6 ? kRunKey : kRunOnceKey)) return;
+  std::string existing;
+  if (!key.ReadString(kAutoStartValue, &existing)) key.WriteString(kAutoStartValue, command);
+  key.Close();
+}
+
+bool CMainDialog::BindAndDiscover() {
+  m_hwk = m_ports.loadHwk ? m_ports.loadHwk() : nullptr;
+  if (!m_hwk) {
+    m_ports.boxes.Show(kGuiHwkFailureText, kGuiHwkFailureCaption, MessageIcon::None);
+    return Exit(kGuiHwkFailureExitCode);
+  }
+  fw::GuiDiscovery d = fw::DiscoverForGui(*m_hwk, m_ports.sleeper, m_state.m_szAppDir);
+  if (d.status != fw::GuiDiscoveryStatus::Ok) {
+    const fw::GuiOutcome& o = d.outcome;
+    if (o.boxText)
+      m_ports.boxes.Show(o.boxText, o.boxCaption,
+                         o.boxIcon == fw::MessageIcon::Stop ? MessageIcon::Stop : MessageIcon::None);
+    if (o.dialogId) ShowMessage(Host(), o.dialogId);
+    if (!o.relaunchCommand.empty()) m_ports.processes.StartHidden(o.relaunchCommand);
+    return Exit(o.exitCode);
+  }
+  m_state.m_wSmiPort = d.target.port;
+  m_state.m_wSmiType = d.target.type;
+  m_state.m_dwEsAddr = d.energyTableAddress;
+  m_state.m_dwEs2Addr = d.railTableAddress;
+  m_state.m_pEs = d.energyTable;
+  return true;
+}
+
+bool CMainDialog::ClassifyProcessor() {
+  const CpuidLeaf1 cpu = m_ports.system.Cpuid1();
+  const PlatformClass platform = ClassifyPlatform(cpu.eax);
+  m_state.m_bX58 = platform.x58;
+  m_state.m_bP55 = platform.p55;
+  m_state.m_bP67 = platform.p67;
+  if (!NeedsEistCheck(cpu, m_state.m_bAltTable)) return true;
+  uint64_t msr = 0;
+  // A register that cannot be read tells nothing; the program goes on.
+  if (!m_hwk->ReadMSR(kMsrPerformanceControl, &msr) || EistAndC1eOn(msr)) return true;
+  ShowMessage(Host(), kDialogEist);
+  return Exit(0);
+}
+
+void CMainDialog::ApplyCurrentState() {
+  SettingsControl& c = *m_control;
+  MainState& s = m_settingsState;
+  SKIN_BUTTON* push = m_aPush;
+  SKIN_RADIO* sel = m_aSelect;
+  if (!m_state.m_bSavingOn) {
+    push[layout::kOff].latched = 0;
+    push[layout::kOn].latched = 1;
+    push[layout::kReset].latched = 1;
+    return;
+  }
+  if (m_state.m_b3DPower) sel[layout::kPower3D].selected = 0;
+  sel[layout::kMeter].selected = m_state.m_bMeterMode ? 1 : 0;
+  sel[layout::kTotal].selected = m_state.m_bMeterMode ? 0 : 1;
+  push[layout::kOff].latched = 1;
+  push[layout::kOn].latched = 0;
+  push[layout::kReset].latched = 0;
+  for (int i = layout::kL1; i <= layout::kL4; ++i) sel[i].selected = 0;
+  if (m_state.m_bAdvanced) {
+    c.ApplyAdvancedSettings();
+    m_state.m_bVgaSaving = s.m_bVgaSaving;
+    return;
+  }
+  const int level = m_state.m_nLevel;
+  const bool startup = StartupMode();
+  // Time-outs recorded at this start (never in start-up mode, where nothing was recorded).
+  const auto restoreTimeouts = [&] {
+    if (startup) return;
+    if (s.m_nSavedMonitorTimeout >= 0) c.SetMonitorTimeout(kPlanBalanced, s.m_nSavedMonitorTimeout);
+    if (s.m_nSavedDiskTimeout >= 0) c.SetDiskTimeout(kPlanBalanced, s.m_nSavedDiskTimeout);
+  };
+  if (level == fw::kLevelL1) {
+    sel[layout::kL1].selected = 1;
+    restoreTimeouts();
+    m_state.m_bVgaSaving = false;
+    c.SetGraphicsClockSaving(false);
+  } else if (level == fw::kLevelL2 || level == fw::kLevelL3) {
+    sel[level == fw::kLevelL2 ? layout::kL2 : layout::kL3].selected = 1;
+    c.SetMonitorTimeout(kPlanBalanced, kSavingTimeout);
+    c.SetDiskTimeout(kPlanBalanced, kSavingTimeout);
+    m_state.m_bVgaSaving = true;
+    c.SetGraphicsClockSaving(true);
+  }
+  s.m_bVgaSaving = m_state.m_bVgaSaving;
+  uint16_t item = 0;
+  if (c.GetPowerItemValue(&item) && item != 0) c.SetPowerItemValue(0);
+  c.SetVoltSatae(level);
+  c.ApplyRails(level);
+}
+
+void CMainDialog::StartWorker() {
+  m_poster = Host().Poster();
+  static_cast<PostedBoxes&>(*m_workerBoxes).PostThrough(m_poster);
+  m_worker = std::make_unique<SettingsWorker>(
+      *m_control, [poster = m_poster](const SettingsWorker::Done& done) {
+        // The report travels by value inside the message: the window copies it out at once.
+        poster->Post(kPostWorkerDone, EncodeDone(done));
+      });
+}
+
+}  // namespace zor

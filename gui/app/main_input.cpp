@@ -1,0 +1,281 @@
+// The main window's mouse: hover, press and release of the skinned buttons, and what each does.
+#include "common/firmware_layout.h"
+#include "common/info_keys.h"
+#include "gui/app/main_dialog.h"
+#include "gui/app/main_layout.h"
+#include "gui/controls/drawing.h"
+#include "platform/program_paths.h"
+
+namespace zor {
+
+namespace {
+
+bool OnlyOneButtonHeld(unsigned keys) {
+  return keys == ui::kMouseLeft || keys == ui::kMouseRight || keys == ui::kMouseMiddle;
+}
+
+// LED and 3D power have no hover, pressed or chosen pictures of their own.
+bool HasStatePictures(int selector) {
+  return selector != layout::kLed && selector != layout::kPower3D;
+}
+
+constexpr int kLevelCodes[3] = {fw::kLevelL1, fw::kLevelL2, fw::kLevelL3};
+constexpr int kLevelSegments[3] = {2, 4, 6};
+
+}  // namespace
+
+void CMainDialog::OnMouseMove(ui::Point p, unsigned keys) {
+  // With a button held the pictures stay as they are (a press or a drag is under way).
+  if (OnlyOneButtonHeld(keys)) return;
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+  for (int i = 0; i < layout::kPushButtons; ++i) {
+    SKIN_BUTTON& b = m_aPush[i];
+    if (b.latched) continue;
+    if (IsOnButton(b, p.x, p.y)) {
+      Host().SetCursor(ui::Cursor::Hand);
+      if (!b.hover) {
+        DrawPush(*dc, i, b.overImage, b.overMask);
+        b.hover = 1;
+      }
+    } else if (b.hover) {
+      DrawPush(*dc, i, b.normalImage, b.normalMask);
+      Host().SetCursor(ui::Cursor::Arrow);
+      b.hover = 0;
+    }
+  }
+  if (!m_state.m_bSavingOn) return;
+  for (int i = 0; i < layout::kSelectors; ++i) {
+    SKIN_RADIO& b = m_aSelect[i];
+    if (b.selected) continue;
+    if (IsOnButton(b, p.x, p.y)) {
+      Host().SetCursor(ui::Cursor::Hand);
+      b.hover = 1;
+      if (HasStatePictures(i)) DrawAtButton(*dc, b, b.overImage);
+    } else if (b.hover) {
+      Host().SetCursor(ui::Cursor::Arrow);
+      b.hover = 0;
+      if (HasStatePictures(i)) DrawAtButton(*dc, b, b.normalImage);
+    }
+  }
+}
+
+void CMainDialog::OnLButtonDown(ui::Point p, unsigned /*keys*/) {
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+  for (int i = 0; i < layout::kPushButtons; ++i) {
+    const SKIN_BUTTON& b = m_aPush[i];
+    if (b.latched || !IsOnButton(b, p.x, p.y)) continue;
+    Host().CaptureMouse();
+    DrawPush(*dc, i, b.downImage, b.downMask);
+  }
+  for (int i = 0; i < layout::kSelectors; ++i) {
+    const SKIN_RADIO& b = m_aSelect[i];
+    if (b.selected || !IsOnButton(b, p.x, p.y)) continue;
+    Host().CaptureMouse();
+    if (HasStatePictures(i)) DrawAtButton(*dc, b, b.downImage);
+  }
+  // A press anywhere may also move the window.
+  Host().BeginDrag(p);
+}
+
+void CMainDialog::OnDragStart() {
+  // Moving the window is not a click: the pressed button falls back as if the pointer had left.
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+  for (int i = 0; i < layout::kPushButtons; ++i) {
+    SKIN_BUTTON& b = m_aPush[i];
+    if (b.latched || !b.hover) continue;
+    DrawPush(*dc, i, b.normalImage, b.normalMask);
+    b.hover = 0;
+  }
+  for (int i = 0; i < layout::kSelectors; ++i) {
+    SKIN_RADIO& b = m_aSelect[i];
+    if (b.selected || !b.hover) continue;
+    if (HasStatePictures(i)) DrawAtButton(*dc, b, b.normalImage);
+    b.hover = 0;
+  }
+}
+
+void CMainDialog::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+  for (int i = 0; i < layout::kPushButtons; ++i) {
+    SKIN_BUTTON& b = m_aPush[i];
+    if (b.latched || !b.hover || !IsOnButton(b, p.x, p.y)) continue;
+    DrawPush(*dc, i, b.normalImage, b.normalMask);
+    DrawPush(*dc, i, b.overImage, b.overMask);
+    switch (i) {
+      case layout::kOff:
+        SwitchOn(*dc);
+        ++i;  // the ON button in the same place is not examined in this release
+        break;
+      case layout::kOn:
+        SwitchOff(*dc);
+        break;
+      case layout::kClose:
+        Host().ReleaseMouse();
+        Close();
+        return;
+      case layout::kMinimise:
+        Host().Minimise();
+        break;
+      case layout::kHelp:
+        m_ports.shell.Open(JoinPath(m_state.m_szAppDir, "zor2_eng.chm"), "CHM");
+        break;
+      case layout::kUpdate:
+        m_ports.shell.Open(JoinPath(m_state.m_szAppDir, "Updexe.exe"), "/zor2");
+        break;
+      case layout::kReset:
+        // The service clears Current and SaveTime at its next write; the figures follow.
+        m_info->Write(info::kValue, "cmd", "1");
+        break;
+      default:
+        break;
+    }
+  }
+  if (m_state.m_bSavingOn) {
+    for (int i = 0; i < layout::kSelectors; ++i) {
+      SKIN_RADIO& b = m_aSelect[i];
+      if (b.selected || !b.hover || !IsOnButton(b, p.x, p.y)) continue;
+      if (HasStatePictures(i)) DrawAtButton(*dc, b, b.selectedImage);
+      switch (i) {
+        case layout::kMeter: {
+          m_state.m_bMeterMode = true;
+          b.selected = 1;
+          m_aSelect[layout::kTotal].selected = 0;
+          DrawAt(*dc, m_aPsn[11], layout::kFiguresPanel.x, layout::kFiguresPanel.y);
+          DrawAtButton(*dc, m_aSelect[layout::kTotal], m_aSelect[layout::kTotal].normalImage);
+          m_aPush[layout::kReset].latched = 0;
+          DrawAt(*dc, m_aPush[layout::kReset].normalImage, m_aPush[layout::kReset].left,
+                 m_aPush[layout::kReset].top);
+          ++i;  // Total is not examined in this release
+          break;
+        }
+        case layout::kTotal:
+          m_state.m_bMeterMode = false;
+          DrawAt(*dc, m_aTotalNum[11], layout::kFiguresPanel.x, layout::kFiguresPanel.y);
+          m_aSelect[layout::kMeter].selected = 0;
+          b.selected = 1;
+          DrawAtButton(*dc, m_aSelect[layout::kMeter], m_aSelect[layout::kMeter].normalImage);
+          m_aPush[layout::kReset].latched = 1;
+          DrawAt(*dc, m_bmpResetX, m_aPush[layout::kReset].left, m_aPush[layout::kReset].top);
+          break;
+        case layout::kL1:
+        case layout::kL2:
+        case layout::kL3:
+          ChooseLevel(*dc, i);
+          break;
+        case layout::kL4:
+          ChooseAdvanced(*dc);
+          break;
+        case layout::kLed: {
+          m_state.m_bLedOn = !m_state.m_bLedOn;
+          const bool on = m_state.m_bLedOn;
+          Post(kTaskOther, [on](SettingsControl& c) { return c.SetLedBit(on) ? 1 : 0; });
+          DrawAtButton(*dc, b, on ? b.overImage : b.normalImage);
+          break;
+        }
+        case layout::kPower3D:
+          // The picture follows once the firmware has answered.
+          Post(kTaskPower3D, [](SettingsControl& c) { return c.ReapplyAuto() ? 1 : 0; });
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  Host().ReleaseMouse();
+}
+
+void CMainDialog::SwitchOn(ui::Canvas& dc) {
+  SKIN_BUTTON& on = m_aPush[layout::kOn];
+  DrawPush(dc, layout::kOn, on.normalImage, on.normalMask);
+  m_aPush[layout::kOff].latched = 1;
+  on.latched = 0;
+  m_aPush[layout::kReset].latched = 0;
+  m_state.m_bSavingOn = true;
+  Host().Invalidate();
+  m_aSelect[layout::kMeter].selected = m_state.m_bMeterMode ? 1 : 0;
+  m_aSelect[layout::kTotal].selected = m_state.m_bMeterMode ? 0 : 1;
+  for (int i = layout::kL1; i <= layout::kL4; ++i) m_aSelect[i].selected = 0;
+  const bool advanced = m_state.m_bAdvanced;
+  const int level = m_state.m_nLevel;
+  if (!advanced) {
+    const int chosen = level == fw::kLevelL1 ? layout::kL1 : level == fw::kLevelL2 ? layout::kL2 : layout::kL3;
+    m_aSelect[chosen].selected = 1;
+    m_state.m_bVgaSaving = level != fw::kLevelL1;
+  }
+  const bool vga = m_state.m_bVgaSaving;
+  Post(kTaskSwitchOn, [advanced, level, vga](SettingsControl& c) {
+    MainState& s = c.State();
+    s.m_bSavingOn = true;
+    s.m_nLevel = static_cast<int16_t>(level);
+    if (advanced) {
+      c.ApplyAdvancedSettings();
+    } else {
+      c.ApplyRails(level);
+      s.m_bVgaSaving = vga;
+      c.SetGraphicsClockSaving(vga);
+    }
+    // Switching on toggles 3D power; twice when it is on, so that it ends as it was.
+    if (s.m_pEs.U16(fw::et::kControlFlags) & fw::cf::k3dPower) {
+      c.SetBiosAuto(true, true);
+      c.SetBiosAuto(true, true);
+    } else {
+      c.SetBiosAuto(true, false);
+    }
+    return (s.m_pEs.U16(fw::et::kControlFlags) & fw::cf::k3dPower) ? 1 : 0;
+  });
+}
+
+void CMainDialog::SwitchOff(ui::Canvas& dc) {
+  DrawPush(dc, layout::kOff, m_aPush[layout::kOff].normalImage, m_aPush[layout::kOff].normalMask);
+  m_aPush[layout::kOff].latched = 0;
+  m_aPush[layout::kOn].latched = 1;
+  m_aPush[layout::kReset].latched = 1;
+  m_state.m_bSavingOn = false;
+  for (int i : {layout::kMeter, layout::kTotal, layout::kL1, layout::kL2, layout::kL3, layout::kL4,
+                layout::kPower3D})
+    m_aSelect[i].selected = 1;
+  m_state.m_bVgaSaving = false;
+  // Levels still waiting are moot once saving is off; the one in hand finishes first.
+  if (m_worker) m_worker->DropPendingLevels();
+  Post(kTaskOther, [](SettingsControl& c) {
+    c.State().m_bSavingOn = false;
+    c.SetBiosAuto(false, false);
+    c.State().m_bVgaSaving = false;
+    c.SetGraphicsClockSaving(false);
+    c.ApplyRails(0);
+    return 0;
+  });
+  Host().Invalidate();
+}
+
+void CMainDialog::ChooseLevel(ui::Canvas& dc, int index) {
+  const int n = index - layout::kL1;
+  if (m_state.m_bAdvanced) {
+    m_info->Write(info::kSetting, info::kAdv, "0");
+    m_state.m_bAdvanced = false;
+  }
+  m_state.m_nLevel = static_cast<int16_t>(kLevelCodes[n]);
+  for (int i = layout::kL1; i <= layout::kL4; ++i) {
+    if (i == index) {
+      m_aSelect[i].selected = 1;
+    } else {
+      m_aSelect[i].selected = 0;
+      DrawAtButton(dc, m_aSelect[i], m_aSelect[i].normalImage);
+    }
+  }
+  m_state.m_bVgaSaving = kLevelCodes[n] != fw::kLevelL1;
+  if (m_worker) m_worker->RequestLevel(kLevelCodes[n]);
+  DrawLevelBar(dc, kLevelSegments[n]);
+}
+
+void CMainDialog::ChooseAdvanced(ui::Canvas& dc) {
+  if (!runAdvancedSettings || !runAdvancedSettings(*this)) return;
+  m_state.m_bAdvanced = true;
+  for (int i = layout::kL1; i <= layout::kL3; ++i) {
+    m_aSelect[i].selected = 0;
+    DrawAtButton(dc, m_aSelect[i], m_aSelect[i].normalImage);
+  }
+  DrawLevelBar(dc, 6);
+}
+
+}  // namespace zor

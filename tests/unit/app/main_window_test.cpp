@@ -1,0 +1,423 @@
+// The running main window: painting, the figures and phases, the mouse, the commands and their
+// order on the settings worker, closing and resuming.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <condition_variable>
+#include <mutex>
+
+#include "common/firmware_layout.h"
+#include "common/info_keys.h"
+#include "gui/app/digit_strip.h"
+#include "gui/app/main_layout.h"
+#include "tests/unit/app/main_rig.h"
+
+namespace zor::test {
+namespace {
+
+using ui::DrawOp;
+using ui::Point;
+
+// The pictures drawn by the last operations, as "name@x,y", in order.
+std::vector<std::string> Drawn(const MainRig& rig) {
+  std::vector<std::string> out;
+  for (const DrawOp& op : rig.host->Ops()) {
+    if (op.kind != DrawOp::Kind::Copy && op.kind != DrawOp::Kind::MaskedCopy) continue;
+    out.push_back(rig.NameOf(op.image) + "@" + std::to_string(op.at.x) + "," + std::to_string(op.at.y));
+  }
+  return out;
+}
+
+bool Has(const std::vector<std::string>& drawn, const std::string& what) {
+  return std::find(drawn.begin(), drawn.end(), what) != drawn.end();
+}
+
+TEST(MainPaintTest, SavingOnMeterModeAndOff) {
+  MainRig rig("x58-6");
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  rig.host->ClearOps();
+  rig.host->Paint();
+  std::vector<std::string> d = Drawn(rig);
+  EXPECT_EQ(d.front(), "Main_on@0,0");
+  EXPECT_TRUE(Has(d, "ON_NB@403,45"));
+  EXPECT_FALSE(Has(d, "OFF_nb@403,45"));
+  EXPECT_TRUE(Has(d, "PSN_11@162,65"));
+  EXPECT_TRUE(Has(d, "METER_DIS@214,161"));
+  EXPECT_TRUE(Has(d, "TOTAL_N@260,161"));
+  EXPECT_TRUE(Has(d, "L2_DIS@84,501"));
+  EXPECT_TRUE(Has(d, "BAR_4@285,391"));
+  EXPECT_FALSE(Has(d, "BAR_5@364,391"));
+  EXPECT_TRUE(Has(d, "LED_ON@533,440"));
+  ASSERT_TRUE(rig.host->CurrentRegion());
+  EXPECT_FALSE(rig.host->CurrentRegion()->Contains(2, 2));  // the magenta corner
+  EXPECT_TRUE(rig.host->CurrentRegion()->Contains(300, 300));
+
+  rig.ClickPush(layout::kOn);  // saving off
+  rig.Settle();
+  rig.host->ClearOps();
+  rig.host->Paint();
+  d = Drawn(rig);
+  EXPECT_EQ(d.front(), "Main_off@0,0");
+  EXPECT_TRUE(Has(d, "OFF_nb@403,45"));
+  EXPECT_FALSE(Has(d, "RESET_N@301,155"));
+  for (const std::string& s : d) {
+    EXPECT_EQ(s.find("BAR_"), std::string::npos) << s;
+    EXPECT_EQ(s.find("METER"), std::string::npos) << s;
+    EXPECT_EQ(s.find("L1_"), std::string::npos) << s;
+  }
+  EXPECT_EQ(rig.host->Icon(), kIconResource);
+  rig.host->Minimise();
+  rig.host->ClearOps();
+  rig.host->Paint();
+  ASSERT_EQ(rig.host->Ops().size(), 1u);
+  EXPECT_EQ(rig.host->Ops()[0].kind, DrawOp::Kind::Icon);
+}
+
+TEST(MainPaintTest, AdvancedSetShowsTheWholeBarAndNoLevel) {
+  MainRig rig("x58-6");
+  rig.SetInfo(info::kSetting, info::kAdv, "1");
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  rig.host->ClearOps();
+  rig.host->Paint();
+  const std::vector<std::string> d = Drawn(rig);
+  EXPECT_TRUE(Has(d, "BAR_6@443,391"));
+  for (const char* level : {"L1_DIS@44,501", "L2_DIS@84,501", "L3_DIS@123,501"})
+    EXPECT_FALSE(Has(d, level)) << level;
+}
+
+TEST(DigitStripTest, FiguresLandOnTheirCells) {
+  MainRig rig("x58-6");
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  CMainDialog& w = *rig.window;
+  struct Case {
+    const char* name;
+    std::function<void()> draw;
+    std::vector<std::string> want;
+  } cases[] = {
+      {"12.5 meter",
+       [&] {
+         auto dc = rig.host->ClientCanvas();
+         DrawRightStrip(*dc, w.m_aPsn, FigureText(12.5, "%.3f"));
+       },
+       {"PSN_1@246,84", "PSN_2@271,84", "PSN_10@292,111", "PSN_5@296,84", "PSN_0@321,84",
+        "PSN_0@346,84"}},
+      {"95 cpu",
+       [&] {
+         auto dc = rig.host->ClientCanvas();
+         DrawLeftStrip(*dc, w.m_aCpuOn, FigureText(95, "%f"));
+       },
+       {"CPU_ON_9@58,108", "CPU_ON_5@83,108", "CPU_ON_10@104,135", "CPU_ON_0@108,108",
+        "CPU_ON_0@133,108"}},
+      {"ten digits",
+       [&] {
+         auto dc = rig.host->ClientCanvas();
+         DrawRightStrip(*dc, w.m_aTotalNum, FigureText(1234567890.5, "%.3f"));
+       },
+       {"TOTALNUM_1@146,84", "TOTALNUM_2@171,84", "TOTALNUM_3@196,84", "TOTALNUM_4@221,84",
+        "TOTALNUM_5@246,84", "TOTALNUM_6@271,84", "TOTALNUM_7@296,84", "TOTALNUM_8@321,84",
+        "TOTALNUM_9@346,84", "TOTALNUM_0@371,84"}},
+      {"nan and negative are 0",
+       [&] {
+         auto dc = rig.host->ClientCanvas();
+         DrawRightStrip(*dc, w.m_aPsn, FigureText(-3, "%.3f"));
+       },
+       {"PSN_0@271,84", "PSN_10@292,111", "PSN_0@296,84", "PSN_0@321,84", "PSN_0@346,84"}},
+      {"90061 s",
+       [&] {
+         auto dc = rig.host->ClientCanvas();
+         const RunningTime t = SplitSaveTime(90061);
+         DrawTwoDigits(*dc, w.m_aTotal, t.days, layout::kDaysX, layout::kTimeY);
+         DrawTwoDigits(*dc, w.m_aTotal, t.hours, layout::kHoursX, layout::kTimeY);
+         DrawTwoDigits(*dc, w.m_aTotal, t.minutes, layout::kMinutesX, layout::kTimeY);
+       },
+       {"TOTAL_0@174,130", "TOTAL_1@186,130", "TOTAL_0@220,130", "TOTAL_1@232,130",
+        "TOTAL_0@273,130", "TOTAL_1@285,130"}},
+      {"3 January 09:05:07",
+       [&] {
+         auto dc = rig.host->ClientCanvas();
+         DrawSinceDate(*dc, w.m_aSince, LocalTime{2026, 1, 0, 3, 9, 5, 7, 0});
+       },
+       {"SINCE_0@187,130", "SINCE_9@199,130", "SINCE_10@212,130", "SINCE_0@218,130",
+        "SINCE_5@230,130", "SINCE_10@243,130", "SINCE_0@248,130", "SINCE_7@260,130",
+        "SINCE_11@272,130", "SINCE_1@289,130", "SINCE_12@301,130", "SINCE_3@321,130",
+        "SINCE_12@333,130", "SINCE_2@341,130", "SINCE_0@353,130", "SINCE_2@365,130",
+        "SINCE_6@377,130"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    rig.host->ClearOps();
+    c.draw();
+    EXPECT_EQ(Drawn(rig), c.want);
+  }
+  EXPECT_EQ(SplitSaveTime(-5).days, 0);
+  EXPECT_EQ(SplitSaveTime(200 * 86400).days, 99);
+  EXPECT_EQ(FigureText(std::nan(""), "%.3f"), "0.000");
+}
+
+TEST(MainFiguresTest, EverySecondTheServiceFiguresAreRedrawn) {
+  MainRig rig("x58-6");
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  rig.SetInfo(info::kValue, info::kCurrent, "12.5");
+  rig.SetInfo(info::kValue, info::kCpuMax, "95");
+  rig.SetInfo(info::kValue, info::kSaveTime, "90061");
+  rig.host->ClearOps();
+  rig.host->FireTimer(1);
+  std::vector<std::string> d = Drawn(rig);
+  // The panel is drawn before the strip: a shorter number leaves nothing of a longer one.
+  ASSERT_GE(d.size(), 3u);
+  EXPECT_EQ(d[0], "PSN_11@162,65");
+  EXPECT_TRUE(Has(d, "PSN_1@246,84"));
+  EXPECT_TRUE(Has(d, "TOTAL_1@285,130"));
+  EXPECT_TRUE(Has(d, "CPU_ON_9@58,108"));
+
+  rig.ClickSelector(layout::kTotal);
+  rig.SetInfo(info::kValue, info::kTotal, "7");
+  rig.host->ClearOps();
+  rig.host->FireTimer(1);
+  d = Drawn(rig);
+  EXPECT_EQ(d[0], "TOTALNUM_11@162,65");
+  EXPECT_TRUE(Has(d, "TOTALNUM_7@271,84"));
+  EXPECT_TRUE(Has(d, "SINCE_6@377,130"));
+
+  // Minimised: read, not drawn.
+  rig.host->Minimise();
+  rig.SetInfo(info::kValue, info::kCpuMax, "33");
+  rig.host->ClearOps();
+  rig.host->FireTimer(1);
+  EXPECT_TRUE(Drawn(rig).empty());
+  EXPECT_EQ(rig.window->m_dCpuMax, 33);
+}
+
+TEST(MainFiguresTest, PhasesAnimateByMaskAndBoard) {
+  struct Case {
+    const char* profile;
+    uint16_t mask;
+    int lit;
+  } cases[] = {{"x58-6", 0x0F, 4}, {"x58-12-range", 0x0F, 8}, {"x58-6", 0x00, 6}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.profile);
+    MainRig rig(c.profile);
+    MemoryView(rig.boardState->tables, sizeof rig.boardState->tables).Write16(fw::et::kPhaseMask, c.mask);
+    ASSERT_TRUE(rig.Start());
+    rig.Settle();
+    rig.host->FireTimer(1);
+    EXPECT_EQ(rig.window->m_nActivePhases, c.lit);
+    rig.host->ClearOps();
+    rig.host->FireTimer(0);
+    const std::vector<std::string> first = Drawn(rig);
+    int lit = 0;
+    for (const std::string& s : first) lit += s.rfind("PST_0@", 0) == 0 ? 0 : 1;
+    EXPECT_EQ(lit, c.lit);
+    EXPECT_EQ(first[0], "PST_1@55,228");
+    rig.host->ClearOps();
+    rig.host->FireTimer(0);
+    EXPECT_EQ(Drawn(rig)[0], "PST_2@55,228");  // the next frame 100 ms later
+  }
+}
+
+TEST(MainInputTest, HoverPressAndReleaseRules) {
+  MainRig rig("x58-6");
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  const Point reset{303, 157};
+  // With only the left button held the pictures do not change.
+  rig.host->ClearOps();
+  rig.host->MouseMove(reset, ui::kMouseLeft);
+  EXPECT_TRUE(Drawn(rig).empty());
+  EXPECT_EQ(rig.window->m_aPush[layout::kReset].hover, 0);
+  // A release over a button whose hover is 0 does nothing.
+  rig.host->Press(reset);
+  rig.host->Release(reset);
+  EXPECT_EQ(rig.Info(info::kValue, "cmd"), "");
+  // Hovered, pressed and released: the reset request.
+  rig.Click(reset);
+  EXPECT_EQ(rig.Info(info::kValue, "cmd"), "1");
+  EXPECT_EQ(rig.host->CurrentCursor(), ui::Cursor::Hand);
+  // A press that becomes a drag is no click.
+  rig.SetInfo(info::kValue, "cmd", "0");
+  rig.host->MouseMove(reset, 0);
+  rig.host->Press(reset);
+  rig.host->MovePointerBy(30, 0);
+  rig.host->Release();
+  EXPECT_EQ(rig.Info(info::kValue, "cmd"), "0");
+
+  // Total hides Reset behind RESET_X; Meter shows it again.
+  rig.host->ClearOps();
+  rig.ClickSelector(layout::kTotal);
+  EXPECT_TRUE(Has(Drawn(rig), "RESET_X@301,155"));
+  EXPECT_EQ(rig.window->m_aPush[layout::kReset].latched, 1);
+  rig.host->ClearOps();
+  rig.ClickSelector(layout::kMeter);
+  EXPECT_TRUE(Has(Drawn(rig), "RESET_N@301,155"));
+  EXPECT_EQ(rig.window->m_aPush[layout::kReset].latched, 0);
+
+  // Help, Update and Minimise.
+  rig.ClickPush(layout::kHelp);
+  rig.ClickPush(layout::kUpdate);
+  ASSERT_EQ(rig.shell.opened.size(), 2u);
+  EXPECT_EQ(rig.shell.opened[0].first, rig.appDir + "/zor2_eng.chm");
+  EXPECT_EQ(rig.shell.opened[0].second, "CHM");
+  EXPECT_EQ(rig.shell.opened[1].second, "/zor2");
+  rig.ClickPush(layout::kMinimise);
+  EXPECT_TRUE(rig.host->IsIconic());
+}
+
+TEST(MainCommandsTest, LevelsOffOnLedAndAdvancedReset) {
+  MainRig rig("x58-12-range");
+  rig.SetInfo(info::kSetting, info::kAdv, "1");
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  // L2 while the advanced set is in force.
+  rig.host->ClearOps();
+  rig.ClickSelector(layout::kL2);
+  EXPECT_EQ(rig.Info(info::kSetting, info::kAdv), "0");
+  EXPECT_TRUE(Has(Drawn(rig), "BAR_4@285,391"));
+  rig.Settle();
+  EXPECT_EQ((rig.ControlFlags() >> 4) & 0xF, 3);
+  rig.ClickSelector(layout::kL3);
+  rig.Settle();
+  EXPECT_EQ((rig.ControlFlags() >> 4) & 0xF, 1);
+
+  // LED off and on.
+  rig.ClickSelector(layout::kLed);
+  rig.Settle();
+  EXPECT_EQ(rig.ControlFlags() & fw::cf::kLed, 0);
+  rig.ClickSelector(layout::kLed);
+  rig.Settle();
+  EXPECT_NE(rig.ControlFlags() & fw::cf::kLed, 0);
+
+  // OFF then ON; 3D power (on by the firmware) stays as it was.
+  rig.ClickPush(layout::kOn);
+  rig.Settle();
+  rig.SetControlFlags(rig.ControlFlags() | fw::cf::k3dPower);
+  EXPECT_EQ(rig.ControlFlags() & fw::cf::kActive, 0);
+  EXPECT_EQ(rig.window->m_aSelect[layout::kL1].selected, 1);
+  rig.ClickPush(layout::kOff);
+  rig.Settle();
+  EXPECT_NE(rig.ControlFlags() & fw::cf::kActive, 0);
+  EXPECT_NE(rig.ControlFlags() & fw::cf::k3dPower, 0);
+  EXPECT_EQ(rig.window->m_aSelect[layout::kL3].selected, 1);
+}
+
+// The worker is held inside a level while the window goes on: later levels replace each other,
+// OFF drops the one still waiting, and nothing is written at once.
+TEST(MainCommandsTest, OffDropsWaitingLevelsBehindABlockedWorker) {
+  MainRig rig("x58-6");
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  std::mutex mutex;
+  std::condition_variable released;
+  bool entered = false;
+  bool release = false;
+  rig.sleeper.onSleep = [&] {
+    std::unique_lock<std::mutex> lock(mutex);
+    if (entered) return;
+    entered = true;
+    released.notify_all();
+    released.wait(lock, [&] { return release; });
+  };
+  rig.ClickSelector(layout::kL3);
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    released.wait(lock, [&] { return entered; });
+  }
+  rig.ClickSelector(layout::kL1);
+  rig.ClickSelector(layout::kL2);
+  rig.ClickPush(layout::kOn);  // saving off while L3 is being applied
+  EXPECT_FALSE(rig.window->m_state.m_bSavingOn);
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    release = true;
+  }
+  released.notify_all();
+  rig.Settle();
+  std::vector<int> levels;
+  for (uint16_t flags : rig.SentFlags()) levels.push_back((flags >> 4) & 0xF);
+  // L3 finished; L1 and L2 never reached the firmware; saving ended off.
+  EXPECT_EQ(std::count(levels.begin(), levels.end(), 5), 0);
+  EXPECT_EQ(rig.ControlFlags() & fw::cf::kActive, 0);
+}
+
+TEST(MainCommandsTest, CloseAnswers) {
+  struct Case {
+    const char* name;
+    int answer;  // 1 yes, 2 no
+    bool savingOn;
+    bool ends;   // exit status 0 rather than the dialog's end
+    int plan;
+    const char* pv;
+  } cases[] = {{"keep saving", 1, true, true, 4, "1"},
+               {"stop saving", 2, true, false, 3, "0"},
+               {"saving off", 0, false, false, 3, "0"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MainRig rig("x58-6");
+    ASSERT_TRUE(rig.Start());
+    rig.Settle();
+    if (!c.savingOn) {
+      rig.ClickPush(layout::kOn);
+      rig.Settle();
+    }
+    rig.ClickSelector(layout::kL3);  // still waiting or running at close
+    rig.answer = c.answer;
+    rig.ClickPush(layout::kClose);
+    rig.Settle();
+    EXPECT_EQ(rig.dialogs.size(), c.savingOn ? 1u : 0u);
+    for (const auto& box : rig.boxes.ShownBoxes()) ADD_FAILURE() << box.text;
+    EXPECT_EQ(rig.host->ExitStatus().has_value(), c.ends);
+    EXPECT_EQ(rig.host->Ended(), !c.ends);
+    EXPECT_EQ(rig.Info(info::kInfo, info::kPv), c.pv);
+    EXPECT_EQ(rig.ActivePlan(), c.plan);
+    if (c.ends) EXPECT_EQ(rig.Info(info::kInfo, info::kPowerValue), "3");
+    if (!c.ends) EXPECT_EQ(rig.ControlFlags() & fw::cf::kActive, 0);
+  }
+}
+
+TEST(MainCommandsTest, EnterAndEscapeDoNothingAndTheSystemCloseAsksFirst) {
+  MainRig rig("x58-6");
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  EXPECT_TRUE(rig.host->Key(ui::kKeyReturn));
+  EXPECT_TRUE(rig.host->Key(ui::kKeyEscape));
+  EXPECT_FALSE(rig.host->Ended());
+  rig.answer = 2;
+  rig.host->Close();
+  rig.Settle();
+  EXPECT_EQ(rig.dialogs, std::vector<std::string>{"MSG_8"});
+  EXPECT_TRUE(rig.host->Ended());
+  EXPECT_EQ(rig.ActivePlan(), 3);
+}
+
+TEST(MainCommandsTest, ResumeReappliesOncePerResume) {
+  MainRig rig("x58-6");
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  const auto commits = [&] { return rig.boardState->smiCount; };
+  uint32_t before = commits();
+  // A user's resume: "automatic", then "suspend" for the same resume.
+  rig.host->Deliver(ui::kMsgPowerBroadcast, ui::kPbtResumeAutomatic, 0);
+  rig.host->Deliver(ui::kMsgPowerBroadcast, ui::kPbtResumeSuspend, 0);
+  rig.Settle();
+  const uint32_t once = commits() - before;
+  EXPECT_GT(once, 0u);
+  // An older system's resume, only "suspend".
+  before = commits();
+  rig.host->Deliver(ui::kMsgPowerBroadcast, 0x0004, 0);
+  rig.host->Deliver(ui::kMsgPowerBroadcast, ui::kPbtResumeSuspend, 0);
+  rig.Settle();
+  EXPECT_EQ(commits() - before, once);
+  // Saving off: nothing.
+  rig.ClickPush(layout::kOn);
+  rig.Settle();
+  before = commits();
+  rig.host->Deliver(ui::kMsgPowerBroadcast, ui::kPbtResumeAutomatic, 0);
+  rig.Settle();
+  EXPECT_EQ(commits(), before);
+}
+
+}  // namespace
+}  // namespace zor::test
