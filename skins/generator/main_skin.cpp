@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "gui/app/main_layout.h"
 #include "skins/generator/skins.h"
 #include "skins/generator/style.h"
 #include "skins/generator/widgets.h"
@@ -21,28 +22,33 @@ struct Rect {
     int x, y, w, h;
 };
 
-// Places fixed by the program (left, top); sizes are ours.
+// Places come from the window's own layout table (left, top); sizes are ours.
+namespace lay = layout;
+constexpr Rect At(lay::Place p, int w, int h) {
+    return Rect{p.x, p.y, w, h};
+}
 constexpr Rect kCpuPanel{44, 65, 115, 87};
-constexpr Rect kFigures{162, 65, 238, 87};
-constexpr Rect kPower{403, 45, 140, 140};
-constexpr Rect kClose{444, 7, 32, 24};
-constexpr Rect kMinimise{483, 7, 32, 24};
-constexpr Rect kHelp{518, 7, 32, 24};
-constexpr Rect kUpdate{529, 480, 48, 44};
-constexpr Rect kReset{301, 155, 56, 26};
-constexpr Rect kMeter{214, 161, 40, 20};
-constexpr Rect kTotal{260, 161, 40, 20};
-constexpr Rect kLevels[4] = {{44, 501, 36, 28}, {84, 501, 36, 28}, {123, 501, 36, 28}, {162, 501, 36, 28}};
-constexpr Rect kLed{533, 440, 40, 26};
+constexpr Rect kFigures = At(lay::kFiguresPanel, 238, 87);
+constexpr Rect kPower = At(lay::kPushPlaces[lay::kOff], 140, 140);
+constexpr Rect kClose = At(lay::kPushPlaces[lay::kClose], 32, 24);
+constexpr Rect kMinimise = At(lay::kPushPlaces[lay::kMinimise], 32, 24);
+constexpr Rect kHelp = At(lay::kPushPlaces[lay::kHelp], 32, 24);
+constexpr Rect kUpdate = At(lay::kPushPlaces[lay::kUpdate], 48, 44);
+constexpr Rect kReset = At(lay::kPushPlaces[lay::kReset], 56, 26);
+constexpr Rect kMeter = At(lay::kSelectorPlaces[lay::kMeter], 40, 20);
+constexpr Rect kTotal = At(lay::kSelectorPlaces[lay::kTotal], 40, 20);
+constexpr Rect kLevels[4] = {At(lay::kSelectorPlaces[lay::kL1], 36, 28), At(lay::kSelectorPlaces[lay::kL2], 36, 28),
+                             At(lay::kSelectorPlaces[lay::kL3], 36, 28), At(lay::kSelectorPlaces[lay::kL4], 36, 28)};
+constexpr Rect kLed = At(lay::kSelectorPlaces[lay::kLed], 40, 26);
 constexpr Rect kPhasePanel{44, 205, 472, 161};
 constexpr int kPhaseW = 30;
 constexpr int kPhaseH = 58;
-constexpr int kPhaseRows[2] = {228, 298};
-constexpr int kBarX = 48;
-constexpr int kBarY = 391;
+constexpr int kPhaseRows[2] = {lay::kPhaseTopY, lay::kPhaseBottomY};
+constexpr int kBarX = lay::kBarX[0];
+constexpr int kBarY = lay::kBarY;
 constexpr int kBarW = 474;
 constexpr int kBarH = 18;
-constexpr int kSegmentW = 79;
+constexpr int kSegmentW = lay::kBarX[2] - lay::kBarX[1];
 // Digit cells: the big strips advance 25 pixels, the time and date rows 12.
 constexpr int kBigW = 25;
 constexpr int kBigH = 34;
@@ -50,12 +56,13 @@ constexpr int kSmallW = 12;
 constexpr int kSmallH = 16;
 
 int PhaseX(int i) {
-    return 55 + 38 * i;
+    return lay::PhaseX(i);
 }
 
 Rect P3dRect(Script s) {
     // The program places the Chinese button 4 pixels higher; it is 4 pixels taller so both end alike.
-    return s == Script::Latin ? Rect{246, 486, 100, 22} : Rect{246, 482, 100, 26};
+    const lay::Place p = lay::kSelectorPlaces[lay::kPower3D];
+    return s == Script::Latin ? Rect{p.x, p.y, 100, 22} : Rect{p.x, lay::kPower3DChineseY, 100, 26};
 }
 
 struct Labels {
@@ -354,7 +361,7 @@ void FigurePanel(Canvas& c, Script s, FigureMode mode) {
     }
     const bool meter = mode == FigureMode::Meter;
     const Rgb accent = meter ? color::kGreen : color::kTeal;
-    GhostCells(c, 146 + kBigW, 84, 8, accent);
+    GhostCells(c, lay::kRightStripX + lay::kDigitAdvance, lay::kRightStripY, lay::kRightStripCells - 1, accent);
     Caption(c, meter ? L.meterTitle : L.totalTitle, s, r.x + 10, r.y + 13, accent);
     GlowDot(c, r.x + r.w - 12, r.y + 10, 2.5, accent, 0.8);
     if (meter) {
@@ -369,7 +376,7 @@ void FigurePanel(Canvas& c, Script s, FigureMode mode) {
 void CpuPanel(Canvas& c, Script s, bool savingOn) {
     const Rect& r = kCpuPanel;
     Panel(c, r.x, r.y, r.w, r.h);
-    GhostCells(c, 58, 108, 4, Hex(savingOn ? kCpuOn : kCpuOff));
+    GhostCells(c, lay::kLeftStripX, lay::kLeftStripY, 4, Hex(savingOn ? kCpuOn : kCpuOff));
     Caption(c, LabelsFor(s).cpu, s, r.x + 9, r.y + 13, color::kTextDim);
     c.Text("W", Font{9, true}, r.x + r.w - 9, r.y + 13, color::kGreen, Align::Right);
     // A thin rule between caption and figure.
