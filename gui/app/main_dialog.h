@@ -14,6 +14,7 @@
 #include "common/info_store.h"
 #include "gui/app/main_state.h"
 #include "gui/controls/skin_button.h"
+#include "gui/controls/skin_buttons.h"
 #include "gui/settings/settings_control.h"
 #include "gui/settings/settings_worker.h"
 #include "platform/hwk.h"
@@ -124,6 +125,7 @@ class CMainDialog : public ui::Window {
 
   // Painting and pictures.
   void SetUpButtons(const ui::ResourceLibrary& skin);
+  DrawButton Drawer(ui::Canvas& dc);
   void DrawPush(ui::Canvas& dc, int index, const ui::Bitmap& image, const ui::Bitmap& mask);
   void DrawAt(ui::Canvas& dc, const ui::Bitmap& image, int x, int y);
   void DrawAtButton(ui::Canvas& dc, const SKIN_RADIO& button, const ui::Bitmap& image);

@@ -24,25 +24,20 @@ constexpr int kLevelSegments[3] = {2, 4, 6};
 
 }  // namespace
 
+DrawButton CMainDialog::Drawer(ui::Canvas& dc) {
+  return [&dc](const SKIN_BUTTON& b, const ui::Bitmap& image, const ui::Bitmap& mask) {
+    DrawMaskedBitmap(dc, image, mask, b.left, b.top);
+  };
+}
+
 void CMainDialog::OnMouseMove(ui::Point p, unsigned keys) {
   // With a button held the pictures stay as they are (a press or a drag is under way).
   if (OnlyOneButtonHeld(keys)) return;
   const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
-  for (int i = 0; i < layout::kPushButtons; ++i) {
-    SKIN_BUTTON& b = m_aPush[i];
-    if (b.latched) continue;
-    if (IsOnButton(b, p.x, p.y)) {
-      Host().SetCursor(ui::Cursor::Hand);
-      if (!b.hover) {
-        DrawPush(*dc, i, b.overImage, b.overMask);
-        b.hover = 1;
-      }
-    } else if (b.hover) {
-      DrawPush(*dc, i, b.normalImage, b.normalMask);
-      Host().SetCursor(ui::Cursor::Arrow);
-      b.hover = 0;
-    }
-  }
+  const HoverResult hover =
+      HoverButtons(m_aPush, layout::kPushButtons, p, OffRedraw::OnLeaving, Drawer(*dc));
+  if (hover == HoverResult::OnButton) Host().SetCursor(ui::Cursor::Hand);
+  if (hover == HoverResult::LeftButton) Host().SetCursor(ui::Cursor::Arrow);
   if (!m_state.m_bSavingOn) return;
   for (int i = 0; i < layout::kSelectors; ++i) {
     SKIN_RADIO& b = m_aSelect[i];
@@ -61,12 +56,7 @@ void CMainDialog::OnMouseMove(ui::Point p, unsigned keys) {
 
 void CMainDialog::OnLButtonDown(ui::Point p, unsigned /*keys*/) {
   const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
-  for (int i = 0; i < layout::kPushButtons; ++i) {
-    const SKIN_BUTTON& b = m_aPush[i];
-    if (b.latched || !IsOnButton(b, p.x, p.y)) continue;
-    Host().CaptureMouse();
-    DrawPush(*dc, i, b.downImage, b.downMask);
-  }
+  if (PressButtons(m_aPush, layout::kPushButtons, p, Drawer(*dc))) Host().CaptureMouse();
   for (int i = 0; i < layout::kSelectors; ++i) {
     const SKIN_RADIO& b = m_aSelect[i];
     if (b.selected || !IsOnButton(b, p.x, p.y)) continue;
@@ -80,12 +70,7 @@ void CMainDialog::OnLButtonDown(ui::Point p, unsigned /*keys*/) {
 void CMainDialog::OnDragStart() {
   // Moving the window is not a click: the pressed button falls back as if the pointer had left.
   const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
-  for (int i = 0; i < layout::kPushButtons; ++i) {
-    SKIN_BUTTON& b = m_aPush[i];
-    if (b.latched || !b.hover) continue;
-    DrawPush(*dc, i, b.normalImage, b.normalMask);
-    b.hover = 0;
-  }
+  CancelPress(m_aPush, layout::kPushButtons, Drawer(*dc));
   for (int i = 0; i < layout::kSelectors; ++i) {
     SKIN_RADIO& b = m_aSelect[i];
     if (b.selected || !b.hover) continue;
@@ -98,7 +83,7 @@ void CMainDialog::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
   const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
   for (int i = 0; i < layout::kPushButtons; ++i) {
     SKIN_BUTTON& b = m_aPush[i];
-    if (b.latched || !b.hover || !IsOnButton(b, p.x, p.y)) continue;
+    if (!ReleaseClicks(b, p)) continue;
     DrawPush(*dc, i, b.normalImage, b.normalMask);
     DrawPush(*dc, i, b.overImage, b.overMask);
     switch (i) {

@@ -156,59 +156,37 @@ void CMessageDlg::Draw(const SKIN_BUTTON& button, const ui::Bitmap& image,
   DrawMaskedBitmap(*dc, image, mask, button.left, button.top);
 }
 
+DrawButton CMessageDlg::Drawer() {
+  return [this](const SKIN_BUTTON& b, const ui::Bitmap& image, const ui::Bitmap& mask) {
+    Draw(b, image, mask);
+  };
+}
+
 void CMessageDlg::OnLButtonDown(ui::Point p, unsigned /*keys*/) {
-  for (int i = 0; i < m_nButtonCount; ++i) {
-    const SKIN_BUTTON& b = m_buttons[i];
-    if (b.latched || b.disabled) continue;
-    if (IsOnButton(b, p.x, p.y)) {
-      Host().CaptureMouse();
-      Draw(b, b.downImage, b.downMask);
-    }
-  }
+  if (PressButtons(m_buttons, m_nButtonCount, p, Drawer())) Host().CaptureMouse();
   // A press anywhere may also move the box.
   Host().BeginDrag(p);
 }
 
 void CMessageDlg::OnMouseMove(ui::Point p, unsigned /*keys*/) {
-  bool onButton = false;
-  for (int i = 0; i < m_nButtonCount; ++i) {
-    SKIN_BUTTON& b = m_buttons[i];
-    if (b.disabled || b.latched) continue;
-    if (IsOnButton(b, p.x, p.y)) {
-      onButton = true;
-      if (!b.hover) {
-        Draw(b, b.overImage, b.overMask);
-        b.hover = 1;
-      }
-    } else {
-      Draw(b, b.normalImage, b.normalMask);
-      b.hover = 0;
-    }
-  }
-  Host().SetCursor(onButton ? ui::Cursor::Hand : ui::Cursor::Arrow);
+  const HoverResult hover = HoverButtons(m_buttons, m_nButtonCount, p, OffRedraw::EveryMove, Drawer());
+  Host().SetCursor(hover == HoverResult::OnButton ? ui::Cursor::Hand : ui::Cursor::Arrow);
 }
 
 void CMessageDlg::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
   for (int i = 0; i < m_nButtonCount; ++i) {
     const SKIN_BUTTON& b = m_buttons[i];
-    if (b.disabled) continue;
-    if (IsOnButton(b, p.x, p.y) && !b.latched && b.hover) {
-      Draw(b, b.overImage, b.overMask);
-      m_nMessageId = i == 0 ? 1 : 0;
-      OnCancel();
-    }
+    if (!ReleaseClicks(b, p)) continue;
+    Draw(b, b.overImage, b.overMask);
+    m_nMessageId = i == 0 ? 1 : 0;
+    OnCancel();
   }
   Host().ReleaseMouse();
 }
 
 void CMessageDlg::OnDragStart() {
   // Moving the box is not a click: the armed button falls back as if the pointer had left it.
-  for (int i = 0; i < m_nButtonCount; ++i) {
-    SKIN_BUTTON& b = m_buttons[i];
-    if (b.disabled || b.latched) continue;
-    Draw(b, b.normalImage, b.normalMask);
-    b.hover = 0;
-  }
+  CancelPress(m_buttons, m_nButtonCount, Drawer());
 }
 
 bool CMessageDlg::PreTranslateMessage(unsigned /*message*/, uintptr_t wParam) {

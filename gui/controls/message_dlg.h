@@ -3,6 +3,7 @@
 #pragma once
 
 #include "gui/controls/skin_button.h"
+#include "gui/controls/skin_buttons.h"
 #include "ui/window.h"
 
 namespace zor {
@@ -30,6 +31,7 @@ class CMessageDlg : public ui::Window {
  private:
   void SetUpButtons(const ui::ResourceLibrary& res);
   void Draw(const SKIN_BUTTON& button, const ui::Bitmap& image, const ui::Bitmap& mask);
+  DrawButton Drawer();
 
   // The window's shape, built once from the background and handed over at every paint.
   ui::RegionPtr m_region;

@@ -25,7 +25,7 @@ Size SizeOf(const std::string& name) {
     return {32, 24};
   if (name.rfind("UPDATE", 0) == 0) return {48, 44};
   if (name.rfind("RESET", 0) == 0) return {56, 26};
-  if (name.rfind("METER", 0) == 0 || name.rfind("TOTAL_", 0) == 0 && name.size() > 7) return {40, 20};
+  if (name.rfind("METER", 0) == 0 || (name.rfind("TOTAL_", 0) == 0 && name.size() > 7)) return {40, 20};
   if (name.rfind("LED", 0) == 0) return {40, 26};
   if (name.rfind("P3D", 0) == 0) return {100, 22};
   if (name[0] == 'L' && name.size() > 2 && name[2] == '_') return {36, 28};

@@ -372,8 +372,11 @@ TEST(MainCommandsTest, CloseAnswers) {
     EXPECT_EQ(rig.host->Ended(), !c.ends);
     EXPECT_EQ(rig.Info(info::kInfo, info::kPv), c.pv);
     EXPECT_EQ(rig.ActivePlan(), c.plan);
-    if (c.ends) EXPECT_EQ(rig.Info(info::kInfo, info::kPowerValue), "3");
-    if (!c.ends) EXPECT_EQ(rig.ControlFlags() & fw::cf::kActive, 0);
+    if (c.ends) {
+      EXPECT_EQ(rig.Info(info::kInfo, info::kPowerValue), "3");
+    } else {
+      EXPECT_EQ(rig.ControlFlags() & fw::cf::kActive, 0);
+    }
   }
 }
 
