@@ -6,36 +6,16 @@
 
 #include "common/firmware_layout.h"
 #include "common/firmware_tables.h"
-#include "platform/program_paths.h"
 
 namespace zor::fw {
 
 namespace {
 
-// zor2's discovery outcomes, with the texts its users know.
-constexpr char kNoSmiInfoText[] = "Can't Get SMI port and type!!";
-constexpr char kNoTableText[] = "Get ZOR 2.0 data failure!!";
-constexpr char kMapFailedText[] = "Map ZOR 2.0 data failure!!";
-constexpr char kRailOutsideText[] = "ZOR 2.0 rail table lies outside the mapped data!!";
-constexpr char kErrorCaption[] = "Error";
-constexpr char kMsgCaption[] = "MSG";
-constexpr int kDialogFailure = 1;
-constexpr int kDialogNotSupported = 8;
 constexpr int kAddressAttempts = 10;
 constexpr uint32_t kAddressPauseMs = 500;
 
 uint32_t Low(uint64_t value) { return static_cast<uint32_t>(value); }
 uint32_t High(uint64_t value) { return static_cast<uint32_t>(value >> 32); }
-
-// A failure told in a message box with the stop icon, after which zor2 ends with status 1.
-GuiOutcome StopBox(const char* text) {
-  GuiOutcome outcome;
-  outcome.boxText = text;
-  outcome.boxCaption = kErrorCaption;
-  outcome.boxIcon = MessageIcon::Stop;
-  outcome.exitCode = 1;
-  return outcome;
-}
 
 }  // namespace
 
@@ -114,11 +94,6 @@ ServiceDiscovery DiscoverForService(Hwk& hwk) {
   return result;
 }
 
-std::string RelaunchCommand(const std::string& programDir) {
-  // Quoted: the program directory may hold blanks.
-  return "\"" + JoinPath(programDir, "ReLaunch.exe") + "\" state";
-}
-
 MemoryView RailTableWithin(MemoryView energyMapping, uint32_t energyTableAddress,
                            uint32_t railTableAddress) {
   if (railTableAddress < energyTableAddress) return MemoryView();
@@ -127,26 +102,22 @@ MemoryView RailTableWithin(MemoryView energyMapping, uint32_t energyTableAddress
   return energyMapping.Sub(offset, energyMapping.size() - offset);
 }
 
-GuiDiscovery DiscoverForGui(Hwk& hwk, Sleeper& sleeper, const std::string& programDir) {
+GuiDiscovery DiscoverForGui(Hwk& hwk, Sleeper& sleeper) {
   GuiDiscovery result;
-  const auto fail = [&result](GuiDiscoveryStatus status, GuiOutcome outcome) {
+  const auto fail = [&result](GuiDiscoveryStatus status) {
     result.status = status;
-    result.outcome = std::move(outcome);
     return result;
   };
 
   const EsyPointerScan scan = LocateEsyPointer(hwk);
   result.target = scan.target;
   if (scan.target.port == 0 || scan.target.type == 0) {
-    return fail(GuiDiscoveryStatus::NoSmiInfo, StopBox(kNoSmiInfoText));
+    return fail(GuiDiscoveryStatus::NoSmiInfo);
   }
   const SmiTarget target = scan.target;
 
   if (SmiCall(hwk, target, kSmiQuery, kSelectorEnergyTable).eax != 0) {
-    GuiOutcome outcome;
-    outcome.dialogId = kDialogNotSupported;
-    outcome.exitCode = 0;
-    return fail(GuiDiscoveryStatus::NotSupported, outcome);
+    return fail(GuiDiscoveryStatus::NotSupported);
   }
 
   bool haveAddress = false;
@@ -158,36 +129,21 @@ GuiDiscovery DiscoverForGui(Hwk& hwk, Sleeper& sleeper, const std::string& progr
       result.energyTableAddress = regs.ebx;
     }
   }
-  if (!haveAddress) {
-    GuiOutcome outcome;
-    outcome.boxText = kNoTableText;
-    outcome.boxCaption = kMsgCaption;
-    outcome.dialogId = kDialogFailure;
-    outcome.exitCode = 1;
-    return fail(GuiDiscoveryStatus::NoTableAddress, outcome);
-  }
+  if (!haveAddress) return fail(GuiDiscoveryStatus::NoTableAddress);
 
   if (SmiCall(hwk, target, kSmiQuery, kSelectorRailTable).eax != 0) {
-    GuiOutcome outcome;
-    outcome.dialogId = kDialogNotSupported;
-    outcome.exitCode = 1;
-    return fail(GuiDiscoveryStatus::RailTableNotSupported, outcome);
+    return fail(GuiDiscoveryStatus::RailTableNotSupported);
   }
 
   sleeper.SleepMs(kAddressPauseMs);
   const SmiRegisters rail = SmiCall(hwk, target, kSmiAddress, kSelectorRailTable);
-  if (rail.eax != 0) {
-    GuiOutcome outcome;
-    outcome.relaunchCommand = RelaunchCommand(programDir);
-    outcome.exitCode = 1;
-    return fail(GuiDiscoveryStatus::NoRailTableAddress, outcome);
-  }
+  if (rail.eax != 0) return fail(GuiDiscoveryStatus::NoRailTableAddress);
   result.railTableAddress = rail.ebx;
 
   const uint64_t mapping = hwk.MapMemEx(result.energyTableAddress, 0, kGuiTableMapLength);
   const MemoryView table = MappedView(mapping, kGuiTableMapLength);
   if (table.empty()) {
-    return fail(GuiDiscoveryStatus::MapFailed, StopBox(kMapFailedText));
+    return fail(GuiDiscoveryStatus::MapFailed);
   }
   result.mapping = mapping;
   result.energyTable = table;
@@ -198,7 +154,7 @@ GuiDiscovery DiscoverForGui(Hwk& hwk, Sleeper& sleeper, const std::string& progr
       RailTableWithin(table, result.energyTableAddress, result.railTableAddress);
   std::vector<RailEntry> entries;
   if (railTable.empty() || ReadRailTable(railTable, entries) != TableError::None) {
-    return fail(GuiDiscoveryStatus::RailTableOutside, StopBox(kRailOutsideText));
+    return fail(GuiDiscoveryStatus::RailTableOutside);
   }
   result.railTable = railTable;
   result.status = GuiDiscoveryStatus::Ok;

@@ -1,6 +1,6 @@
 // The firmware's energy-saving protocol: finding the "$ESY4" pointer, SMI calls, the discovery
 // sequences of the service and of zor2, and the RailTable apply. Outcomes are returned, never
-// shown: the service writes the trace text to its log, zor2 turns the outcome into its message
+// shown: the service writes the trace text to its log, zor2 turns the status into its message
 // box, message dialog, exit code or relaunch.
 #pragma once
 
@@ -81,23 +81,8 @@ enum class GuiDiscoveryStatus {
   RailTableOutside,       // the RailTable does not lie inside the mapping
 };
 
-enum class MessageIcon { None, Stop };
-
-// What zor2 does about a discovery outcome, in this order: message box (when boxText is set),
-// message dialog (when dialogId is not 0), run relaunchCommand hidden (when set), then exit with
-// exitCode. For Ok, nothing: the program goes on.
-struct GuiOutcome {
-  const char* boxText = nullptr;
-  const char* boxCaption = nullptr;
-  MessageIcon boxIcon = MessageIcon::None;
-  int dialogId = 0;
-  std::string relaunchCommand;
-  int exitCode = 0;
-};
-
 struct GuiDiscovery {
   GuiDiscoveryStatus status = GuiDiscoveryStatus::NoSmiInfo;
-  GuiOutcome outcome;
   SmiTarget target;
   uint32_t energyTableAddress = 0;
   uint32_t railTableAddress = 0;
@@ -107,16 +92,14 @@ struct GuiDiscovery {
 };
 
 // Steps of zor2's start: pointer, 0xB0/0xB1 (10 tries 500 ms apart) for the EnergyTable, 0xB0 and
-// (after 500 ms) 0xB1 for the RailTable, map 4608 bytes. programDir locates ReLaunch.exe.
-GuiDiscovery DiscoverForGui(Hwk& hwk, Sleeper& sleeper, const std::string& programDir);
+// (after 500 ms) 0xB1 for the RailTable, map 4608 bytes. What the user is told of a failure is
+// zor2's own business (gui/app/discovery_outcome.h).
+GuiDiscovery DiscoverForGui(Hwk& hwk, Sleeper& sleeper);
 
 // The RailTable inside zor2's EnergyTable mapping, at the difference of the two addresses. Empty
 // when the RailTable starts before the EnergyTable or its header does not fit.
 MemoryView RailTableWithin(MemoryView energyMapping, uint32_t energyTableAddress,
                            uint32_t railTableAddress);
-
-// The command that restarts zor2's helper in start-up mode: "<dir>\ReLaunch.exe" state, quoted.
-std::string RelaunchCommand(const std::string& programDir);
 
 // ---- RailTable apply -----------------------------------------------------------------------
 

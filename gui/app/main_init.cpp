@@ -7,6 +7,7 @@
 #include "common/firmware_layout.h"
 #include "common/hwk_binding.h"
 #include "common/info_keys.h"
+#include "gui/app/discovery_outcome.h"
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
 #include "gui/app/platform_class.h"
@@ -240,12 +241,10 @@ bool CMainDialog::BindAndDiscover() {
     m_ports.boxes.Show(kGuiHwkFailureText, kGuiHwkFailureCaption, MessageIcon::None);
     return Exit(kGuiHwkFailureExitCode);
   }
-  fw::GuiDiscovery d = fw::DiscoverForGui(*m_hwk, m_ports.sleeper, m_state.m_szAppDir);
+  fw::GuiDiscovery d = fw::DiscoverForGui(*m_hwk, m_ports.sleeper);
   if (d.status != fw::GuiDiscoveryStatus::Ok) {
-    const fw::GuiOutcome& o = d.outcome;
-    if (o.boxText)
-      m_ports.boxes.Show(o.boxText, o.boxCaption,
-                         o.boxIcon == fw::MessageIcon::Stop ? MessageIcon::Stop : MessageIcon::None);
+    const GuiOutcome o = DiscoveryOutcome(d.status, m_state.m_szAppDir);
+    if (o.boxText) m_ports.boxes.Show(o.boxText, o.boxCaption, o.boxIcon);
     if (o.dialogId) ShowMessage(Host(), o.dialogId);
     if (!o.relaunchCommand.empty()) m_ports.processes.StartHidden(o.relaunchCommand);
     return Exit(o.exitCode);

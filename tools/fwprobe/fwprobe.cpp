@@ -15,6 +15,7 @@
 #include "common/firmware_packet.h"
 #include "common/firmware_rom.h"
 #include "common/firmware_tables.h"
+#include "gui/app/discovery_outcome.h"
 #include "platform/program_paths.h"
 #include "tools/fwprobe/probe_hwk.h"
 
@@ -83,17 +84,19 @@ int RunService(Hwk& hwk) {
 // zor2's discovery; prints the outcome. False when the program would end.
 bool DiscoverGui(Hwk& hwk, GuiDiscovery& d) {
   ThreadSleeper sleeper;
-  d = DiscoverForGui(hwk, sleeper, ProgramDirectory());
+  d = DiscoverForGui(hwk, sleeper);
   return d.status == GuiDiscoveryStatus::Ok;
 }
 
-void PrintGuiOutcome(const GuiDiscovery& d) {
-  const GuiOutcome& o = d.outcome;
+// What zor2 would do about it; returns its exit status.
+int PrintGuiOutcome(const GuiDiscovery& d) {
+  const GuiOutcome o = DiscoveryOutcome(d.status, ProgramDirectory());
   if (o.boxText) std::printf("MessageBox=\"%s\" caption=\"%s\"%s\n", o.boxText, o.boxCaption,
                              o.boxIcon == MessageIcon::Stop ? " stop" : "");
   if (o.dialogId) std::printf("MessageDialog=%d\n", o.dialogId);
   if (!o.relaunchCommand.empty()) std::printf("Relaunch=%s\n", o.relaunchCommand.c_str());
   std::printf("Exit=%d\n", o.exitCode);
+  return o.exitCode ? o.exitCode : 1;
 }
 
 int RunGui(Hwk& hwk) {
@@ -101,8 +104,7 @@ int RunGui(Hwk& hwk) {
   const bool ok = DiscoverGui(hwk, d);
   std::printf("SmiPort=0x%x\nSmiType=0x%x\n", d.target.port, d.target.type);
   if (!ok) {
-    PrintGuiOutcome(d);
-    return d.outcome.exitCode ? d.outcome.exitCode : 1;
+    return PrintGuiOutcome(d);
   }
   const uint16_t flags = d.energyTable.U16(et::kControlFlags);
   std::printf("EnergyTable=0x%x\nRailTable=0x%x\nRevision=0x%x\nControlFlags=0x%04x\nLevel=%d\n",
@@ -119,8 +121,7 @@ int RunGui(Hwk& hwk) {
 int RunPacket(Hwk& hwk, unsigned long level) {
   GuiDiscovery d;
   if (!DiscoverGui(hwk, d)) {
-    PrintGuiOutcome(d);
-    return d.outcome.exitCode ? d.outcome.exitCode : 1;
+    return PrintGuiOutcome(d);
   }
   const uint16_t before = d.energyTable.U16(et::kControlFlags);
   const uint16_t flags =
@@ -149,8 +150,7 @@ int RunRom(Hwk& hwk, bool write, unsigned long value) {
   }
   GuiDiscovery d;
   if (!DiscoverGui(hwk, d)) {
-    PrintGuiOutcome(d);
-    return d.outcome.exitCode ? d.outcome.exitCode : 1;
+    return PrintGuiOutcome(d);
   }
   ThreadSleeper sleeper;
   const RomUpdateOutcome outcome =

@@ -150,10 +150,10 @@ int main(int argc, char** argv) {
     return kGuiHwkFailureExitCode;
   }
   fw::ThreadSleeper sleeper;
-  const fw::GuiDiscovery discovery = fw::DiscoverForGui(*hwk.hwk, sleeper, state.m_szAppDir);
+  const fw::GuiDiscovery discovery = fw::DiscoverForGui(*hwk.hwk, sleeper);
   if (discovery.status != fw::GuiDiscoveryStatus::Ok) {
-    std::printf("discovery failed, exit %d\n", discovery.outcome.exitCode);
-    return discovery.outcome.exitCode ? discovery.outcome.exitCode : 1;
+    std::printf("discovery failed, status %d\n", static_cast<int>(discovery.status));
+    return 1;
   }
   state.m_wSmiPort = discovery.target.port;
   state.m_wSmiType = discovery.target.type;

@@ -20,7 +20,7 @@ struct Discovered {
   SimBoard b;
   RecordingSleeper sleeper;
   GuiDiscovery d;
-  Discovered() : d(DiscoverForGui(b.hwk, sleeper, "/opt/zor")) {}
+  Discovered() : d(DiscoverForGui(b.hwk, sleeper)) {}
   const sim::PacketLogEntry& LastPacket() const {
     return b.state->packets[(b.state->packetCount - 1) % sim::kPacketLogSize];
   }

@@ -6,6 +6,7 @@
 #include "common/firmware.h"
 #include "common/firmware_layout.h"
 #include "common/firmware_tables.h"
+#include "gui/app/discovery_outcome.h"
 #include "platform/program_paths.h"
 #include "tests/unit/firmware/firmware_board_fixture.h"
 
@@ -15,6 +16,11 @@ namespace {
 using test::RecordingSleeper;
 using test::RefusingMaps;
 using test::SimBoard;
+using zor::DiscoveryOutcome;
+using zor::GuiOutcome;
+using zor::MessageIcon;
+
+constexpr char kDir[] = "C:\\Program Files\\Zor";
 
 void WritePointer(SimBoard& b, uint32_t offset, uint16_t port, uint8_t type) {
   MemoryView bios(b.state->bios, sizeof b.state->bios);
@@ -85,7 +91,7 @@ TEST(ServiceDiscoveryTest, EachFailureHasItsTraceLine) {
 TEST(GuiDiscoveryTest, FindsBothTablesWithTheDocumentedWaits) {
   SimBoard b;
   RecordingSleeper sleeper;
-  const GuiDiscovery d = DiscoverForGui(b.hwk, sleeper, "C:\\Program Files\\Zor");
+  const GuiDiscovery d = DiscoverForGui(b.hwk, sleeper);
   ASSERT_EQ(d.status, GuiDiscoveryStatus::Ok);
   EXPECT_EQ(d.target.port, sim::kSmiPort);
   EXPECT_EQ(d.target.type, sim::kSmiType);
@@ -97,7 +103,7 @@ TEST(GuiDiscoveryTest, FindsBothTablesWithTheDocumentedWaits) {
   d.railTable.Write32(rt::kEntries + rt::kPresentValue, 4242);
   EXPECT_EQ(d.energyTable.U32(sim::kRailTableOffset + rt::kEntries + rt::kPresentValue), 4242u);
   EXPECT_EQ(sleeper.waits, (std::vector<uint32_t>{500, 500}));
-  EXPECT_EQ(d.outcome.exitCode, 0);
+  EXPECT_EQ(DiscoveryOutcome(d.status, kDir).exitCode, 0);
 }
 
 TEST(GuiDiscoveryTest, RetriesTheEnergyTableAddressTenTimes) {
@@ -105,17 +111,18 @@ TEST(GuiDiscoveryTest, RetriesTheEnergyTableAddressTenTimes) {
     SimBoard b;
     b.board.SetAddressFailures(failures);
     RecordingSleeper sleeper;
-    const GuiDiscovery d = DiscoverForGui(b.hwk, sleeper, "C:\\Zor");
+    const GuiDiscovery d = DiscoverForGui(b.hwk, sleeper);
     if (failures == 9) {
       EXPECT_EQ(d.status, GuiDiscoveryStatus::Ok);
       EXPECT_EQ(sleeper.waits, std::vector<uint32_t>(11, 500));
     } else {
       EXPECT_EQ(d.status, GuiDiscoveryStatus::NoTableAddress);
       EXPECT_EQ(sleeper.waits, std::vector<uint32_t>(10, 500));
-      EXPECT_STREQ(d.outcome.boxText, "Get ZOR 2.0 data failure!!");
-      EXPECT_STREQ(d.outcome.boxCaption, "MSG");
-      EXPECT_EQ(d.outcome.dialogId, 1);
-      EXPECT_EQ(d.outcome.exitCode, 1);
+      const GuiOutcome outcome = DiscoveryOutcome(d.status, kDir);
+      EXPECT_STREQ(outcome.boxText, "Get ZOR 2.0 data failure!!");
+      EXPECT_STREQ(outcome.boxCaption, "MSG");
+      EXPECT_EQ(outcome.dialogId, 1);
+      EXPECT_EQ(outcome.exitCode, 1);
     }
   }
 }
@@ -142,24 +149,25 @@ TEST(GuiDiscoveryTest, EachFailureHasItsOutcome) {
     SimBoard b;
     b.board.SetFault(c.fault, true);
     RecordingSleeper sleeper;
-    const GuiDiscovery d = DiscoverForGui(b.hwk, sleeper, "C:\\Program Files\\Zor");
+    const GuiDiscovery d = DiscoverForGui(b.hwk, sleeper);
     SCOPED_TRACE(static_cast<int>(c.status));
     EXPECT_EQ(d.status, c.status);
+    const GuiOutcome outcome = DiscoveryOutcome(d.status, kDir);
     if (c.boxText) {
-      EXPECT_STREQ(d.outcome.boxText, c.boxText);
-      EXPECT_STREQ(d.outcome.boxCaption, c.caption);
-      EXPECT_EQ(d.outcome.boxIcon, MessageIcon::Stop);
+      EXPECT_STREQ(outcome.boxText, c.boxText);
+      EXPECT_STREQ(outcome.boxCaption, c.caption);
+      EXPECT_EQ(outcome.boxIcon, MessageIcon::Stop);
     } else {
-      EXPECT_EQ(d.outcome.boxText, nullptr);
+      EXPECT_EQ(outcome.boxText, nullptr);
     }
-    EXPECT_EQ(d.outcome.dialogId, c.dialogId);
-    EXPECT_EQ(d.outcome.exitCode, c.exitCode);
+    EXPECT_EQ(outcome.dialogId, c.dialogId);
+    EXPECT_EQ(outcome.exitCode, c.exitCode);
     if (c.status == GuiDiscoveryStatus::NoRailTableAddress) {
-      EXPECT_EQ(d.outcome.relaunchCommand,
-                "\"" + JoinPath("C:\\Program Files\\Zor", "ReLaunch.exe") + "\" state");
+      EXPECT_EQ(outcome.relaunchCommand,
+                "\"" + JoinPath(kDir, "ReLaunch.exe") + "\" state");
       EXPECT_EQ(sleeper.waits.back(), 500u) << "the RailTable address is asked for after 500 ms";
     } else {
-      EXPECT_EQ(d.outcome.relaunchCommand, "");
+      EXPECT_EQ(outcome.relaunchCommand, "");
     }
     EXPECT_TRUE(d.railTable.empty());
   }
@@ -167,10 +175,11 @@ TEST(GuiDiscoveryTest, EachFailureHasItsOutcome) {
   SimBoard b;
   RefusingMaps refusing(b.hwk, sim::kEnergyTablePhys);
   RecordingSleeper sleeper;
-  const GuiDiscovery d = DiscoverForGui(refusing, sleeper, "C:\\Zor");
+  const GuiDiscovery d = DiscoverForGui(refusing, sleeper);
   EXPECT_EQ(d.status, GuiDiscoveryStatus::MapFailed);
-  EXPECT_STREQ(d.outcome.boxCaption, "Error");
-  EXPECT_EQ(d.outcome.exitCode, 1);
+  const GuiOutcome outcome = DiscoveryOutcome(d.status, kDir);
+  EXPECT_STREQ(outcome.boxCaption, "Error");
+  EXPECT_EQ(outcome.exitCode, 1);
   EXPECT_TRUE(d.energyTable.empty());
 }
 

@@ -25,7 +25,7 @@ SettingsRig::SettingsRig(const char* profile, uint32_t faults, int osClass)
     fixtures::RunPowercfg(parts, *powercfgRegistry);
   };
 
-  const fw::GuiDiscovery discovery = fw::DiscoverForGui(hwk, sleeper, "C:\\Zorwise");
+  const fw::GuiDiscovery discovery = fw::DiscoverForGui(hwk, sleeper);
   sleeper.waits.clear();
   EXPECT_EQ(discovery.status, fw::GuiDiscoveryStatus::Ok);
   state.m_szAppDir = "C:\\Program Files\\Zorwise";
