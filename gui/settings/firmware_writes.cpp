@@ -86,6 +86,7 @@ bool SettingsControl::GetPowerItemValue(uint16_t* value) {
 }
 
 bool SettingsControl::SetPowerItemValue(uint16_t value) {
+  if (m_exitRequested) return false;
   fw::FreePowerItem free;
   fw::FindFreePowerItem(m_state.m_pEs, fw::TableProfileNumber(m_state.m_pEs), free);
   if (free.found) m_state.m_pEs.Write16(free.item.valueOffset(), value);
