@@ -61,7 +61,8 @@ endif()
 
 # The 32-bit release target loads on Windows 2000: the static threads library's imports of newer
 # kernel32 functions are taken by run-time forwarders (platform/win32/legacy), linked into every
-# program and DLL that has code, including those added later, once all folders are read.
+# program and DLL that has code, including those added later, once all folders are read. The 64-bit
+# build links them too, so that the tests under Wine run through them.
 function(zor_link_legacy_imports)
   set(pending ${CMAKE_SOURCE_DIR})
   while(pending)
@@ -80,7 +81,7 @@ function(zor_link_legacy_imports)
   endwhile()
 endfunction()
 
-if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+if(WIN32)
   add_library(zor_legacy_imports OBJECT ${CMAKE_SOURCE_DIR}/platform/win32/legacy/legacy_imports.cpp)
   cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL zor_link_legacy_imports)
 endif()

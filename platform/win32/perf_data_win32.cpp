@@ -111,8 +111,7 @@ class Win32PerfData : public PerfData {
   }
 
   bool SystemTimes(uint64_t& idle, uint64_t& total) override {
-    static const auto getSystemTimes =
-        Lookup<GetSystemTimesFn>("kernel32.dll", "GetSystemTimes");
+    static const auto getSystemTimes = Lookup<GetSystemTimesFn>("kernel32.dll", "GetSystemTimes");
     if (!getSystemTimes) return ProcessorTotals(idle, total);
     FILETIME idleTime, kernelTime, userTime;
     if (!getSystemTimes(&idleTime, &kernelTime, &userTime)) return false;

@@ -1,6 +1,6 @@
 // Stand-ins for the kernel32 functions newer than Windows 2000 that mingw-w64's static threads
 // library imports (GetTickCount64 from Vista, the vectored exception handlers from XP). Linked into
-// every 32-bit program and DLL, these import pointers take the place of the import-table entries:
+// every Windows program and DLL, these import pointers take the place of the import-table entries:
 // each call forwards to the system's own function when it has one and falls back otherwise, so the
 // files load on Windows 2000.
 #include <windows.h>
@@ -53,13 +53,19 @@ ULONG WINAPI RemoveHandler(PVOID handle) {
 
 }  // namespace
 
-// The import pointers the threads library calls through, under their 32-bit decorated names.
+// The import pointers the threads library calls through, under the linker's names for them:
+// decorated on 32-bit, plain on 64-bit (built there too, so the Wine tests run through them).
+#ifdef _WIN64
+#define ZOR_IMPORT(name, argumentBytes) "__imp_" #name
+#else
+#define ZOR_IMPORT(name, argumentBytes) "__imp__" #name "@" #argumentBytes
+#endif
 extern "C" {
-extern const TickCount64Fn zor_imp_GetTickCount64 __asm__("__imp__GetTickCount64@0");
+extern const TickCount64Fn zor_imp_GetTickCount64 __asm__(ZOR_IMPORT(GetTickCount64, 0));
 extern const AddHandlerFn zor_imp_AddVectoredExceptionHandler __asm__(
-    "__imp__AddVectoredExceptionHandler@8");
+    ZOR_IMPORT(AddVectoredExceptionHandler, 8));
 extern const RemoveHandlerFn zor_imp_RemoveVectoredExceptionHandler __asm__(
-    "__imp__RemoveVectoredExceptionHandler@4");
+    ZOR_IMPORT(RemoveVectoredExceptionHandler, 4));
 const TickCount64Fn zor_imp_GetTickCount64 = &TickCount64;
 const AddHandlerFn zor_imp_AddVectoredExceptionHandler = &AddHandler;
 const RemoveHandlerFn zor_imp_RemoveVectoredExceptionHandler = &RemoveHandler;
