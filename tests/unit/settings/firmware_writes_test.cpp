@@ -113,8 +113,8 @@ TEST(FirmwareWrites, RequestedExitStopsEveryLaterWrite) {
   SettingsRig rig("core2-6-probe", sim::kFaultNoDecg, kOsNt61);
   rig.control->LoadGraphicsClock();
   rig.services.installed = true;
-  rig.settings = {{"NB", "1"}, {"MEM", "1"}, {"VGA", "1"}, {"SF", "1"}, {"FSB", "7"},
-                  {"CURVOLT", "1"}, {"HDD", "10 Mins"}};
+  rig.settings = {{"NB", "1"},  {"MEM", "1"},     {"VGA", "1"},      {"SF", "1"},
+                  {"FSB", "7"}, {"CURVOLT", "1"}, {"HDD", "10 Mins"}};
   EXPECT_FALSE(rig.control->UpdataBiosSetting(1));  // no "DECG" block: the program must end
   ASSERT_TRUE(rig.control->ExitRequested());
   rig.packetsBefore = rig.boardState->packetCount;

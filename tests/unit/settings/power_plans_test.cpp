@@ -178,8 +178,8 @@ TEST(PowerPlans, UnknownTimeoutsAreNotRestored) {
 // Without the system directory a command would start "\powercfg" from the current drive's root.
 TEST(PowerPlans, NoSystemDirectoryRunsNothing) {
   SettingsRig rig("x58-6", 0, kOsNt61);
-  SettingsPorts ports{rig.hwk,     rig.registry, rig.processes, rig.services, rig.boxes,
-                      rig.shutdown, rig.vendors, rig.sleeper,   "",           nullptr};
+  SettingsPorts ports{rig.hwk,      rig.registry, rig.processes, rig.services, rig.boxes,
+                      rig.shutdown, rig.vendors,  rig.sleeper,   "",           nullptr};
   SettingsControl control(rig.state, std::move(ports));
   EXPECT_FALSE(control.SetActivePowerPlan(4));
   EXPECT_FALSE(control.SetDiskTimeout(4, 10));

@@ -120,7 +120,8 @@ TEST(Rails, TargetBelowZeroIsRefused) {
 
   // A PCH sub-entry whose adjustment exceeds the entry's value gives no override.
   SettingsRig pch("p55-24-smbus");
-  MemoryView rails = fw::RailTableWithin(pch.state.m_pEs, pch.state.m_dwEsAddr, pch.state.m_dwEs2Addr);
+  MemoryView rails =
+      fw::RailTableWithin(pch.state.m_pEs, pch.state.m_dwEsAddr, pch.state.m_dwEs2Addr);
   std::vector<fw::RailEntry> entries;
   fw::ReadRailTable(rails, entries);
   for (const fw::RailEntry& entry : entries) {
