@@ -9,7 +9,9 @@ add_compile_options(-Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-con
 if(WIN32)
   # Run without the toolchain's DLLs next to the programs.
   add_link_options(-static -static-libgcc -static-libstdc++)
-  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+  # Windows 2000 is the oldest target: mingw-w64's headers then hide every newer function, which
+  # the code looks up at run time instead.
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0500 WINVER=0x0500)
 endif()
 
 if(ZOR_SANITIZE)
@@ -55,6 +57,33 @@ endfunction()
 if(WIN32)
   # Every Windows program and DLL lands in one folder, as they are installed side by side.
   set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endif()
+
+# The 32-bit release target loads on Windows 2000: the static threads library's imports of newer
+# kernel32 functions are taken by run-time forwarders (platform/win32/legacy), linked into every
+# program and DLL that has code, including those added later, once all folders are read. The 64-bit
+# build links them too, so that the tests under Wine run through them.
+function(zor_link_legacy_imports)
+  set(pending ${CMAKE_SOURCE_DIR})
+  while(pending)
+    list(POP_FRONT pending dir)
+    get_property(children DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+    list(APPEND pending ${children})
+    get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(target IN LISTS targets)
+      get_target_property(type ${target} TYPE)
+      get_target_property(options ${target} LINK_OPTIONS)
+      if(type MATCHES "^(EXECUTABLE|SHARED_LIBRARY|MODULE_LIBRARY)$" AND
+         NOT "-nostdlib" IN_LIST options)
+        set_property(TARGET ${target} APPEND PROPERTY LINK_LIBRARIES zor_legacy_imports)
+      endif()
+    endforeach()
+  endwhile()
+endfunction()
+
+if(WIN32)
+  add_library(zor_legacy_imports OBJECT ${CMAKE_SOURCE_DIR}/platform/win32/legacy/legacy_imports.cpp)
+  cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL zor_link_legacy_imports)
 endif()
 
 # Adds every immediate subfolder of the current folder that has a CMakeLists.txt, in name order.

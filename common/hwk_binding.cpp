@@ -132,17 +132,12 @@ void HwkBinding::HWK_MapMem_Copy_Userbuf_To_Phys(const void* source, uint64_t re
 HwkLoadResult LoadHwk(HwkClient client, const std::string& programDir,
                       const std::string& systemDir, const LibraryLoader& loader) {
   HwkLoadResult result;
-  for (const std::string& dir : {programDir, systemDir}) {
-    if (dir.empty()) continue;
-    const std::string path = JoinPath(dir, kHwkLibraryName);
-    std::unique_ptr<DynamicLibrary> library = loader(path);
-    if (!library) continue;
-    // The first library that loads is the one; an incomplete one is not replaced by another.
-    result.path = path;
-    result.hwk = HwkBinding::Bind(std::move(library), client, &result.missingEntry);
-    result.status = result.hwk ? HwkBindStatus::Ok : HwkBindStatus::MissingEntry;
-    return result;
-  }
+  std::unique_ptr<DynamicLibrary> library =
+      LoadFromDirectories(kHwkLibraryName, {programDir, systemDir}, loader, &result.path);
+  if (!library) return result;
+  // The first library that loads is the one; an incomplete one is not replaced by another.
+  result.hwk = HwkBinding::Bind(std::move(library), client, &result.missingEntry);
+  result.status = result.hwk ? HwkBindStatus::Ok : HwkBindStatus::MissingEntry;
   return result;
 }
 

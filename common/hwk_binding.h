@@ -101,8 +101,6 @@ struct HwkLoadResult {
   std::string missingEntry;         // with MissingEntry
 };
 
-using LibraryLoader = std::function<std::unique_ptr<DynamicLibrary>(const std::string& fullPath)>;
-
 // Loads hwk.dll from programDir, then from systemDir, each by full path; never from the current
 // directory or the search path, since the service runs privileged.
 HwkLoadResult LoadHwk(HwkClient client, const std::string& programDir,

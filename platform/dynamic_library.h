@@ -2,8 +2,10 @@
 // handle; the library stays loaded for as long as the object lives.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zor {
 
@@ -21,6 +23,16 @@ class DynamicLibrary {
 // Loads the library at this full path only (no search of the current directory or PATH);
 // nullptr when it cannot be loaded.
 std::unique_ptr<DynamicLibrary> LoadDynamicLibrary(const std::string& fullPath);
+
+using LibraryLoader = std::function<std::unique_ptr<DynamicLibrary>(const std::string& fullPath)>;
+
+// Loads the library `name` from each directory in turn, by full path; empty directories are
+// skipped. The first that loads is the one (`loadedPath` then names it); nullptr when none does.
+// Never the current directory or the search path: the programs run with administrator rights.
+std::unique_ptr<DynamicLibrary> LoadFromDirectories(const std::string& name,
+                                                    const std::vector<std::string>& directories,
+                                                    const LibraryLoader& loader,
+                                                    std::string* loadedPath = nullptr);
 
 // The system's library directory (Windows: GetSystemDirectory), without a trailing separator;
 // "" when there is none.

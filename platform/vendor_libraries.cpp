@@ -59,25 +59,40 @@ class BoundFan : public FanLibrary {
   PFN_CPU_TEMP_Write m_writeTemp;
 };
 
-// The libraries come from the program's own directory only, as hwk.dll does.
-class ProgramDirectoryLibraries : public VendorLibraries {
+// As hwk.dll: the program's directory, then the system directory, where a maker's package may
+// install them.
+class SearchedLibraries : public VendorLibraries {
  public:
+  SearchedLibraries(std::string programDir, std::string systemDir, LibraryLoader loader)
+      : m_directories{std::move(programDir), std::move(systemDir)}, m_loader(std::move(loader)) {}
+
   std::unique_ptr<ClockLibrary> LoadClock() override {
-    auto library = LoadDynamicLibrary(JoinPath(ProgramDirectory(), kClockLibraryName));
+    auto library = LoadFromDirectories(kClockLibraryName, m_directories, m_loader);
     if (!library) return nullptr;
     return std::make_unique<BoundClock>(std::move(library));
   }
   std::unique_ptr<FanLibrary> LoadFan() override {
-    auto library = LoadDynamicLibrary(JoinPath(ProgramDirectory(), kFanLibraryName));
+    auto library = LoadFromDirectories(kFanLibraryName, m_directories, m_loader);
     if (!library) return nullptr;
     return std::make_unique<BoundFan>(std::move(library));
   }
+
+ private:
+  std::vector<std::string> m_directories;
+  LibraryLoader m_loader;
 };
 
 }  // namespace
 
+std::unique_ptr<VendorLibraries> MakeVendorLibraries(std::string programDir, std::string systemDir,
+                                                     LibraryLoader loader) {
+  return std::make_unique<SearchedLibraries>(std::move(programDir), std::move(systemDir),
+                                             std::move(loader));
+}
+
 VendorLibraries& SystemVendorLibraries() {
-  static ProgramDirectoryLibraries libraries;
+  static SearchedLibraries libraries(ProgramDirectory(), SystemLibraryDirectory(),
+                                     LoadDynamicLibrary);
   return libraries;
 }
 

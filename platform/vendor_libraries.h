@@ -1,10 +1,13 @@
-// The vendor's graphics-clock and fan libraries, loaded by name from the program's directory. Each
-// loaded library owns its module; an entry point the library lacks is never called (its call
-// returns 0 and does nothing).
+// The vendor's graphics-clock and fan libraries, loaded from the program's directory or else the
+// system directory. Each loaded library owns its module; an entry point the library lacks is never
+// called (its call returns 0 and does nothing).
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
+
+#include "platform/dynamic_library.h"
 
 namespace zor {
 
@@ -35,6 +38,11 @@ class VendorLibraries {
 constexpr char kClockLibraryName[] = "Clockvane.dll";
 constexpr char kFanLibraryName[] = "SF.DLL";
 
+// Loads each library from programDir, then systemDir, through loader (LoadFromDirectories).
+std::unique_ptr<VendorLibraries> MakeVendorLibraries(std::string programDir, std::string systemDir,
+                                                     LibraryLoader loader);
+
+// The same from this program's directory and the system directory.
 VendorLibraries& SystemVendorLibraries();
 
 }  // namespace zor

@@ -45,7 +45,6 @@ struct MainPorts {
 };
 
 constexpr int kIconResource = 128;
-constexpr int kUnknownTimeout = -1;  // a recorded time-out that could not be read
 constexpr int kSavingTimeout = 3;    // minutes, monitor and disk, at L2 and L3
 constexpr char kInstanceMutexName[] = "QUARVEL_ZOR20_MUTEX_BY_MERVIK";
 

@@ -175,21 +175,16 @@ bool CMainDialog::FindProgramFiles() {
 void CMainDialog::RecordUserPowerSettings() {
   SettingsControl& c = *m_control;
   MainState& s = m_settingsState;
-  if (m_info->Read(info::kInfo, info::kPv, "0", info::kPathCapacity) != "0" &&
-      ProfileInt(m_info->Read(info::kInfo, info::kPv, "0", info::kPathCapacity)) != 0) {
+  if (ProfileInt(m_info->Read(info::kInfo, info::kPv, "0", info::kPathCapacity)) != 0) {
     // Saving was left in force at the last close: the user's own settings are the parked ones.
     s.m_nSavedScheme = ProfileInt(m_info->Read(info::kInfo, info::kPowerValue, "0", info::kPathCapacity));
     s.m_nSavedDiskTimeout = ProfileInt(m_info->Read(info::kInfo, info::kDisk, "0", info::kPathCapacity));
     s.m_nSavedMonitorTimeout =
         ProfileInt(m_info->Read(info::kInfo, info::kMonitor, "0", info::kPathCapacity));
   } else {
-    int plan = 0;
-    if (c.GetActivePowerPlan(&plan)) s.m_nSavedScheme = plan;
-    if (plan != kPlanBalanced) c.SetActivePowerPlan(kPlanBalanced);
-    int minutes = 0;
-    // A time-out that cannot be read is unknown, and is never given back as "never".
-    s.m_nSavedMonitorTimeout = c.GetMonitorTimeout(kPlanBalanced, &minutes) ? minutes : kUnknownTimeout;
-    s.m_nSavedDiskTimeout = c.GetDiskTimeout(kPlanBalanced, &minutes) ? minutes : kUnknownTimeout;
+    // A time-out that cannot be read is kept as unknown, and is never given back as "never".
+    c.RecordUserPowerSettings();
+    if (s.m_nSavedScheme != kPlanBalanced) c.SetActivePowerPlan(kPlanBalanced);
   }
   m_state.m_nSavedScheme = s.m_nSavedScheme;
   m_state.m_nSavedDiskTimeout = s.m_nSavedDiskTimeout;
@@ -296,11 +291,12 @@ void CMainDialog::ApplyCurrentState() {
   }
   const int level = m_state.m_nLevel;
   const bool startup = StartupMode();
-  // Time-outs recorded at this start (never in start-up mode, where nothing was recorded).
+  // Time-outs recorded at this start (never in start-up mode, where nothing was recorded; an
+  // unknown one is refused by the set operations).
   const auto restoreTimeouts = [&] {
     if (startup) return;
-    if (s.m_nSavedMonitorTimeout >= 0) c.SetMonitorTimeout(kPlanBalanced, s.m_nSavedMonitorTimeout);
-    if (s.m_nSavedDiskTimeout >= 0) c.SetDiskTimeout(kPlanBalanced, s.m_nSavedDiskTimeout);
+    c.SetMonitorTimeout(kPlanBalanced, s.m_nSavedMonitorTimeout);
+    c.SetDiskTimeout(kPlanBalanced, s.m_nSavedDiskTimeout);
   };
   if (level == fw::kLevelL1) {
     sel[layout::kL1].selected = 1;

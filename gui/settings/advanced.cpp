@@ -34,6 +34,7 @@ void SettingsControl::SetTimeoutVerified(Timeout which, int minutes) {
 }
 
 bool SettingsControl::ApplyAdvancedSettings() {
+  if (m_exitRequested) return true;
   auto setting = [this](const char* key, const char* def) { return m_ports.readSetting(key, def); };
   auto flag = [&](const char* key) { return ProfileInt(setting(key, "0")); };
   auto rail = [&](const RailKey& r) {
@@ -55,8 +56,7 @@ bool SettingsControl::ApplyAdvancedSettings() {
   }
   rail(kMemory);
   if (!m_state.m_bX58 && !m_state.m_bP55 && !m_state.m_bP67) rail(kVtt);
-  fw::ApplyRailTable(m_ports.hwk,
-                     fw::SmiTarget{m_state.m_wSmiPort, static_cast<uint8_t>(m_state.m_wSmiType)});
+  CommitRails();
 
   m_state.m_bVgaSaving = flag("VGA") == 1;
   SetGraphicsClockSaving(m_state.m_bVgaSaving);

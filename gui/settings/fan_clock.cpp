@@ -30,6 +30,7 @@ bool SettingsControl::LoadGraphicsClock() {
 
 bool SettingsControl::SetGraphicsClockSaving(bool low) {
   if (low == (m_state.m_bClockLow != 0)) return true;
+  if (m_exitRequested && !m_restoring) return false;
   if (!m_state.m_bClockReady || !m_state.m_hClockLib) return false;
   m_state.m_hClockLib->SetCoreCLK(low ? kCoreClockLow : 0);
   m_state.m_bClockLow = low ? 1 : 0;

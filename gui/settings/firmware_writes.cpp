@@ -12,6 +12,11 @@ constexpr char kVoltFailure[] = "SetVoltSatae function failure, Can't adjust vol
 constexpr char kAutoFailure[] = "SetBiosAuto function failure, Can't allocate physical memory!!";
 constexpr uint16_t kLevelBits = fw::cf::kLevelMask;
 constexpr uint16_t kRowAndHighBits = 0xF000;
+// Automatic mode on: saving active and the LED on, with the present level (L1 for any other).
+constexpr uint16_t kAutoOnBits = fw::cf::kActive | fw::cf::kLed;
+// Automatic mode off keeps only the 12-phase bit and the level code: saving, throttling, the LED
+// and every flag from bit 8 up are cleared.
+constexpr uint16_t kAutoOffKeep = fw::cf::kPhases12 | fw::cf::kLevelMask;
 }  // namespace
 
 bool SettingsControl::SubmitFlags(uint16_t flags, bool autoOffWord, const char* failureText) {
@@ -48,16 +53,13 @@ bool SettingsControl::SetBiosAuto(bool on, bool toggle3D) {
   const uint16_t current = ControlFlags();
   if (!on) {
     m_state.m_bLedOn = false;
-    return SubmitFlags(current & 0x00F8, true, kAutoFailure);
+    return SubmitFlags(current & kAutoOffKeep, true, kAutoFailure);
   }
-  uint16_t flags = current & 0xFF0F;
-  if (m_state.m_nLevel == fw::kLevelL3) {
-    flags |= 0x15;
-  } else if (m_state.m_nLevel == fw::kLevelL2) {
-    flags |= 0x35;
-  } else {
-    flags |= 0x55;
-  }
+  const int level = m_state.m_nLevel == fw::kLevelL3 || m_state.m_nLevel == fw::kLevelL2
+                        ? m_state.m_nLevel
+                        : fw::kLevelL1;
+  uint16_t flags =
+      static_cast<uint16_t>((current & ~kLevelBits) | kAutoOnBits | (level << fw::cf::kLevelShift));
   if (toggle3D) flags ^= fw::cf::k3dPower;
   m_state.m_bLedOn = true;
   return SubmitFlags(flags, false, kAutoFailure);
@@ -86,6 +88,7 @@ bool SettingsControl::GetPowerItemValue(uint16_t* value) {
 }
 
 bool SettingsControl::SetPowerItemValue(uint16_t value) {
+  if (m_exitRequested) return false;
   fw::FreePowerItem free;
   fw::FindFreePowerItem(m_state.m_pEs, fw::TableProfileNumber(m_state.m_pEs), free);
   if (free.found) m_state.m_pEs.Write16(free.item.valueOffset(), value);

@@ -11,6 +11,7 @@ constexpr char kPolicyRoot[] = "Control Panel\\Powercfg";  // HKEY_CURRENT_USER
 constexpr char kPoliciesKey[] = "Control Panel\\powercfg\\PowerPolicies\\";
 constexpr size_t kPolicyDisplayAc = 56;  // seconds, in the "Policies" record
 constexpr size_t kPolicyDiskAc = 64;
+constexpr size_t kUserPolicySize = 80;  // the user power-policy record; a shorter one is not read
 
 constexpr char kSchemesRoot[] = "SYSTEM\\CurrentControlSet\\Control\\Power\\User\\PowerSchemes";
 constexpr char kBalanced[] = "381b4222-f694-41f0-9685-ff5bb260df2e";

@@ -28,6 +28,9 @@ std::string Format(const char* format, int a, int b) {
 }  // namespace
 
 bool SettingsControl::RunSystemCommand(const std::string& tail) {
+  if (m_exitRequested && !m_restoring) return false;
+  // Without the system directory the command would run "\powercfg" from the current drive's root.
+  if (m_ports.systemDirectory.empty()) return false;
   // tail is "\powercfg <arguments>"; the program path is quoted so that a system directory with
   // blanks cannot be taken as another program.
   const size_t blank = tail.find(' ');
@@ -79,8 +82,9 @@ bool SettingsControl::GetTimeout(Timeout which, int plan, int* minutes) {
     const bool read = key.Open(RegRoot::CurrentUser, power::PolicyKey(plan)) &&
                       key.ReadBuffer("Policies", &policies);
     key.Close();
-    // A missing record leaves the caller's value alone rather than inventing "never".
-    if (!read) return false;
+    // A missing or short record leaves the caller's value alone rather than inventing "never":
+    // the buffer is padded with zeros past the value's end.
+    if (!read || key.LastSize() < power::kUserPolicySize) return false;
     const size_t field = disk ? power::kPolicyDiskAc : power::kPolicyDisplayAc;
     const int32_t seconds = static_cast<int32_t>(
         static_cast<uint32_t>(policies[field]) | static_cast<uint32_t>(policies[field + 1]) << 8 |
@@ -119,6 +123,7 @@ bool SettingsControl::GetTimeout(Timeout which, int plan, int* minutes) {
 }
 
 bool SettingsControl::SetTimeout(Timeout which, int plan, int minutes) {
+  if (minutes < 0) return false;  // kTimeoutUnknown: nothing known to set
   const bool disk = which == Timeout::Disk;
   if (PolicyBranch(m_state.m_nOsClass)) {
     return RunSystemCommand(Format(disk ? "\\Powercfg /N /X %d /disk-timeout-ac %d"
@@ -149,7 +154,19 @@ void SettingsControl::ShowSystemError(unsigned long code) {
   m_ports.boxes.Show(text, "Error", MessageIcon::Information);
 }
 
+void SettingsControl::RecordUserPowerSettings() {
+  GetActivePowerPlan(&m_state.m_nSavedScheme);
+  int minutes = kTimeoutUnknown;
+  m_state.m_nSavedDiskTimeout = GetDiskTimeout(kPlanBalanced, &minutes) ? minutes : kTimeoutUnknown;
+  minutes = kTimeoutUnknown;
+  m_state.m_nSavedMonitorTimeout =
+      GetMonitorTimeout(kPlanBalanced, &minutes) ? minutes : kTimeoutUnknown;
+}
+
 void SettingsControl::RestoreUserPowerSettings() {
+  // Giving the user's own settings back is the one change still made once the program is to end:
+  // no way out of the program may leave the saving plan in force.
+  m_restoring = true;
   int plan = 0;
   SetActivePowerPlan(m_state.m_nSavedScheme);
   GetActivePowerPlan(&plan);
@@ -164,6 +181,7 @@ void SettingsControl::RestoreUserPowerSettings() {
   SetMonitorTimeout(kPlanBalanced, m_state.m_nSavedMonitorTimeout);
   m_ports.sleeper.SleepMs(10);
   SetGraphicsClockSaving(false);
+  m_restoring = false;
 }
 
 }  // namespace zor

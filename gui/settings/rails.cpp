@@ -1,5 +1,7 @@
 // Voltage rails: finding each role's RailTable entry and base at start, writing targets, and the
 // level application that a level button runs.
+#include <cstdio>
+
 #include "common/firmware_layout.h"
 #include "common/firmware_tables.h"
 #include "gui/settings/settings_control.h"
@@ -10,6 +12,7 @@ namespace {
 
 constexpr uint32_t kBridgeReduction = 10000;
 constexpr uint32_t kMemoryReduction = 2000;
+constexpr const char* kRailNames[kRailRoles] = {"NB", "SB", "VTT", "MEM", "PCH"};
 
 // The role index of a RailItem role code, or -1.
 int RoleIndex(uint8_t code) {
@@ -26,6 +29,7 @@ int RoleIndex(uint8_t code) {
 }  // namespace
 
 bool SettingsControl::LoadRailBases() {
+  if (m_exitRequested) return false;  // it stores bases into the firmware's table
   for (RailSlot& slot : m_state.m_aRails) slot = RailSlot();
   m_state.m_dwPchOverride = 0;
 
@@ -54,7 +58,9 @@ bool SettingsControl::LoadRailBases() {
       }
       if (index != kRailPch) continue;
       for (const fw::RailSubEntry& sub : entry.subEntries) {
-        if (sub.lower <= entry.presentValue && entry.presentValue <= sub.upper) {
+        // An adjustment larger than the value would wrap to a huge voltage: no override from it.
+        if (sub.lower <= entry.presentValue && entry.presentValue <= sub.upper &&
+            sub.adjust <= entry.secondValue) {
           m_state.m_dwPchOverride = entry.secondValue - sub.adjust;
         }
       }
@@ -64,15 +70,37 @@ bool SettingsControl::LoadRailBases() {
 }
 
 bool SettingsControl::SetRailTarget(int index, uint32_t reduction, bool useBase) {
+  if (m_exitRequested) return false;
   if (index < 0 || index >= kRailRoles) return false;
   const RailSlot& slot = m_state.m_aRails[index];
   if (slot.offset == 0) return false;
   uint32_t target = slot.base;
   if (!useBase) {
-    target = index == kRailPch && m_state.m_dwPchOverride ? m_state.m_dwPchOverride
-                                                          : slot.base - reduction;
+    if (index == kRailPch && m_state.m_dwPchOverride) {
+      target = m_state.m_dwPchOverride;
+    } else if (reduction > slot.base) {
+      // Unsigned, it would wrap to a huge value for the voltage regulator: the rail keeps its
+      // present value.
+      char text[160];
+      std::snprintf(text, sizeof text,
+                    "%s rail: a reduction of %u from its base %u would go below zero; the rail "
+                    "keeps its present value.",
+                    kRailNames[index], static_cast<unsigned>(reduction),
+                    static_cast<unsigned>(slot.base));
+      m_ports.boxes.Show(text, "Worry", MessageIcon::Information);
+      return false;
+    } else {
+      target = slot.base - reduction;
+    }
   }
   return RailTable().Write32(slot.offset + fw::rt::kPresentValue, target);
+}
+
+bool SettingsControl::CommitRails() {
+  if (m_exitRequested) return false;
+  fw::ApplyRailTable(m_ports.hwk,
+                     fw::SmiTarget{m_state.m_wSmiPort, static_cast<uint8_t>(m_state.m_wSmiType)});
+  return true;
 }
 
 bool SettingsControl::ApplyRails(int level) {
@@ -102,12 +130,12 @@ bool SettingsControl::ApplyRails(int level) {
     if (none) SetRailTarget(kRailVtt, 0, true);
     SetRailTarget(kRailMemory, 0, true);
   }
-  fw::ApplyRailTable(m_ports.hwk,
-                     fw::SmiTarget{m_state.m_wSmiPort, static_cast<uint8_t>(m_state.m_wSmiType)});
+  CommitRails();
   return true;
 }
 
 void SettingsControl::ApplyLevel(int level) {
+  if (m_exitRequested) return;
   bool vgaSaving = false;
   if (level == fw::kLevelL1) {
     SetMonitorTimeout(kPlanBalanced, m_state.m_nSavedMonitorTimeout);

@@ -9,6 +9,7 @@ constexpr uint32_t kStateUnknown = 99;  // not installed, or its state could not
 }
 
 void SettingsControl::EnsureServiceRunning() {
+  if (m_exitRequested) return;
   uint32_t state = kStateUnknown;
   bool queried = false;
   if (auto manager = m_ports.services.Open()) {
@@ -24,6 +25,7 @@ void SettingsControl::EnsureServiceRunning() {
 }
 
 bool SettingsControl::StartSaverService() {
+  if (m_exitRequested) return false;
   auto manager = m_ports.services.Open();
   if (!manager) return false;
   auto service = manager->OpenNamed(kServiceName);
@@ -40,6 +42,9 @@ bool SettingsControl::StartSaverService() {
 }
 
 void SettingsControl::RunServiceInstaller() {
+  if (m_exitRequested) return;
+  // Without the program directory the command would run "\Zor2Svr.exe" from the drive's root.
+  if (m_state.m_szAppDir.empty()) return;
   // Quoted, so that an install under a directory with blanks starts the right program. The starts
   // that follow need the service registered, so the installer is given time to finish.
   m_ports.processes.RunHidden(QuotedCommand(m_state.m_szAppDir + "\\Zor2Svr.exe", "-i"),

@@ -4,8 +4,9 @@
 //
 // Where the program must end (a failed firmware buffer, a missing vendor library), the operation
 // shows its message box through the port, records the exit code and returns false; from then on
-// ExitRequested() is true and the compound operations stop. The host ends the process with
-// ExitCode(); tests read it.
+// ExitRequested() is true and every operation that would write the firmware, change a Windows
+// setting, start a program or restart does nothing and returns false. The host ends the process
+// with ExitCode(); tests read it.
 //
 // The operations do not lock: the caller holds Lock() (the level worker does so for each level) so
 // that two of them never touch the firmware or the power settings at once.
@@ -50,6 +51,9 @@ constexpr int kReadBackAttempts = 10;  // bound of every set-and-read-back loop
 constexpr int kServicePolls = 10;
 constexpr uint32_t kServicePollMs = 1000;
 constexpr uint32_t kInstallerWaitMs = 10000;
+// A recorded time-out that could not be read; the set operations refuse it, so a restore never
+// turns an unknown time-out into "never".
+constexpr int kTimeoutUnknown = -1;
 
 class SettingsControl {
  public:
@@ -78,6 +82,9 @@ class SettingsControl {
   bool GetMonitorTimeout(int plan, int* minutes);
   bool SetMonitorTimeout(int plan, int minutes);
   void ShowSystemError(unsigned long code);
+  // Records the active plan and the time-outs of plan 4 in m_nSavedScheme, m_nSavedDiskTimeout and
+  // m_nSavedMonitorTimeout; a time-out that cannot be read is kept as kTimeoutUnknown.
+  void RecordUserPowerSettings();
   void RestoreUserPowerSettings();
 
   // ---- Graphics clock and fan curve ----
@@ -118,6 +125,7 @@ class SettingsControl {
   bool SetTimeout(Timeout which, int plan, int minutes);
   void SetTimeoutVerified(Timeout which, int minutes);
   bool RunSystemCommand(const std::string& tail);
+  bool CommitRails();
   bool SubmitFlags(uint16_t flags, bool autoOffWord, const char* failureText);
   uint16_t ControlFlags() const;
   uint16_t StatusFlags() const;
@@ -128,6 +136,7 @@ class SettingsControl {
   SettingsPorts m_ports;
   std::mutex m_mutex;
   bool m_exitRequested = false;
+  bool m_restoring = false;  // RestoreUserPowerSettings is under way
   int m_exitCode = 0;
 };
 

@@ -16,6 +16,48 @@ uint64_t Ticks(const FILETIME& t) {
   return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
 }
 
+// GetSystemTimes came with XP SP1; Windows 2000 has the same per-processor figures through
+// NtQuerySystemInformation. Both are looked up at run time, so the program loads on either.
+struct ProcessorTimes {  // SYSTEM_PROCESSOR_PERFORMANCE_INFORMATION
+  LARGE_INTEGER idle;
+  LARGE_INTEGER kernel;  // includes the idle time
+  LARGE_INTEGER user;
+  LARGE_INTEGER dpc;
+  LARGE_INTEGER interrupt;
+  ULONG interruptCount;
+};
+constexpr ULONG kProcessorPerformanceClass = 8;
+constexpr size_t kMaxProcessors = 64;
+
+using GetSystemTimesFn = BOOL(WINAPI*)(FILETIME*, FILETIME*, FILETIME*);
+using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+
+template <typename Fn>
+Fn Lookup(const char* module, const char* name) {
+  HMODULE handle = GetModuleHandleA(module);
+  return handle ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(handle, name)))
+                : nullptr;
+}
+
+bool ProcessorTotals(uint64_t& idle, uint64_t& total) {
+  static const auto query =
+      Lookup<NtQuerySystemInformationFn>("ntdll.dll", "NtQuerySystemInformation");
+  if (!query) return false;
+  ProcessorTimes times[kMaxProcessors] = {};
+  ULONG length = 0;
+  if (query(kProcessorPerformanceClass, times, sizeof times, &length) < 0) return false;
+  const size_t count = length / sizeof(ProcessorTimes);
+  if (count == 0) return false;
+  idle = 0;
+  total = 0;
+  for (size_t i = 0; i < count && i < kMaxProcessors; ++i) {
+    idle += static_cast<uint64_t>(times[i].idle.QuadPart);
+    total += static_cast<uint64_t>(times[i].kernel.QuadPart) +
+             static_cast<uint64_t>(times[i].user.QuadPart);
+  }
+  return true;
+}
+
 bool WriteZero(const char* subkey) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
@@ -69,8 +111,10 @@ class Win32PerfData : public PerfData {
   }
 
   bool SystemTimes(uint64_t& idle, uint64_t& total) override {
+    static const auto getSystemTimes = Lookup<GetSystemTimesFn>("kernel32.dll", "GetSystemTimes");
+    if (!getSystemTimes) return ProcessorTotals(idle, total);
     FILETIME idleTime, kernelTime, userTime;
-    if (!GetSystemTimes(&idleTime, &kernelTime, &userTime)) return false;
+    if (!getSystemTimes(&idleTime, &kernelTime, &userTime)) return false;
     idle = Ticks(idleTime);
     // Kernel time includes the idle time.
     total = Ticks(kernelTime) + Ticks(userTime);

@@ -46,51 +46,51 @@ bool PoolReference(uint32_t low, uint32_t high) { return high == 0 && low != 0; 
 
 #define HWK_EXPORT extern "C" __declspec(dllexport)
 
-HWK_EXPORT uint32_t HWK_CALL qv_inp(uint32_t port) {
+HWK_EXPORT uint32_t ZOR_DLL_CALL qv_inp(uint32_t port) {
   return WithBoard(0xFFu, [&](Board& b) -> uint32_t { return b.In8(port); });
 }
 
-HWK_EXPORT void HWK_CALL qv_outp(uint32_t port, uint32_t value) {
+HWK_EXPORT void ZOR_DLL_CALL qv_outp(uint32_t port, uint32_t value) {
   WithBoard(0, [&](Board& b) {
     b.Out8(port, static_cast<uint8_t>(value));
     return 0;
   });
 }
 
-HWK_EXPORT uint32_t HWK_CALL qv_inpd(uint32_t port) {
+HWK_EXPORT uint32_t ZOR_DLL_CALL qv_inpd(uint32_t port) {
   return WithBoard(0xFFFFFFFFu, [&](Board& b) { return b.In32(port); });
 }
 
-HWK_EXPORT void HWK_CALL qv_outpd(uint32_t port, uint32_t value) {
+HWK_EXPORT void ZOR_DLL_CALL qv_outpd(uint32_t port, uint32_t value) {
   WithBoard(0, [&](Board& b) {
     b.Out32(port, value);
     return 0;
   });
 }
 
-HWK_EXPORT int32_t HWK_CALL ReadMSR(uint32_t index, uint64_t* value) {
+HWK_EXPORT int32_t ZOR_DLL_CALL ReadMSR(uint32_t index, uint64_t* value) {
   return WithBoard(0, [&](Board& b) -> int32_t { return b.ReadMsr(index, value) ? 1 : 0; });
 }
 
-HWK_EXPORT uint64_t HWK_CALL MapMemEx(uint32_t physLow, uint32_t physHigh, uint32_t length) {
+HWK_EXPORT uint64_t ZOR_DLL_CALL MapMemEx(uint32_t physLow, uint32_t physHigh, uint32_t length) {
   return WithBoard(uint64_t{0}, [&](Board& b) { return Address(b.Map(Join(physLow, physHigh), length).data); });
 }
 
 // The board's memory is mapped for as long as the DLL is loaded; there is nothing to release.
-HWK_EXPORT void HWK_CALL UnMapMemEx(uint32_t, uint32_t) {}
+HWK_EXPORT void ZOR_DLL_CALL UnMapMemEx(uint32_t, uint32_t) {}
 
-HWK_EXPORT uint32_t HWK_CALL MapMem(uint32_t physical, uint32_t length) {
+HWK_EXPORT uint32_t ZOR_DLL_CALL MapMem(uint32_t physical, uint32_t length) {
   return static_cast<uint32_t>(MapMemEx(physical, 0, length));
 }
 
-HWK_EXPORT void HWK_CALL UnMapMem(uint32_t, uint32_t) {}
+HWK_EXPORT void ZOR_DLL_CALL UnMapMem(uint32_t, uint32_t) {}
 
-HWK_EXPORT uint32_t HWK_CALL MapMem_Phys_To_Linear(uint32_t physical, uint32_t length) {
+HWK_EXPORT uint32_t ZOR_DLL_CALL MapMem_Phys_To_Linear(uint32_t physical, uint32_t length) {
   return MapMem(physical, length);
 }
 
-HWK_EXPORT void HWK_CALL SMICmd(uint32_t* eax, uint32_t* ebx, uint32_t* ecx, uint32_t* edx,
-                                uint32_t* esi, uint32_t* edi, uint32_t* extra) {
+HWK_EXPORT void ZOR_DLL_CALL SMICmd(uint32_t* eax, uint32_t* ebx, uint32_t* ecx, uint32_t* edx,
+                                    uint32_t* esi, uint32_t* edi, uint32_t* extra) {
   uint32_t* slots[7] = {eax, ebx, ecx, edx, esi, edi, extra};
   uint32_t values[7] = {};
   for (int i = 0; i < 7; ++i) values[i] = slots[i] ? *slots[i] : 0;
@@ -105,7 +105,7 @@ HWK_EXPORT void HWK_CALL SMICmd(uint32_t* eax, uint32_t* ebx, uint32_t* ecx, uin
   }
 }
 
-HWK_EXPORT void HWK_CALL SMICall(uint32_t eax, uint32_t ebx, uint32_t ecx, uint32_t edx) {
+HWK_EXPORT void ZOR_DLL_CALL SMICall(uint32_t eax, uint32_t ebx, uint32_t ecx, uint32_t edx) {
   zor::SmiRegisters regs{eax, ebx, ecx, edx, 0, 0, 0};
   WithBoard(0, [&](Board& b) {
     b.Smi(regs);
@@ -113,7 +113,7 @@ HWK_EXPORT void HWK_CALL SMICall(uint32_t eax, uint32_t ebx, uint32_t ecx, uint3
   });
 }
 
-HWK_EXPORT int32_t HWK_CALL HWK_Alloc_Kernel_PhysMem(uint32_t length, uint8_t* record) {
+HWK_EXPORT int32_t ZOR_DLL_CALL HWK_Alloc_Kernel_PhysMem(uint32_t length, uint8_t* record) {
   if (!record) return 0;
   const uint32_t physical = WithBoard(0u, [&](Board& b) { return b.AllocatePhysical(length); });
   const uint32_t fields[4] = {length, physical, physical, 0};  // length, address, reference
@@ -121,20 +121,22 @@ HWK_EXPORT int32_t HWK_CALL HWK_Alloc_Kernel_PhysMem(uint32_t length, uint8_t* r
   return physical ? 1 : 0;
 }
 
-HWK_EXPORT void HWK_CALL HWK_Free_Kernel_PhysMem(uint32_t refLow, uint32_t refHigh) {
+HWK_EXPORT void ZOR_DLL_CALL HWK_Free_Kernel_PhysMem(uint32_t refLow, uint32_t refHigh) {
   if (!PoolReference(refLow, refHigh)) return;
   WithBoard(false, [&](Board& b) { return b.FreePhysical(refLow); });
 }
 
-HWK_EXPORT int32_t HWK_CALL HWK_TranslateLinsToPhys(uint32_t refLow, uint32_t refHigh, uint32_t* physical) {
+HWK_EXPORT int32_t ZOR_DLL_CALL HWK_TranslateLinsToPhys(uint32_t refLow, uint32_t refHigh,
+                                                        uint32_t* physical) {
   if (!physical || !PoolReference(refLow, refHigh)) return 0;
   const bool known = WithBoard(false, [&](Board& b) { return b.IsAllocated(refLow); });
   if (known) *physical = refLow;
   return known ? 1 : 0;
 }
 
-HWK_EXPORT void HWK_CALL HWK_MapMem_Copy_Userbuf_To_Phys(uint32_t srcLow, uint32_t srcHigh, uint32_t refLow,
-                                                         uint32_t refHigh, uint32_t length) {
+HWK_EXPORT void ZOR_DLL_CALL HWK_MapMem_Copy_Userbuf_To_Phys(uint32_t srcLow, uint32_t srcHigh,
+                                                             uint32_t refLow, uint32_t refHigh,
+                                                             uint32_t length) {
   if (!PoolReference(refLow, refHigh)) return;
   // The high half is sign-extended on 32-bit callers; only this build's pointer width counts.
   const uintptr_t source = sizeof(void*) == 4 ? srcLow : static_cast<uintptr_t>(Join(srcLow, srcHigh));

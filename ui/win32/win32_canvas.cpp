@@ -37,10 +37,14 @@ HRGN CopyOf(HRGN source) {
 // Off-screen drawing for one area of a target DC, copied back in one step when destroyed.
 class OffscreenCanvas : public Win32Canvas {
  public:
-  OffscreenCanvas(HDC target, HWND window, RegionPtr* applied, HDC memory, const Rect& area,
-                  bool copyBackground)
-      : Win32Canvas(memory, window, applied), m_target(target), m_memory(memory), m_area(area) {
-    m_bitmap = CreateCompatibleBitmap(target, area.Width(), area.Height());
+  // Takes over memory and bitmap, both created for target.
+  OffscreenCanvas(HDC target, HWND window, RegionPtr* applied, HDC memory, HBITMAP bitmap,
+                  const Rect& area, bool copyBackground)
+      : Win32Canvas(memory, window, applied),
+        m_target(target),
+        m_memory(memory),
+        m_area(area),
+        m_bitmap(bitmap) {
     m_old = SelectObject(memory, m_bitmap);
     SetWindowOrgEx(memory, area.left, area.top, nullptr);
     if (copyBackground) {
@@ -65,7 +69,7 @@ class OffscreenCanvas : public Win32Canvas {
   HDC m_target;
   HDC m_memory;
   Rect m_area;
-  HBITMAP m_bitmap = nullptr;
+  HBITMAP m_bitmap;
   HGDIOBJ m_old = nullptr;
 };
 
@@ -183,9 +187,15 @@ Rect Win32Canvas::ClipBox() const {
 }
 
 std::unique_ptr<Canvas> Win32Canvas::BeginOffscreen(const Rect& area, bool copyBackground) {
+  // Without a DC or a bitmap of the area's size (out of GDI memory, an empty area), the drawing
+  // goes straight to the target rather than into a DC's 1x1 default bitmap copied back over it.
   HDC memory = CreateCompatibleDC(m_dc);
-  if (!memory) return std::make_unique<Win32Canvas>(m_dc, m_window, m_applied);  // draw directly
-  return std::make_unique<OffscreenCanvas>(m_dc, m_window, m_applied, memory, area,
+  HBITMAP bitmap = memory ? CreateCompatibleBitmap(m_dc, area.Width(), area.Height()) : nullptr;
+  if (!bitmap) {
+    if (memory) DeleteDC(memory);
+    return std::make_unique<Win32Canvas>(m_dc, m_window, m_applied);
+  }
+  return std::make_unique<OffscreenCanvas>(m_dc, m_window, m_applied, memory, bitmap, area,
                                            copyBackground);
 }
 

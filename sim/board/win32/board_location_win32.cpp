@@ -6,12 +6,13 @@
 namespace zor::sim {
 
 std::string BoardFileBesideModule(const void* address) {
-  HMODULE module = nullptr;
+  // The module holding an address is the allocation its pages belong to; this works back to
+  // Windows 2000, where GetModuleHandleEx does not exist.
+  MEMORY_BASIC_INFORMATION memory = {};
   char path[MAX_PATH] = {};
   DWORD length = 0;
-  if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         static_cast<LPCSTR>(address), &module)) {
-    length = GetModuleFileNameA(module, path, MAX_PATH);
+  if (VirtualQuery(address, &memory, sizeof memory) == sizeof memory && memory.AllocationBase) {
+    length = GetModuleFileNameA(static_cast<HMODULE>(memory.AllocationBase), path, MAX_PATH);
   }
   if (length == 0 || length >= MAX_PATH) return JoinPath(ProgramDirectory(), kBoardFileName);
   std::string dir(path, length);

@@ -107,6 +107,58 @@ TEST(FirmwareWrites, FailedPacketBufferEndsWithTheOperationsMessage) {
   }
 }
 
+// Once a failure has asked the program to end, nothing more may reach the firmware, Windows or the
+// vendor libraries, whoever calls next.
+TEST(FirmwareWrites, RequestedExitStopsEveryLaterWrite) {
+  SettingsRig rig("core2-6-probe", sim::kFaultNoDecg, kOsNt61);
+  rig.control->LoadGraphicsClock();
+  rig.services.installed = true;
+  rig.settings = {{"NB", "1"},  {"MEM", "1"},     {"VGA", "1"},      {"SF", "1"},
+                  {"FSB", "7"}, {"CURVOLT", "1"}, {"HDD", "10 Mins"}};
+  EXPECT_FALSE(rig.control->UpdataBiosSetting(1));  // no "DECG" block: the program must end
+  ASSERT_TRUE(rig.control->ExitRequested());
+  rig.packetsBefore = rig.boardState->packetCount;
+  rig.vendors.calls.clear();
+  const size_t boxes = rig.boxes.ShownBoxes().size();
+  const uint32_t railApplies = rig.boardState->railApplies;
+  uint32_t rails[kRailRoles];
+  for (int role = 0; role < kRailRoles; ++role) rails[role] = rig.RailValue(role);
+  uint16_t powerItem = 0;
+  rig.control->GetPowerItemValue(&powerItem);
+
+  rig.control->ApplyLevel(1);
+  rig.control->ApplyAdvancedSettings();
+  EXPECT_FALSE(rig.control->SetRailTarget(kRailMemory, 2000, false));
+  rig.control->ApplyRails(1);
+  EXPECT_FALSE(rig.control->SetPowerItemValue(9));
+  EXPECT_FALSE(rig.control->SetVoltSatae(3));
+  EXPECT_FALSE(rig.control->SetGraphicsClockSaving(true));
+  EXPECT_FALSE(rig.control->WriteFanCurve(true));
+  EXPECT_FALSE(rig.control->SetDiskTimeout(4, 5));
+  rig.control->EnsureServiceRunning();
+  rig.control->RunServiceInstaller();
+  EXPECT_EQ(rig.control->RestartSystem(), 0);
+
+  EXPECT_TRUE(rig.SentFlags().empty());
+  EXPECT_EQ(rig.boardState->railApplies, railApplies);
+  for (int role = 0; role < kRailRoles; ++role) EXPECT_EQ(rig.RailValue(role), rails[role]) << role;
+  uint16_t after = 0;
+  rig.control->GetPowerItemValue(&after);
+  EXPECT_EQ(after, powerItem);
+  EXPECT_TRUE(rig.Commands().empty());
+  EXPECT_TRUE(rig.shutdown.calls.empty());
+  EXPECT_TRUE(rig.vendors.calls.empty());
+  EXPECT_EQ(rig.services.starts, 0);
+  EXPECT_EQ(rig.boxes.ShownBoxes().size(), boxes);
+  EXPECT_EQ(rig.control->ExitCode(), 1);
+
+  // The one exception: the user's own power settings still go back, and only they.
+  rig.control->RestoreUserPowerSettings();
+  EXPECT_FALSE(rig.Commands().empty());
+  EXPECT_TRUE(rig.SentFlags().empty());
+  EXPECT_FALSE(rig.control->SetDiskTimeout(4, 5));
+}
+
 TEST(FirmwareWrites, PowerItemGetAndSetUseTheFirstFreeItem) {
   SettingsRig rig;
   uint16_t value = 0xFFFF;

@@ -138,6 +138,53 @@ TEST(PowerPlans, PolicyBranchReadsThePolicyRecord) {
   EXPECT_FALSE(rig.control->GetDiskTimeout(1, &disk));
   EXPECT_EQ(disk, 42);
   EXPECT_EQ(rig.registry.OpenKeys(), 0);
+
+  // A record shorter than the user policy is unknown too, even where it holds both fields.
+  record.resize(power::kUserPolicySize - 1);
+  rig.registry.SetBinary(RegRoot::CurrentUser, power::PolicyKey(3), "Policies", record);
+  EXPECT_FALSE(rig.control->GetDiskTimeout(3, &disk));
+  EXPECT_FALSE(rig.control->GetMonitorTimeout(3, &monitor));
+  EXPECT_EQ(disk, 42);
+  EXPECT_EQ(monitor, 5);
+}
+
+// Time-outs that could not be read at start are never given back as "never" (0).
+TEST(PowerPlans, UnknownTimeoutsAreNotRestored) {
+  SettingsRig rig("x58-6", 0, kOsNt5);
+  rig.registry.SetString(RegRoot::CurrentUser, power::kPolicyRoot, "CurrentPowerPolicy", "4");
+  rig.registry.SetBinary(RegRoot::CurrentUser, power::PolicyKey(4), "Policies",
+                         std::vector<uint8_t>(40, 0));
+  rig.control->RecordUserPowerSettings();
+  EXPECT_EQ(rig.state.m_nSavedScheme, 4);
+  EXPECT_EQ(rig.state.m_nSavedDiskTimeout, kTimeoutUnknown);
+  EXPECT_EQ(rig.state.m_nSavedMonitorTimeout, kTimeoutUnknown);
+  rig.control->RestoreUserPowerSettings();
+  rig.control->ApplyLevel(5);
+  for (const std::string& command : rig.Commands()) {
+    EXPECT_EQ(command.find("timeout"), std::string::npos) << command;
+  }
+  EXPECT_EQ(rig.Commands().front(), kPowercfg + "\\powercfg\" /s 4 /n");
+
+  SettingsRig known("x58-6", 0, kOsNt5);
+  std::vector<uint8_t> record(power::kUserPolicySize, 0);
+  record[56] = 120;  // 2 minutes display
+  record[64] = 0;    // disk never
+  known.registry.SetBinary(RegRoot::CurrentUser, power::PolicyKey(4), "Policies", record);
+  known.control->RecordUserPowerSettings();
+  EXPECT_EQ(known.state.m_nSavedDiskTimeout, 0);
+  EXPECT_EQ(known.state.m_nSavedMonitorTimeout, 2);
+}
+
+// Without the system directory a command would start "\powercfg" from the current drive's root.
+TEST(PowerPlans, NoSystemDirectoryRunsNothing) {
+  SettingsRig rig("x58-6", 0, kOsNt61);
+  SettingsPorts ports{rig.hwk,      rig.registry, rig.processes, rig.services, rig.boxes,
+                      rig.shutdown, rig.vendors,  rig.sleeper,   "",           nullptr};
+  SettingsControl control(rig.state, std::move(ports));
+  EXPECT_FALSE(control.SetActivePowerPlan(4));
+  EXPECT_FALSE(control.SetDiskTimeout(4, 10));
+  EXPECT_FALSE(control.SetMonitorTimeout(4, 10));
+  EXPECT_TRUE(rig.Commands().empty());
 }
 
 TEST(PowerPlans, SetThenReadBackThroughTheStandInPowercfg) {

@@ -96,6 +96,45 @@ TEST(Rails, ApplyRailsByLevelAndPlatform) {
   }
 }
 
+// A reduction larger than the base would wrap around as an unsigned value and reach the voltage
+// regulator as a huge target: the rail keeps its present value, the user is told, the others go on.
+TEST(Rails, TargetBelowZeroIsRefused) {
+  SettingsRig rig("core2-6-probe");
+  rig.state.m_aRails[kRailMemory].base = 1500;
+  const uint32_t applies = rig.boardState->railApplies;
+  EXPECT_TRUE(rig.control->ApplyRails(1));
+  EXPECT_EQ(rig.RailValue(kRailMemory), kMem);
+  EXPECT_EQ(rig.RailValue(kRailNorthBridge), kNb - 10000);
+  EXPECT_EQ(rig.boardState->railApplies, applies + 1);
+  ASSERT_EQ(rig.boxes.ShownBoxes().size(), 1u);
+  EXPECT_EQ(rig.boxes.ShownBoxes()[0].caption, "Worry");
+  EXPECT_NE(rig.boxes.ShownBoxes()[0].text.find("MEM"), std::string::npos);
+
+  // The advanced set's reduction the same way; a reduction equal to the base is still a target.
+  rig.settings = {{"MEM", "1"}};
+  rig.control->ApplyAdvancedSettings();
+  EXPECT_EQ(rig.RailValue(kRailMemory), kMem);
+  rig.state.m_aRails[kRailMemory].base = 2000;
+  EXPECT_TRUE(rig.control->SetRailTarget(kRailMemory, 2000, false));
+  EXPECT_EQ(rig.RailValue(kRailMemory), 0u);
+
+  // A PCH sub-entry whose adjustment exceeds the entry's value gives no override.
+  SettingsRig pch("p55-24-smbus");
+  MemoryView rails =
+      fw::RailTableWithin(pch.state.m_pEs, pch.state.m_dwEsAddr, pch.state.m_dwEs2Addr);
+  std::vector<fw::RailEntry> entries;
+  fw::ReadRailTable(rails, entries);
+  for (const fw::RailEntry& entry : entries) {
+    for (const fw::RailSubEntry& sub : entry.subEntries) {
+      rails.Write32(sub.offset + fw::rt::kSubAdjust, entry.secondValue + 1);
+    }
+  }
+  pch.control->LoadRailBases();
+  EXPECT_EQ(pch.state.m_dwPchOverride, 0u);
+  EXPECT_TRUE(pch.control->SetRailTarget(kRailPch, 5000, false));
+  EXPECT_EQ(pch.RailValue(kRailPch), kPch - 5000);
+}
+
 TEST(Rails, OtherLevelOnP67PutsBridgesNotPchBack) {
   SettingsRig rig("p67-12-smbus");
   rig.control->SetRailTarget(kRailPch, 5000, false);

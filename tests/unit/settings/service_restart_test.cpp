@@ -65,6 +65,13 @@ TEST(Service, MissingServiceIsInstalledFromAQuotedPathThenStarted) {
   EXPECT_EQ(failing.services.openHandles, 0);
 }
 
+TEST(Service, NoProgramDirectoryRunsNoInstaller) {
+  SettingsRig rig;
+  rig.state.m_szAppDir.clear();  // the program's path could not be found, or was too long
+  rig.control->EnsureServiceRunning();
+  EXPECT_TRUE(rig.Commands().empty());
+}
+
 TEST(Restart, EnablesRequestsAndDisables) {
   SettingsRig rig;
   EXPECT_EQ(rig.control->RestartSystem(), 1);

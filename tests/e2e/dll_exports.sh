@@ -1,10 +1,11 @@
 #!/bin/bash
-# Every hwk.dll entry point the programs bind is exported under its plain name (no _name@N
+# Every entry point the programs bind from a DLL is exported under its plain name (no _name@N
 # decoration), as the programs look them up by plain name.
-# Usage: firmware_hwk_exports.sh BIN_DIR (a Windows build's bin folder)
+# Usage: dll_exports.sh BIN_DIR DLL NAME... (BIN_DIR: a Windows build's bin folder)
 set -euo pipefail
 
-dll="$1/hwk.dll"
+dll="$1/$2"
+shift 2
 [ -f "$dll" ] || { echo "FAIL: no $dll" >&2; exit 1; }
 
 objdump=""
@@ -16,9 +17,7 @@ done
 exports=$("$objdump" -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
           sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p')
 status=0
-for name in qv_inp qv_outp qv_inpd qv_outpd ReadMSR MapMem UnMapMem MapMemEx UnMapMemEx \
-            SMICmd SMICall MapMem_Phys_To_Linear HWK_Alloc_Kernel_PhysMem \
-            HWK_Free_Kernel_PhysMem HWK_TranslateLinsToPhys HWK_MapMem_Copy_Userbuf_To_Phys; do
+for name in "$@"; do
   if grep -qx "$name" <<<"$exports"; then
     echo "ok: $name"
   else
