@@ -13,9 +13,13 @@ using RemoveHandlerFn = ULONG(WINAPI*)(PVOID);
 
 // Looked up on each call: no guarded statics here, as those would use the threads library that
 // calls in. GetModuleHandle and GetProcAddress are cheap beside what the callers do.
+// The caller's last error survives a lookup that fails, as it would a call of the real function.
 FARPROC Kernel32(const char* name) {
+  const DWORD lastError = GetLastError();
   HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-  return kernel32 ? GetProcAddress(kernel32, name) : nullptr;
+  FARPROC found = kernel32 ? GetProcAddress(kernel32, name) : nullptr;
+  SetLastError(lastError);
+  return found;
 }
 
 template <typename Fn>
