@@ -3,6 +3,7 @@
 // drag detection), and answers nested modal runs with a scripted child host.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -17,7 +18,7 @@
 namespace zor::ui {
 
 struct DrawOp {
-  enum class Kind { Copy, MaskedCopy, Stretch, Fill, Text, Region };
+  enum class Kind { Copy, MaskedCopy, Stretch, Fill, Text, Region, FocusRect };
   Kind kind = Kind::Copy;
   const Image* image = nullptr;
   const Image* mask = nullptr;
@@ -27,6 +28,9 @@ struct DrawOp {
   std::string text;
   RegionPtr region;
   bool inPaint = false;  // drawn by OnPaint rather than on a client canvas
+  // Text in a rectangle: its format and font.
+  unsigned format = 0;
+  FontHandle font = 0;
 };
 
 // Bitmaps by name and id, as a resource DLL would hold them.
@@ -40,6 +44,15 @@ class TestResourceLibrary : public ResourceLibrary {
  private:
   std::map<std::string, Bitmap> m_named;
   std::map<int, Bitmap> m_numbered;
+};
+
+class TestComboBox;
+
+// A message one window posted to another, as the test host delivered it.
+struct PostedMessage {
+  unsigned message = 0;
+  uintptr_t wParam = 0;
+  intptr_t lParam = 0;
 };
 
 class TestHost : public WindowHost {
@@ -101,8 +114,8 @@ class TestHost : public WindowHost {
   std::unique_ptr<Canvas> ClientCanvas() override;
   void SetTimer(int id, unsigned milliseconds) override { m_timers[id] = milliseconds; }
   void KillTimer(int id) override { m_timers.erase(id); }
-  void CaptureMouse() override { m_captured = true; }
-  void ReleaseMouse() override { m_captured = false; }
+  void CaptureMouse() override;
+  void ReleaseMouse() override;
   void SetCursor(Cursor cursor) override { m_cursor = cursor; }
   void BeginDrag(Point client) override;
   void EndModal(int result) override;
@@ -145,6 +158,61 @@ class TestHost : public WindowHost {
   std::map<int, unsigned> m_timers;
   Point m_pointer;
   DragTracker m_drag{kDragDistance, kDragDistance};
+
+  // Child controls, focus and keys
+ public:
+  bool CreateChild(Window& child, int id, const Rect& rect) override;
+  std::unique_ptr<ComboBox> CreateComboBox(ComboSkin& skin, int id, const Rect& rect) override;
+  int ControlId() const override { return m_id; }
+  void PostToParent(unsigned message, uintptr_t wParam, intptr_t lParam) override;
+  void SetFocus() override;
+  bool HasFocus() const override;
+  bool IsKeyDown(uintptr_t key) const override;
+
+  // The host of child window id, or the combo id; null when there is none.
+  TestHost* Child(int id);
+  TestComboBox* Combo(int id);
+  // The control that has the focus, 0 when the window itself has it.
+  int FocusedId() const { return m_focusId; }
+  // Shift held for the following key presses (Shift+Tab).
+  void HoldShift(bool down) { m_shiftDown = down; }
+  // Another window takes the mouse capture from whoever holds it.
+  void StealCapture();
+  // Messages delivered to this window from its children, oldest first.
+  const std::vector<PostedMessage>& Delivered() const { return m_delivered; }
+  void ClearDelivered() { m_delivered.clear(); }
+  // A recording canvas on surface, for the controls the host draws itself (the combo's face).
+  std::unique_ptr<Canvas> RecordingCanvasOn(Image& surface, bool inPaint);
+  // Used by the combos.
+  void FocusControl(int id);
+  void ForgetCombo(const TestComboBox* combo);
+
+ private:
+  struct ChildEntry {
+    int id = 0;
+    std::unique_ptr<TestHost> host;  // a child window
+    TestComboBox* combo = nullptr;   // or a combo, owned by the window
+    Rect Bounds() const;
+  };
+  enum class MouseEvent { Move, Press, Release };
+  TestHost(Window& child, TestHost& parent, int id, const Rect& rect);
+  TestHost& Top() { return m_parent ? m_parent->Top() : *this; }
+  const TestHost& Top() const { return m_parent ? m_parent->Top() : *this; }
+  // Hands a mouse event to the child under the pointer or holding the capture; true when a
+  // child took it.
+  bool RouteMouse(MouseEvent event, Point client, unsigned keys);
+  bool RouteKey(uintptr_t key);
+  void PumpPosted();
+  void LoseCapture();
+
+  TestHost* m_parent = nullptr;
+  int m_id = 0;
+  std::vector<ChildEntry> m_children;
+  int m_focusId = 0;
+  bool m_shiftDown = false;
+  uintptr_t m_keyDown = 0;
+  std::deque<PostedMessage> m_posted;
+  std::vector<PostedMessage> m_delivered;
 };
 
 }  // namespace zor::ui
