@@ -30,7 +30,7 @@ class TestListBox : public ListBox {
   std::string ItemText(int index) const override { return m_combo.GetItemText(index); }
   FontHandle Font() const override { return kListFont; }
   std::unique_ptr<Canvas> WindowCanvas() override {
-    return m_combo.m_parent->RecordingCanvasOn(m_combo.m_list, false);
+    return m_combo.m_parent->RecordingCanvasOn(m_combo.m_list, m_combo.m_ops, false);
   }
 
   // The font the test system gives lists, so tests can tell it from the surface's own.
@@ -59,7 +59,7 @@ std::string TestComboBox::GetItemText(int index) const {
 void TestComboBox::PaintFace() {
   if (!m_parent) return;
   m_face = Image(m_rect.Width(), kFaceHeight);
-  const std::unique_ptr<Canvas> canvas = m_parent->RecordingCanvasOn(m_face, true);
+  const std::unique_ptr<Canvas> canvas = m_parent->RecordingCanvasOn(m_face, m_ops, true);
   m_skin.OnPaintFace(*canvas);
   m_invalidated = false;
 }
@@ -75,7 +75,7 @@ void TestComboBox::Drop() {
 }
 
 void TestComboBox::DrawItems() {
-  const std::unique_ptr<Canvas> canvas = m_parent->RecordingCanvasOn(m_list, true);
+  const std::unique_ptr<Canvas> canvas = m_parent->RecordingCanvasOn(m_list, m_ops, true);
   for (int i = 0; i < GetCount(); ++i) {
     DrawItem item;
     item.itemId = i;

@@ -42,6 +42,9 @@ class TestComboBox : public ComboBox {
   bool Dropped() const { return m_dropped; }
   bool Invalidated() const { return m_invalidated; }
   const Image& FaceScreen() const { return m_face; }
+  // What was drawn on the face and the list, oldest first.
+  const std::vector<DrawOp>& Ops() const { return m_ops; }
+  void ClearOps() { m_ops.clear(); }
   const Image& ListScreen() const { return m_list; }
 
   // Heights the dialog's combos get from the system.
@@ -64,6 +67,7 @@ class TestComboBox : public ComboBox {
   bool m_invalidated = false;
   Image m_face;
   Image m_list;
+  std::vector<DrawOp> m_ops;
 };
 
 }  // namespace zor::ui

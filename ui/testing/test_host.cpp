@@ -303,10 +303,11 @@ std::unique_ptr<ResourceLibrary> TestHost::ProgramResources() {
   return std::make_unique<TestResourceLibrary>(*m_programResources);
 }
 
-std::unique_ptr<Canvas> TestHost::RecordingCanvasOn(Image& surface, bool inPaint) {
+std::unique_ptr<Canvas> TestHost::RecordingCanvasOn(Image& surface, std::vector<DrawOp>& ops,
+                                                   bool inPaint) {
   return std::make_unique<RecordingCanvas>(std::make_unique<ImageCanvas>(surface), nullptr,
-                                           [this](DrawOp op) { Record(std::move(op)); }, *this,
-                                           inPaint, false);
+                                           [&ops](DrawOp op) { ops.push_back(std::move(op)); },
+                                           *this, inPaint, false);
 }
 
 }  // namespace zor::ui

@@ -181,8 +181,9 @@ class TestHost : public WindowHost {
   // Messages delivered to this window from its children, oldest first.
   const std::vector<PostedMessage>& Delivered() const { return m_delivered; }
   void ClearDelivered() { m_delivered.clear(); }
-  // A recording canvas on surface, for the controls the host draws itself (the combo's face).
-  std::unique_ptr<Canvas> RecordingCanvasOn(Image& surface, bool inPaint);
+  // A canvas on surface recording into ops, for the controls the host draws itself (combos).
+  std::unique_ptr<Canvas> RecordingCanvasOn(Image& surface, std::vector<DrawOp>& ops,
+                                            bool inPaint);
   // Used by the combos.
   void FocusControl(int id);
   void ForgetCombo(const TestComboBox* combo);
