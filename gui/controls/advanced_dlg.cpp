@@ -225,10 +225,9 @@ void CAdvancedDlg::SetUpSlider(CSkinSlider& slider, int id, const ui::Rect& rect
 
 void CAdvancedDlg::SetUpList(CSkinComboBox& list, int id, const char* const texts[], int minutes,
                              bool disk) {
-  ui::Rect rect{0, 0, kListWidth, kListHeight};
   const ui::Point at = disk ? (P67() ? ui::Point{450, 164} : ui::Point{134, 244})
                             : (P67() ? ui::Point{132, 164} : ui::Point{398, 164});
-  rect = ui::Rect{at.x, at.y, at.x + kListWidth, at.y + kListHeight};
+  const ui::Rect rect{at.x, at.y, at.x + kListWidth, at.y + kListHeight};
   if (!list.Create(Host(), id, rect)) return;
   list.SetFaceBitmaps(kFaceLeft, kFaceRight, kFaceMiddle);
   list.SetListBitmaps(kListLeft, kListRight, kListTop, kListBottom);
