@@ -2,6 +2,7 @@
 // off-screen surface. Coordinates are the window's client pixels.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -10,6 +11,14 @@
 #include "ui/region.h"
 
 namespace zor::ui {
+
+// A font of the window system (a list's font); 0 is the surface's own font.
+using FontHandle = uintptr_t;
+
+// Text formats of TextInRect (the platform's values).
+constexpr unsigned kTextLeft = 0x0000;
+constexpr unsigned kTextVCenter = 0x0004;
+constexpr unsigned kTextSingleLine = 0x0020;
 
 class Canvas {
  public:
@@ -36,6 +45,16 @@ class Canvas {
   // A surface that collects drawing for `area` and delivers it here, in one step, when it is
   // destroyed. It starts with this canvas's contents of the area, or with its background colour.
   virtual std::unique_ptr<Canvas> BeginOffscreen(const Rect& area, bool copyBackground) = 0;
+
+  // Text, focus rectangle and pixel reads
+  // Text inside area, formatted (kText...), in font (0: the surface's font); colour and
+  // background mode as set.
+  virtual void TextInRect(const Rect& area, const std::string& text, unsigned format,
+                          FontHandle font) = 0;
+  // The dotted focus frame, drawn by XOR: drawing it again removes it.
+  virtual void FocusRect(const Rect& area) = 0;
+  // What the surface holds in area; pixels outside the surface read as black.
+  virtual Image ReadPixels(const Rect& area) = 0;
 };
 
 }  // namespace zor::ui

@@ -1,5 +1,7 @@
 #include "ui/image_canvas.h"
 
+#include "ui/mask.h"
+
 namespace zor::ui {
 
 namespace {
@@ -56,6 +58,17 @@ Rect ImageCanvas::ClipBox() const {
 std::unique_ptr<Canvas> ImageCanvas::BeginOffscreen(const Rect& area, bool copyBackground) {
   return std::make_unique<OffscreenImageCanvas>(m_target, m_origin, area, copyBackground,
                                                 m_background);
+}
+
+void ImageCanvas::FocusRect(const Rect& area) {
+  const Rect shifted{area.left - m_origin.x, area.top - m_origin.y, area.right - m_origin.x,
+                     area.bottom - m_origin.y};
+  FocusRectPixels(m_target, shifted);
+}
+
+Image ImageCanvas::ReadPixels(const Rect& area) {
+  return CropPixels(m_target, Rect{area.left - m_origin.x, area.top - m_origin.y,
+                                   area.right - m_origin.x, area.bottom - m_origin.y});
 }
 
 }  // namespace zor::ui

@@ -23,6 +23,11 @@ class ImageCanvas : public Canvas {
   Rect ClipBox() const override;
   std::unique_ptr<Canvas> BeginOffscreen(const Rect& area, bool copyBackground) override;
 
+  // Text, focus rectangle and pixel reads
+  void TextInRect(const Rect&, const std::string&, unsigned, FontHandle) override {}
+  void FocusRect(const Rect& area) override;
+  Image ReadPixels(const Rect& area) override;
+
  private:
   Image& m_target;
   Point m_origin;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ui/canvas.h"
+#include "ui/child_control.h"
 #include "ui/geometry.h"
 #include "ui/resources.h"
 
@@ -94,6 +95,21 @@ class WindowHost : public ModalHost {
   virtual bool IsIconic() const = 0;
   // A poster for this window; valid from any thread for as long as anyone holds it.
   virtual std::shared_ptr<WindowPoster> Poster() = 0;
+
+  // Child controls, focus and keys
+  // For a child window, WindowRect and MoveWindow are in the parent's client pixels.
+  // Makes child a child window of this one with control id `id` at rect (client pixels), a tab
+  // stop, attached to a host of its own for the child's life. False when it could not be made.
+  virtual bool CreateChild(Window& child, int id, const Rect& rect) = 0;
+  // A system drop-down list combo box with control id `id` at rect (its height includes the
+  // dropped list), a tab stop, painted by skin. Null when it could not be made.
+  virtual std::unique_ptr<ComboBox> CreateComboBox(ComboSkin& skin, int id, const Rect& rect) = 0;
+  virtual int ControlId() const = 0;  // 0 for a top-level window
+  // Queues a message for the parent window's OnMessage, delivered after the present handler.
+  virtual void PostToParent(unsigned message, uintptr_t wParam, intptr_t lParam) = 0;
+  virtual void SetFocus() = 0;  // this window takes the keyboard focus
+  virtual bool HasFocus() const = 0;
+  virtual bool IsKeyDown(uintptr_t key) const = 0;
 };
 
 class Window {
@@ -127,6 +143,19 @@ class Window {
   virtual void OnCancel() { Host().EndModal(kIdCancel); }
   // A program's main window: it gets a taskbar button and can be minimised.
   virtual bool IsAppWindow() const { return false; }
+
+  // Child controls, focus and keys
+  // False until the window has a host (a child before it is created).
+  bool HasHost() const { return m_host != nullptr; }
+  virtual void OnKeyDown(uintptr_t /*key*/) {}
+  virtual void OnSetFocus() {}
+  virtual void OnKillFocus() {}
+  // The mouse capture went elsewhere, whoever took it (also after the window's own release).
+  virtual void OnCaptureLost() {}
+  // The keys the window wants while it has the focus in a dialog (kDlgCode...).
+  virtual unsigned OnGetDlgCode() { return 0; }
+  // The window is going away (a child with its parent).
+  virtual void OnDestroy() {}
 
  private:
   WindowHost* m_host = nullptr;

@@ -15,6 +15,7 @@
 #include "gui/app/main_state.h"
 #include "gui/controls/skin_button.h"
 #include "gui/controls/skin_buttons.h"
+#include "gui/controls/skin_radio.h"
 #include "gui/settings/settings_control.h"
 #include "gui/settings/settings_worker.h"
 #include "platform/hwk.h"

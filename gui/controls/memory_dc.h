@@ -36,6 +36,12 @@ class CMemoryDC : public ui::Canvas {
   std::unique_ptr<ui::Canvas> BeginOffscreen(const ui::Rect& area, bool copyBackground) override {
     return m_bitmap->BeginOffscreen(area, copyBackground);
   }
+  void TextInRect(const ui::Rect& area, const std::string& text, unsigned format,
+                  ui::FontHandle font) override {
+    m_bitmap->TextInRect(area, text, format, font);
+  }
+  void FocusRect(const ui::Rect& area) override { m_bitmap->FocusRect(area); }
+  ui::Image ReadPixels(const ui::Rect& area) override { return m_bitmap->ReadPixels(area); }
 
  private:
   ui::Canvas* m_pDC;

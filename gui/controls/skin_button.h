@@ -1,4 +1,4 @@
-// The skinned buttons of the windows, and the hit test every skinned window uses.
+// One skinned push button of a window, and the hit test every skinned element uses.
 #pragma once
 
 #include <cstdint>
@@ -21,22 +21,6 @@ struct SKIN_BUTTON {
   ui::Bitmap overMask;
   ui::Bitmap downMask;
   uint8_t latched = 0;  // 1 leaves the button out of painting and mouse handling
-};
-
-// One skinned selector button: a level, a display mode or an on/off option. `selected` means the
-// button ignores the mouse (it is the chosen one of its group, or unavailable).
-struct SKIN_RADIO {
-  int top = 0;
-  int left = 0;
-  int right = 0;
-  int bottom = 0;
-  int hover = 0;
-  int disabled = 0;
-  ui::Bitmap normalImage;
-  ui::Bitmap overImage;
-  ui::Bitmap downImage;
-  ui::Bitmap selectedImage;
-  uint8_t selected = 0;
 };
 
 // Strict on all four edges: a point on the border is outside.

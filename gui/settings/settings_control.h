@@ -119,6 +119,10 @@ class SettingsControl {
   bool IsThrottlingOn(bool* on);
   bool IsLowPowerStateOn(bool* on);
 
+  // ---- Advanced settings command ----
+  // Switches the firmware's low-power state over (the ROM setting); takes effect at restart.
+  void ToggleLowPowerState();
+
  private:
   enum class Timeout { Disk, Monitor };
   bool GetTimeout(Timeout which, int plan, int* minutes);

@@ -1,5 +1,7 @@
 #include "ui/testing/test_host.h"
 
+#include "ui/testing/test_children.h"
+
 namespace zor::ui {
 
 namespace {
@@ -79,6 +81,24 @@ class RecordingCanvas : public Canvas {
         m_inner->BeginOffscreen(area, copyBackground), nullptr,
         [this](DrawOp op) { Emit(std::move(op)); }, m_host, m_inPaint, true);
   }
+  void TextInRect(const Rect& area, const std::string& text, unsigned format,
+                  FontHandle font) override {
+    DrawOp op = Make(DrawOp::Kind::Text, area.left, area.top);
+    op.text = text;
+    op.color = m_textColor;
+    op.rect = area;
+    op.format = format;
+    op.font = font;
+    Emit(std::move(op));
+    m_inner->TextInRect(area, text, format, font);
+  }
+  void FocusRect(const Rect& area) override {
+    DrawOp op = Make(DrawOp::Kind::FocusRect, area.left, area.top);
+    op.rect = area;
+    Emit(std::move(op));
+    m_inner->FocusRect(area);
+  }
+  Image ReadPixels(const Rect& area) override { return m_inner->ReadPixels(area); }
 
  private:
   DrawOp Make(DrawOp::Kind kind, int x, int y) const {
@@ -140,9 +160,14 @@ TestHost::TestHost(Window& window, Rect windowRect)
 }
 
 TestHost::~TestHost() {
-  if (m_posted) {
-    std::lock_guard<std::mutex> lock(m_posted->mutex);
-    m_posted->closed = true;
+  if (m_threadPosts) {
+    std::lock_guard<std::mutex> lock(m_threadPosts->mutex);
+    m_threadPosts->closed = true;
+  }
+  // Children go with their window, as child windows do.
+  for (ChildEntry& c : m_children) {
+    if (c.host) c.host->m_window.OnDestroy();
+    if (c.combo) c.combo->Destroy();
   }
   m_window.Attach(nullptr);
 }
@@ -164,20 +189,20 @@ bool TestHost::Init() {
 }
 
 std::shared_ptr<WindowPoster> TestHost::Poster() {
-  if (!m_posted) m_posted = std::make_shared<PostQueue>();
-  return m_posted;
+  if (!m_threadPosts) m_threadPosts = std::make_shared<PostQueue>();
+  return m_threadPosts;
 }
 
 int TestHost::RunPosted() {
-  if (!m_posted) return 0;
+  if (!m_threadPosts) return 0;
   int delivered = 0;
   for (;;) {
     std::pair<unsigned, intptr_t> message;
     {
-      std::lock_guard<std::mutex> lock(m_posted->mutex);
-      if (m_posted->queue.empty()) break;
-      message = m_posted->queue.front();
-      m_posted->queue.erase(m_posted->queue.begin());
+      std::lock_guard<std::mutex> lock(m_threadPosts->mutex);
+      if (m_threadPosts->queue.empty()) break;
+      message = m_threadPosts->queue.front();
+      m_threadPosts->queue.erase(m_threadPosts->queue.begin());
     }
     if (!Live()) continue;
     m_window.OnPosted(message.first, message.second);
@@ -211,6 +236,10 @@ void TestHost::Paint() {
                          true, false);
   m_window.OnPaint(canvas);
   m_invalidated = false;
+  for (ChildEntry& c : m_children) {
+    if (c.host) c.host->Paint();
+    if (c.combo) c.combo->PaintFace();
+  }
 }
 
 void TestHost::MouseMove(Point client, unsigned keys) {
@@ -222,6 +251,7 @@ void TestHost::MovePointerBy(int dx, int dy, unsigned keys) {
   m_pointer.x += dx;
   m_pointer.y += dy;
   if (!Live()) return;
+  if (RouteMouse(MouseEvent::Move, ClientPointer(), keys)) return;
   if (m_drag.Armed() && (keys & kMouseLeft)) {
     const DragTracker::Step step = m_drag.Move(m_pointer);
     if (step == DragTracker::Step::Started) m_window.OnDragStart();
@@ -238,6 +268,7 @@ void TestHost::MovePointerBy(int dx, int dy, unsigned keys) {
 void TestHost::Press(Point client) {
   m_pointer = Point{m_rect.left + client.x, m_rect.top + client.y};
   if (!Live() || m_window.PreTranslateMessage(0x0201, kMouseLeft)) return;
+  if (RouteMouse(MouseEvent::Press, client, kMouseLeft)) return;
   m_window.OnLButtonDown(client, kMouseLeft);
 }
 
@@ -248,13 +279,15 @@ void TestHost::Release(Point client) {
 
 void TestHost::Release() {
   if (!Live()) return;
-  if (!m_window.PreTranslateMessage(0x0202, 0)) m_window.OnLButtonUp(ClientPointer(), 0);
+  if (!m_window.PreTranslateMessage(0x0202, 0) && !RouteMouse(MouseEvent::Release, ClientPointer(), 0))
+    m_window.OnLButtonUp(ClientPointer(), 0);
   m_drag.Release();
 }
 
 bool TestHost::Key(uintptr_t key) {
   if (!Live()) return false;
   if (m_window.PreTranslateMessage(kMsgKeyDown, key)) return true;
+  if (!m_children.empty()) return RouteKey(key);
   return HandleDialogKey(m_window, key);
 }
 
@@ -327,6 +360,13 @@ std::unique_ptr<ResourceLibrary> TestHost::OpenLibrary(const std::string& path) 
 std::unique_ptr<ResourceLibrary> TestHost::ProgramResources() {
   if (!m_programResources) return std::make_unique<TestResourceLibrary>();
   return std::make_unique<TestResourceLibrary>(*m_programResources);
+}
+
+std::unique_ptr<Canvas> TestHost::RecordingCanvasOn(Image& surface, std::vector<DrawOp>& ops,
+                                                   bool inPaint) {
+  return std::make_unique<RecordingCanvas>(std::make_unique<ImageCanvas>(surface), nullptr,
+                                           [&ops](DrawOp op) { ops.push_back(std::move(op)); },
+                                           *this, inPaint, false);
 }
 
 }  // namespace zor::ui

@@ -3,6 +3,7 @@
 // drag detection), and answers nested modal runs with a scripted child host.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -18,7 +19,7 @@
 namespace zor::ui {
 
 struct DrawOp {
-  enum class Kind { Copy, MaskedCopy, Stretch, Fill, Text, Region, Icon };
+  enum class Kind { Copy, MaskedCopy, Stretch, Fill, Text, Region, FocusRect, Icon };
   Kind kind = Kind::Copy;
   const Image* image = nullptr;
   const Image* mask = nullptr;
@@ -28,6 +29,9 @@ struct DrawOp {
   std::string text;
   RegionPtr region;
   bool inPaint = false;  // drawn by OnPaint rather than on a client canvas
+  // Text in a rectangle: its format and font.
+  unsigned format = 0;
+  FontHandle font = 0;
 };
 
 // Bitmaps by name and id, as a resource DLL would hold them.
@@ -41,6 +45,15 @@ class TestResourceLibrary : public ResourceLibrary {
  private:
   std::map<std::string, Bitmap> m_named;
   std::map<int, Bitmap> m_numbered;
+};
+
+class TestComboBox;
+
+// A message one window posted to another, as the test host delivered it.
+struct PostedMessage {
+  unsigned message = 0;
+  uintptr_t wParam = 0;
+  intptr_t lParam = 0;
 };
 
 class TestHost : public WindowHost {
@@ -112,8 +125,8 @@ class TestHost : public WindowHost {
   std::unique_ptr<Canvas> ClientCanvas() override;
   void SetTimer(int id, unsigned milliseconds) override { m_timers[id] = milliseconds; }
   void KillTimer(int id) override { m_timers.erase(id); }
-  void CaptureMouse() override { m_captured = true; }
-  void ReleaseMouse() override { m_captured = false; }
+  void CaptureMouse() override;
+  void ReleaseMouse() override;
   void SetCursor(Cursor cursor) override { m_cursor = cursor; }
   void BeginDrag(Point client) override;
   void EndModal(int result) override;
@@ -165,7 +178,63 @@ class TestHost : public WindowHost {
   int m_icon = 0;
   bool m_iconic = false;
   struct PostQueue;
-  std::shared_ptr<PostQueue> m_posted;
+  std::shared_ptr<PostQueue> m_threadPosts;
+
+  // Child controls, focus and keys
+ public:
+  bool CreateChild(Window& child, int id, const Rect& rect) override;
+  std::unique_ptr<ComboBox> CreateComboBox(ComboSkin& skin, int id, const Rect& rect) override;
+  int ControlId() const override { return m_id; }
+  void PostToParent(unsigned message, uintptr_t wParam, intptr_t lParam) override;
+  void SetFocus() override;
+  bool HasFocus() const override;
+  bool IsKeyDown(uintptr_t key) const override;
+
+  // The host of child window id, or the combo id; null when there is none.
+  TestHost* Child(int id);
+  TestComboBox* Combo(int id);
+  // The control that has the focus, 0 when the window itself has it.
+  int FocusedId() const { return m_focusId; }
+  // Shift held for the following key presses (Shift+Tab).
+  void HoldShift(bool down) { m_shiftDown = down; }
+  // Another window takes the mouse capture from whoever holds it.
+  void StealCapture();
+  // Messages delivered to this window from its children, oldest first.
+  const std::vector<PostedMessage>& Delivered() const { return m_delivered; }
+  void ClearDelivered() { m_delivered.clear(); }
+  // A canvas on surface recording into ops, for the controls the host draws itself (combos).
+  std::unique_ptr<Canvas> RecordingCanvasOn(Image& surface, std::vector<DrawOp>& ops,
+                                            bool inPaint);
+  // Used by the combos.
+  void FocusControl(int id);
+  void ForgetCombo(const TestComboBox* combo);
+
+ private:
+  struct ChildEntry {
+    int id = 0;
+    std::unique_ptr<TestHost> host;  // a child window
+    TestComboBox* combo = nullptr;   // or a combo, owned by the window
+    Rect Bounds() const;
+  };
+  enum class MouseEvent { Move, Press, Release };
+  TestHost(Window& child, TestHost& parent, int id, const Rect& rect);
+  TestHost& Top() { return m_parent ? m_parent->Top() : *this; }
+  const TestHost& Top() const { return m_parent ? m_parent->Top() : *this; }
+  // Hands a mouse event to the child under the pointer or holding the capture; true when a
+  // child took it.
+  bool RouteMouse(MouseEvent event, Point client, unsigned keys);
+  bool RouteKey(uintptr_t key);
+  void PumpPosted();
+  void LoseCapture();
+
+  TestHost* m_parent = nullptr;
+  int m_id = 0;
+  std::vector<ChildEntry> m_children;
+  int m_focusId = 0;
+  bool m_shiftDown = false;
+  uintptr_t m_keyDown = 0;
+  std::deque<PostedMessage> m_posted;
+  std::vector<PostedMessage> m_delivered;
 };
 
 }  // namespace zor::ui

@@ -199,4 +199,39 @@ std::unique_ptr<Canvas> Win32Canvas::BeginOffscreen(const Rect& area, bool copyB
                                            copyBackground);
 }
 
+// ---- Text, focus rectangle and pixel reads ----
+
+void Win32Canvas::TextInRect(const Rect& area, const std::string& text, unsigned format,
+                             FontHandle font) {
+  HGDIOBJ old = font ? SelectObject(m_dc, reinterpret_cast<HFONT>(font)) : nullptr;
+  RECT r{area.left, area.top, area.right, area.bottom};
+  DrawTextA(m_dc, text.c_str(), static_cast<int>(text.size()), &r, format);
+  if (old) SelectObject(m_dc, old);
+}
+
+void Win32Canvas::FocusRect(const Rect& area) {
+  const RECT r{area.left, area.top, area.right, area.bottom};
+  DrawFocusRect(m_dc, &r);
+}
+
+Image Win32Canvas::ReadPixels(const Rect& area) {
+  Image out(area.Width(), area.Height());
+  if (out.width == 0 || out.height == 0) return out;
+  const BITMAPINFO info = TopDownInfo(out);
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC memory = CreateCompatibleDC(m_dc);
+  if (dib && memory && bits) {
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, out.width, out.height, m_dc, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const auto* source = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < out.pixels.size(); ++i) out.pixels[i] = source[i] & 0xFFFFFF;
+    SelectObject(memory, old);
+  }
+  if (memory) DeleteDC(memory);
+  if (dib) DeleteObject(dib);
+  return out;
+}
+
 }  // namespace zor::ui

@@ -32,6 +32,12 @@ class Win32Canvas : public Canvas {
   Rect ClipBox() const override;
   std::unique_ptr<Canvas> BeginOffscreen(const Rect& area, bool copyBackground) override;
 
+  // Text, focus rectangle and pixel reads
+  void TextInRect(const Rect& area, const std::string& text, unsigned format,
+                  FontHandle font) override;
+  void FocusRect(const Rect& area) override;
+  Image ReadPixels(const Rect& area) override;
+
  protected:
   HDC Dc() const { return m_dc; }
 

@@ -8,6 +8,7 @@
 #include "ui/desktop.h"
 #include "ui/drag_tracker.h"
 #include "ui/win32/win32_canvas.h"
+#include "ui/win32/win32_children.h"
 #include "ui/win32/win32_resources.h"
 
 namespace zor::ui {
@@ -117,6 +118,23 @@ class Win32WindowHost : public WindowHost {
     if (m_poster) m_poster->Detach();
   }
 
+  // Child controls, focus and keys
+  bool CreateChild(Window& child, int id, const Rect& rect) override {
+    return CreateWin32Child(*this, m_hwnd, child, id, rect);
+  }
+  std::unique_ptr<ComboBox> CreateComboBox(ComboSkin& skin, int id, const Rect& rect) override {
+    return CreateWin32ComboBox(m_hwnd, skin, id, rect);
+  }
+  int ControlId() const override { return ControlIdOf(m_hwnd); }
+  void PostToParent(unsigned message, uintptr_t wParam, intptr_t lParam) override {
+    PostToParentOf(m_hwnd, message, wParam, lParam);
+  }
+  void SetFocus() override { ::SetFocus(m_hwnd); }
+  bool HasFocus() const override { return GetFocus() == m_hwnd; }
+  bool IsKeyDown(uintptr_t key) const override {
+    return GetKeyState(static_cast<int>(key)) < 0;
+  }
+
  private:
   void PaintIcon();
 
@@ -222,6 +240,22 @@ LRESULT Win32WindowHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgPosted:
       m_window.OnPosted(static_cast<unsigned>(wParam), static_cast<intptr_t>(lParam));
       return 0;
+    // Child controls, focus and keys
+    case WM_KEYDOWN:
+      m_window.OnKeyDown(wParam);
+      return 0;
+    case WM_SETFOCUS:
+      m_window.OnSetFocus();
+      return 0;
+    case WM_KILLFOCUS:
+      m_window.OnKillFocus();
+      return 0;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM: {
+      LRESULT result = 0;
+      if (ReflectOwnerDraw(message, wParam, lParam, &result)) return result;
+      return DefWindowProcA(m_hwnd, message, wParam, lParam);
+    }
     default: {
       intptr_t result = 0;
       if (m_window.OnMessage(message, wParam, lParam, result)) return result;
@@ -325,9 +359,9 @@ int RunModal(Window& window, HWND owner) {
       break;
     }
     if (got < 0) break;
-    if (msg.hwnd == hwnd && IsInput(msg.message)) {
+    if ((msg.hwnd == hwnd || IsChild(hwnd, msg.hwnd)) && IsInput(msg.message)) {
       if (window.PreTranslateMessage(msg.message, msg.wParam)) continue;
-      if (msg.message == WM_KEYDOWN && HandleDialogKey(window, msg.wParam)) continue;
+      if (TranslateDialogKey(window, hwnd, msg)) continue;
     }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);

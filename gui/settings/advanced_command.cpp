@@ -1,0 +1,54 @@
+#include "gui/settings/advanced_command.h"
+
+#include "common/firmware_layout.h"
+
+namespace zor {
+
+AdvancedStart ReadAdvancedStart(SettingsControl& control) {
+  const MainState& state = control.State();
+  AdvancedStart start;
+  start.x58 = state.m_bX58;
+  start.p55 = state.m_bP55;
+  start.p67 = state.m_bP67;
+  start.level = state.m_nLevel;
+  start.vgaSaving = state.m_bVgaSaving;
+  control.GetPowerItemValue(&start.powerItem);  // left at 0 without a free item
+  control.GetDiskTimeout(kPlanBalanced, &start.diskTimeout);
+  control.GetMonitorTimeout(kPlanBalanced, &start.monitorTimeout);
+  for (int role = 0; role < kRailRoles; ++role) {
+    bool reduced = false;
+    start.railPresent[role] = control.IsRailReduced(role, &reduced);
+    start.railReduced[role] = reduced;
+  }
+  control.GetLowPowerState(&start.lowPowerOffered, &start.lowPowerOn);
+  control.IsThrottlingOn(&start.throttling);
+  control.ReadFanCurveState(&start.fanEnergyCurve);
+  return start;
+}
+
+void SettingsControl::ToggleLowPowerState() {
+  const uint16_t flags = ControlFlags();
+  if (flags & fw::cf::kLowPower) {
+    UpdataBiosSetting(flags & 0x01FF);
+  } else {
+    UpdataBiosSetting(flags | fw::cf::kLowPower);
+  }
+}
+
+bool StoreAdvancedSettings(SettingsControl& control, InfoStore& store, const AdvancedChoice& choice) {
+  if (choice.exitCode != 0) {
+    control.RestoreUserPowerSettings();
+    return false;
+  }
+  if (!choice.saved) return false;
+  store.Update([&choice](InfoFile& file) {
+    for (const auto& [key, value] : choice.keys) file.Write("SETTING", key, value);
+  });
+  if (choice.toggleLowPower) control.ToggleLowPowerState();
+  control.ApplyAdvancedSettings();
+  // The restart comes last: it does not wait for anything done after it.
+  if (choice.toggleLowPower && !control.ExitRequested()) control.RestartSystem();
+  return true;
+}
+
+}  // namespace zor

@@ -1,0 +1,245 @@
+#!/usr/bin/env bash
+# The advanced settings dialog under Wine, from the installed programs on the simulated board:
+# advdemo opens it over a stand-in main window as the L4 button does. The test clicks toggles,
+# drags a slider thumb, clicks the arrows, picks a time-out from a dropped list and saves, then
+# checks INFO.DAT's [SETTING] keys and their order, the board and the registry; QUIT changes
+# nothing; Enter saves and Escape quits; "No" to the low-power question stores 0; a missing
+# AdvEng.dll ends the program with status 1. Each platform layout is photographed, and the time to
+# a painted dialog and the CPU per thumb-drag move are printed (measured, not checked).
+# Usage: advanced_dialog.sh BUILD/bin (run inside an X display, e.g. xvfb-run).
+set -euo pipefail
+bin=$(cd "$1" && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
+pictures=$bin/../skins/generated/AdvEng
+out=$bin/../e2e/advanced_dialog
+source "$root/scripts/wine-env.sh"
+rm -rf "$out"
+mkdir -p "$out"
+zor_new_prefix "$out/prefix"
+export WINEPREFIX=$out/prefix
+trap 'wineserver -k 2>/dev/null || true' EXIT
+app="$WINEPREFIX/drive_c/Program Files/Zorwise"
+mkdir -p "$app"
+for f in advdemo.exe hwk.dll simboard.exe settings_probe.exe Clockvane.dll SF.DLL AdvEng.dll \
+         AdvSC.dll AdvTC.dll res.dll; do
+  cp "$bin/$f" "$app/"
+done
+cp "$bin/fixtures/powercfg.exe" "$WINEPREFIX/drive_c/windows/system32/powercfg.exe"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+expect() {  # what got wanted
+  if [ "$2" = "$3" ]; then echo "ok: $1 = $3"; else fail "$1: got '$2', wanted '$3'"; fi
+}
+run() { (cd "$app" && wine "./$1" "${@:2}") | tr -d '\r'; }
+ini() { tr -d '\r' < "$app/Info.dat"; }
+setting_keys() { ini | awk '/^\[/ { s = ($0 == "[SETTING]") } s && /=/ { sub(/=.*/, ""); printf "%s ", $0 }'; }
+setting() { ini | awk -v k="$1" '/^\[/ { s = ($0 == "[SETTING]") } s && index($0, k "=") == 1 { print substr($0, length(k) + 2) }'; }
+state() { run advdemo.exe --state | sed -n "s/^$1 //p"; }
+reg_dword() {
+  local hex
+  hex=$(wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v v="$2" '$1 == v { print $3 }')
+  [ -n "$hex" ] && echo $((hex)) || echo missing
+}
+balanced='HKLM\SYSTEM\CurrentControlSet\Control\Power\User\PowerSchemes\381b4222-f694-41f0-9685-ff5bb260df2e'
+disk_key="$balanced\\0012ee47-9041-4b5d-9b77-535fba8b1442\\6738e2c4-e8a5-4a42-b16a-e040e769756e"
+
+# The visible advdemo window of size $1 as WxH+X+Y (empty while there is none).
+geometry_of() {
+  local id WINDOW WIDTH HEIGHT X Y SCREEN
+  for id in $(xdotool search --onlyvisible --class advdemo 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
+    if [ "${WIDTH}x${HEIGHT}" = "$1" ]; then echo "${WIDTH}x${HEIGHT}+${X}+${Y}"; return 0; fi
+  done
+}
+# Pixels where the screen's crop $1 differs from picture $2 at client offset $3,$4.
+differs() {  # geometry picture dx dy
+  local size; size=$(identify -format '%wx%h' "$2")
+  import -window root -crop "${size}+$((x + $3))+$((y + $4))" +repage "$out/probe-crop.png"
+  compare -metric AE "$2" "$out/probe-crop.png" null: 2>&1 || true
+}
+
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+# Starts advdemo with options; waits until the dialog (background $1) is on screen and painted.
+# Sets pid, log, box, x, y, and the milliseconds from the start to the stand-in owner window
+# (owner_ms), to the dialog's window (mapped_ms) and to its painted face (ms).
+open_dialog() {  # background args...
+  local picture=$pictures/$1.bmp; shift
+  local size; size=$(identify -format '%wx%h' "$picture")
+  log=$out/advdemo-$RANDOM.txt
+  local start; start=$(now_ms)
+  (cd "$app" && exec wine ./advdemo.exe "$@") >"$log" 2>/dev/null &
+  pid=$!
+  box=""
+  owner_ms=""
+  for _ in $(seq 1 1000); do
+    [ -z "$owner_ms" ] && [ -n "$(geometry_of 600x545)" ] && owner_ms=$(( $(now_ms) - start ))
+    box=$(geometry_of "$size")
+    [ -n "$box" ] && break
+    sleep 0.02
+  done
+  mapped_ms=$(( $(now_ms) - start ))
+  [ -n "$box" ] || { fail "no $size dialog for $*"; return 1; }
+  x=${box#*+}; y=${x#*+}; x=${x%+*}
+  # Painted: a patch of the face's left strip (no control lies there) shows the picture.
+  convert "$picture" -crop 60x60+50+250 +repage "$out/patch.png"
+  for _ in $(seq 1 100); do
+    [ "$(differs "$box" "$out/patch.png" 50 250)" = 0 ] && break
+    sleep 0.02
+  done
+  ms=$(( $(now_ms) - start ))
+  sleep 0.3
+}
+click() {  # client x y
+  xdotool mousemove $((x + $1)) $((y + $2)); sleep 0.2
+  xdotool click 1; sleep 0.3
+}
+finish() {  # expected status -> waits for advdemo to end
+  local status=0
+  for _ in $(seq 1 80); do kill -0 "$pid" 2>/dev/null || break; sleep 0.25; done
+  if kill -0 "$pid" 2>/dev/null; then fail "advdemo still running"; kill "$pid"; return; fi
+  wait "$pid" || status=$?
+  expect "exit status" "$status" "$1"
+}
+snap() {  # name
+  import -window root "$out/$1-screen.png"
+  convert "$out/$1-screen.png" -crop "$box" +repage "$out/$1.png"
+}
+
+run simboard.exe create --profile x58-6 >/dev/null
+run settings_probe.exe power >/dev/null  # the stand-in powercfg's plan exists from here on
+
+# ---- The four layouts: photographed, and the time to a painted dialog ----
+start=$(date +%s%N)
+run advdemo.exe --platform x58 --state >/dev/null
+echo "measure: advdemo --state (Wine start, discovery, exit) took $(( ($(date +%s%N) - start) / 1000000 )) ms"
+for layout in "x58 Main_X58 361" "p55 Main_P55 361" "p67 MAIN_P67 318" "none Main 361"; do
+  set -- $layout
+  open_dialog "$2" --platform "$1"
+  echo "measure: $1: owner window at ${owner_ms:-?} ms, dialog window at ${mapped_ms} ms, painted by ${ms} ms after the start"
+  snap "layout-$1"
+  click 530 "$3"  # QUIT
+  finish 0
+  grep -q '^quit' "$log" || fail "$1: QUIT did not quit"
+done
+[ ! -e "$app/Info.dat" ] || fail "quitting wrote INFO.DAT"
+
+# ---- QUIT after changes leaves INFO.DAT and the board as they were ----
+run simboard.exe show > "$out/board-before.txt"
+printf '[INFO]\r\nPV=0\r\n' > "$app/Info.dat"
+cp "$app/Info.dat" "$out/info-before.dat"
+cp "$app/SimBoard.bin" "$out/board-before.bin"
+open_dialog Main_X58 --platform x58
+click 138 160   # NB
+click 265 95    # upper right arrow
+click 530 361   # QUIT
+finish 0
+cmp -s "$out/info-before.dat" "$app/Info.dat" || fail "QUIT changed INFO.DAT"
+run simboard.exe show > "$out/board-after.txt"
+diff <(grep -E '^(control|rail|ROM|fan|clock)' "$out/board-before.txt") \
+     <(grep -E '^(control|rail|ROM|fan|clock)' "$out/board-after.txt") >/dev/null \
+  || fail "QUIT changed the board"
+cmp -s "$out/board-before.bin" "$app/SimBoard.bin" && echo "ok: SimBoard.bin byte-identical" \
+  || echo "note: SimBoard.bin differs in its counters (reads and discovery)"
+
+# ---- SAVE with the mouse ----
+expect "reduction before" "$(state reduction)" 0
+open_dialog Main_X58 --platform x58
+click 546 160   # VGA on
+click 138 160   # NB on
+# Drag the upper thumb (centre 19 at position 0) 40 pixels right: position 15; measure its CPU.
+cpu_before=$(awk '{ print $14 + $15 }' "/proc/$(pgrep -n -f 'advdemo.exe')/stat")
+xdotool mousemove $((x + 136 + 19)) $((y + 95)); sleep 0.2
+xdotool mousedown 1; sleep 0.2
+for step in $(seq 1 40); do xdotool mousemove $((x + 136 + 19 + step)) $((y + 95)); done
+sleep 0.3
+xdotool mouseup 1; sleep 0.3
+cpu_after=$(awk '{ print $14 + $15 }' "/proc/$(pgrep -n -f 'advdemo.exe')/stat")
+echo "measure: 40 thumb-drag moves took $(( (cpu_after - cpu_before) * 10 )) ms of CPU ($(( (cpu_after - cpu_before) * 10000 / 40 )) us per move)"
+click 265 95    # upper right arrow: 16
+# Both sliders and both labels show one value.
+snap after-drag
+convert "$out/after-drag.png" -crop 50x18+170+110 +repage "$out/label-upper.png"
+convert "$out/after-drag.png" -crop 50x18+439+267 +repage "$out/label-lower.png"
+expect "labels agree (differing pixels)" "$(compare -metric AE "$out/label-upper.png" "$out/label-lower.png" null: 2>&1 || true)" 0
+convert "$out/after-drag.png" -crop 118x22+136+84 +repage "$out/slider-upper.png"
+convert "$out/after-drag.png" -crop 118x22+398+243 +repage "$out/slider-lower.png"
+expect "sliders agree (differing pixels)" "$(compare -metric AE "$out/slider-upper.png" "$out/slider-lower.png" null: 2>&1 || true)" 0
+# Drop the disk list and pick "1 hour", the fifth item.
+click 199 254
+snap list-dropped
+click 199 $((244 + 21 + 4 * 17 + 9))
+snap before-save
+click 426 361   # SAVE
+finish 0
+grep -q '^saved' "$log" || fail "SAVE printed '$(cat "$log")'"
+expect "[SETTING] keys in order" "$(setting_keys)" "Adv NB SB MEM VTT LPS THRO PCH VGA SF FSB HDD MONI CURVOLT "
+expect "VGA" "$(setting VGA)" 1
+expect "NB" "$(setting NB)" 1
+expect "FSB" "$(setting FSB)" 16
+expect "HDD" "$(setting HDD)" "1 hour"
+expect "CURVOLT" "$(setting CURVOLT)" 3
+expect "LPS" "$(setting LPS)" 0
+run simboard.exe show > "$out/board-saved.txt"
+grep -q '^clock *setting 10' "$out/board-saved.txt" || fail "graphics clock not lowered"
+grep -q 'level code 3' "$out/board-saved.txt" || fail "level code not 3"
+expect "board reduction item" "$(state reduction)" 16
+expect "north-bridge rail" "$(state 'rail NB')" reduced
+expect "registry disk time-out (s)" "$(reg_dword "$disk_key" ACSettingIndex)" 3600
+
+# ---- Keys: Enter saves, Escape quits, while the dialog has the focus ----
+rm -f "$app/Info.dat"
+open_dialog Main_X58 --platform x58
+click 70 300  # a bare place of the face: the dialog is the active window
+xdotool key Escape
+finish 0
+grep -q '^quit' "$log" || fail "Escape did not quit"
+[ ! -e "$app/Info.dat" ] || fail "Escape wrote INFO.DAT"
+open_dialog Main_X58 --platform x58
+click 70 300
+xdotool key Tab; sleep 0.2; xdotool key Return; sleep 0.5   # the slider has the focus: no save
+kill -0 "$pid" 2>/dev/null || fail "Enter on a focused slider closed the dialog"
+xdotool key shift+Tab; sleep 0.2; xdotool key Return
+finish 0
+grep -q '^saved' "$log" || fail "Enter did not save"
+expect "Enter: HDD" "$(setting HDD)" "1 hour"
+
+# ---- "No" to the low-power question stores 0 and leaves the firmware flag ----
+lps_before=$(state low-power)
+expect "low-power before" "$lps_before" off
+open_dialog Main_X58 --platform x58
+click 395 80    # LPS on
+click 426 361   # SAVE: message 12 asks
+question=""
+for _ in $(seq 1 100); do question=$(geometry_of 472x96); [ -n "$question" ] && break; sleep 0.1; done
+[ -n "$question" ] || fail "no low-power question"
+qx=${question#*+}; qy=${qx#*+}; qx=${qx%+*}
+xdotool mousemove $((qx + 420)) $((qy + 34)); sleep 0.3; xdotool click 1
+finish 0
+grep -q '^low-power kept' "$log" || fail "No: printed '$(cat "$log")'"
+expect "No: LPS" "$(setting LPS)" 0
+expect "No: firmware low-power" "$(state low-power)" off
+
+# ---- Without AdvEng.dll: the box, then status 1 ----
+mv "$app/AdvEng.dll" "$app/AdvEng.off"
+(cd "$app" && exec wine ./advdemo.exe --platform x58) >"$out/no-skin.txt" 2>/dev/null &
+pid=$!
+worry=""
+for _ in $(seq 1 120); do
+  worry=$(xdotool search --name '^Worry$' 2>/dev/null | head -n1 || true)
+  [ -n "$worry" ] && break
+  sleep 0.5
+done
+[ -n "$worry" ] || fail "no \"Worry\" box without AdvEng.dll"
+sleep 0.5
+import -window root "$out/no-skin-screen.png"
+xdotool key --window "$worry" Return 2>/dev/null || xdotool key Return
+finish 1
+mv "$app/AdvEng.off" "$app/AdvEng.dll"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed; screenshots in $out"
+  exit 1
+fi
+echo "advanced dialog: all checks passed; screenshots in $out"
