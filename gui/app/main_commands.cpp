@@ -7,6 +7,8 @@
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
 #include "gui/app/posted_boxes.h"
+#include "gui/controls/advanced_settings.h"
+#include "gui/controls/drawing.h"
 #include "gui/controls/message_dlg.h"
 
 namespace zor {
@@ -65,6 +67,10 @@ void CMainDialog::OnWorkerDone(const SettingsWorker::Done& done) {
     Exit(done.exitCode);
     return;
   }
+  if (done.tag == kTaskAdvancedStart) {
+    RunAdvanced();
+    return;
+  }
   if (done.tag == kTaskPower3D || done.tag == kTaskSwitchOn) {
     if (m_state.m_b3DPower && m_state.m_bSavingOn) {
       m_aSelect[layout::kPower3D].selected = 0;
@@ -113,6 +119,42 @@ void CMainDialog::Close() {
     if (!c.UpdataBiosSetting(savingOn ? flags & fw::cf::kLevelMask : flags)) return 0;
     if (savingOn) c.SetBiosAuto(false, false);
     c.RestoreUserPowerSettings();
+    return 0;
+  });
+}
+
+void CMainDialog::ChooseAdvanced() {
+  if (m_advancedStart || m_bClosing) return;
+  // The dialog opens on what the system has now, read by the worker between its other writes.
+  auto start = std::make_shared<AdvancedStart>();
+  m_advancedStart = start;
+  Post(kTaskAdvancedStart, [start](SettingsControl& c) {
+    *start = ReadAdvancedStart(c);
+    return 0;
+  });
+}
+
+void CMainDialog::RunAdvanced() {
+  if (!m_advancedStart) return;
+  const AdvancedStart start = *m_advancedStart;
+  // No settings lock is held while the dialog runs; the worker goes on with anything queued.
+  const AdvancedChoice choice = RunAdvancedSettings(Host(), start);
+  m_advancedStart.reset();
+  if (choice.exitCode) {
+    Exit(choice.exitCode);
+    return;
+  }
+  if (!choice.saved || m_bClosing) return;
+  m_state.m_bAdvanced = true;
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+  for (int i = layout::kL1; i <= layout::kL3; ++i) {
+    m_aSelect[i].selected = 0;
+    DrawAtButton(*dc, m_aSelect[i], m_aSelect[i].normalImage);
+  }
+  DrawLevelBar(*dc, 6);
+  InfoStore* info = m_info.get();
+  Post(kTaskOther, [info, choice](SettingsControl& c) {
+    StoreAdvancedSettings(c, *info, choice);
     return 0;
   });
 }

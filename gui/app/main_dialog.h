@@ -16,6 +16,7 @@
 #include "gui/controls/skin_button.h"
 #include "gui/controls/skin_buttons.h"
 #include "gui/controls/skin_radio.h"
+#include "gui/settings/advanced_command.h"
 #include "gui/settings/settings_control.h"
 #include "gui/settings/settings_worker.h"
 #include "platform/hwk.h"
@@ -72,10 +73,6 @@ class CMainDialog : public ui::Window {
 
   bool OnInitDialog();
   bool StartupMode() const { return m_strCmdLine.find("state") != std::string::npos; }
-
-  // The L4 button's command: runs the advanced dialog; true when it was saved. Set by the program
-  // once the dialog exists; without it L4 does nothing.
-  std::function<bool(CMainDialog&)> runAdvancedSettings;
 
   // ---- State the window paints (its own; the worker has a copy of its own) ----
   MainState m_state;
@@ -138,7 +135,8 @@ class CMainDialog : public ui::Window {
   void SwitchOn(ui::Canvas& dc);
   void SwitchOff(ui::Canvas& dc);
   void ChooseLevel(ui::Canvas& dc, int index);
-  void ChooseAdvanced(ui::Canvas& dc);
+  void ChooseAdvanced();
+  void RunAdvanced();
   void Close();
   void OnResume();
 
@@ -149,7 +147,15 @@ class CMainDialog : public ui::Window {
   void DrawSavings(ui::Canvas& dc);
 
   // The settings worker.
-  enum Task { kTaskNone = 0, kTaskSwitchOn, kTaskPower3D, kTaskClose, kTaskCloseKeep, kTaskOther };
+  enum Task {
+    kTaskNone = 0,
+    kTaskSwitchOn,
+    kTaskPower3D,
+    kTaskClose,
+    kTaskCloseKeep,
+    kTaskAdvancedStart,
+    kTaskOther
+  };
   void Post(Task task, std::function<int(SettingsControl&)> work);
   void OnWorkerDone(const SettingsWorker::Done& done);
   uint16_t ControlFlags() const;
@@ -169,6 +175,8 @@ class CMainDialog : public ui::Window {
   bool m_bClosing = false;     // Close was answered; the program ends once the worker is idle
   int m_nCloseResult = 0;      // exit status (Close "yes") or -1 to end the dialog
   uint32_t m_lastPowerEvent = 0;
+  // What the advanced dialog opens with, read by the worker; set while L4's command runs.
+  std::shared_ptr<AdvancedStart> m_advancedStart;
 };
 
 // A settings worker report, packed into a posted message's value and back.

@@ -148,7 +148,7 @@ void CMainDialog::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
           ChooseLevel(*dc, i);
           break;
         case layout::kL4:
-          ChooseAdvanced(*dc);
+          ChooseAdvanced();
           break;
         case layout::kLed: {
           m_state.m_bLedOn = !m_state.m_bLedOn;
@@ -251,16 +251,6 @@ void CMainDialog::ChooseLevel(ui::Canvas& dc, int index) {
   m_state.m_bVgaSaving = kLevelCodes[n] != fw::kLevelL1;
   if (m_worker) m_worker->RequestLevel(kLevelCodes[n]);
   DrawLevelBar(dc, kLevelSegments[n]);
-}
-
-void CMainDialog::ChooseAdvanced(ui::Canvas& dc) {
-  if (!runAdvancedSettings || !runAdvancedSettings(*this)) return;
-  m_state.m_bAdvanced = true;
-  for (int i = layout::kL1; i <= layout::kL3; ++i) {
-    m_aSelect[i].selected = 0;
-    DrawAtButton(dc, m_aSelect[i], m_aSelect[i].normalImage);
-  }
-  DrawLevelBar(dc, 6);
 }
 
 }  // namespace zor

@@ -424,3 +424,25 @@ TEST(MainCommandsTest, ResumeReappliesOncePerResume) {
 
 }  // namespace
 }  // namespace zor::test
+
+namespace zor::test {
+namespace {
+
+// L4 opens the advanced dialog on what the worker read; without its skin library the program ends
+// and the user's power plan goes back first.
+TEST(MainCommandsTest, AdvancedWithoutItsSkinEndsAndRestoresThePlan) {
+  MainRig rig("x58-6");
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  EXPECT_EQ(rig.ActivePlan(), 4);
+  rig.ClickSelector(layout::kL4);
+  rig.Settle();
+  ASSERT_TRUE(rig.host->ExitStatus().has_value());
+  EXPECT_EQ(*rig.host->ExitStatus(), 1);
+  ASSERT_EQ(rig.host->MessageBoxes().size(), 1u);
+  EXPECT_EQ(rig.host->MessageBoxes()[0].second, "Worry");
+  EXPECT_EQ(rig.ActivePlan(), 3);
+}
+
+}  // namespace
+}  // namespace zor::test
