@@ -84,6 +84,11 @@ Function ${un}WaitServiceState
   ${Do}
     Call ${un}ServiceState
     ${IfThen} $0 = $4 ${|} ${ExitDo} ${|}
+    ; Waiting for it to run: a service that stopped again has failed its start.
+    ${If} $4 = 4
+    ${AndIf} $0 = 1
+      ${ExitDo}
+    ${EndIf}
     ${IfThen} $5 >= ${SERVICE_WAIT}0 ${|} ${ExitDo} ${|}
     Sleep 100
     IntOp $5 $5 + 1
@@ -107,6 +112,24 @@ FunctionEnd
 !macroend
 !insertmacro ServiceState ""
 !insertmacro ServiceState "un."
+
+; Asks the service manager to start the service; $0 is non-zero when the request was taken.
+Function StartService
+  Push $1
+  Push $2
+  StrCpy $0 0
+  System::Call 'advapi32::OpenSCManager(p 0, p 0, i 1) p.r1'
+  ${If} $1 P<> 0
+    System::Call 'advapi32::OpenService(p r1, t "${SERVICE}", i 0x10) p.r2'  ; SERVICE_START
+    ${If} $2 P<> 0
+      System::Call 'advapi32::StartService(p r2, i 0, p 0) i.r0'
+      System::Call 'advapi32::CloseServiceHandle(p r2)'
+    ${EndIf}
+    System::Call 'advapi32::CloseServiceHandle(p r1)'
+  ${EndIf}
+  Pop $2
+  Pop $1
+FunctionEnd
 
 ; ---- Files --------------------------------------------------------------------------------------
 
@@ -173,8 +196,7 @@ Section "-Service"
   nsExec::ExecToLog '"$INSTDIR\Zor2Svr.exe" -i'
   Pop $0
   DetailPrint "Starting ${SERVICE}"
-  nsExec::ExecToLog 'net start "${SERVICE}"'
-  Pop $0
+  Call StartService
   Push 4
   Call WaitServiceState
   ${If} $0 = 4
