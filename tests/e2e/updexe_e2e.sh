@@ -82,4 +82,33 @@ grep -q "res.dll does not match" <<< "$said" || fail "the altered file was not n
 [ "$(version)" = 2.1 ] || fail "the version changed to $(version)"
 [ "$(state)" = RUNNING ] || fail "the service was disturbed by a refused package (state $(state))"
 ok "an altered package is refused and nothing changes"
+
+# Started by the Update button (no /silent): the product's notice box, closed with its OK button.
+if [ -n "${DISPLAY:-}" ]; then
+  wine "$winapp\\Updexe.exe" /zor2 >/dev/null 2>&1 &
+  pid=$!
+  geometry=""
+  for _ in $(seq 1 120); do
+    for id in $(xdotool search --onlyvisible --class updexe 2>/dev/null); do
+      eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
+      [ "${WIDTH}x${HEIGHT}" = 472x96 ] && geometry="$X $Y"
+    done
+    [ -n "$geometry" ] && break
+    sleep 0.5
+  done
+  [ -n "$geometry" ] || fail "no notice box of 472x96 appeared"
+  read -r x y <<< "$geometry"
+  sleep 0.5
+  import -window root -crop "472x96+$x+$y" "$work/notice.png" 2>/dev/null || true
+  # The button reacts to a release only after the pointer has been over it.
+  xdotool mousemove $((x + 420)) $((y + 34)); sleep 0.3
+  xdotool mousemove $((x + 421)) $((y + 34)); sleep 0.3
+  xdotool click 1
+  code=0
+  for _ in $(seq 1 40); do kill -0 $pid 2>/dev/null || break; sleep 0.25; done
+  kill -0 $pid 2>/dev/null && fail "the notice did not close with OK"
+  wait $pid || code=$?
+  [ "$code" = 5 ] || fail "Updexe ended with $code after the notice, expected 5"
+  ok "the notice box shows the outcome and closes with OK (picture: $work/notice.png)"
+fi
 echo "PASS"
