@@ -60,7 +60,7 @@ uninstall() {
 
 # ---- A fresh install, with the demo board ----------------------------------------------------
 install /DEMO
-expected="AdvEng.dll AdvSC.dll AdvTC.dll Clockvane.dll ENG.dll ReLaunch.exe SC.dll SF.DLL TC.dll Uninstall.exe Zor2Svr.exe hwk.dll res.dll simboard.exe zor2_eng.chm"
+expected="AdvEng.dll AdvSC.dll AdvTC.dll Clockvane.dll ENG.dll ReLaunch.exe SC.dll SF.DLL TC.dll Uninstall.exe Zor2Svr.exe hwk.dll res.dll simboard.exe zor2_eng.chm zorstat.exe"
 [ -f "$bin/zor2.exe" ] && expected="$expected zor2.exe"
 [ -f "$bin/Updexe.exe" ] && expected="$expected Updexe.exe"
 have=$(listing | tr ' ' '\n' | grep -v -e '^INFO.DAT$' -e '^Satae.log$' -e '^SimBoard.bin$' | sort | tr '\n' ' ')
