@@ -5,7 +5,7 @@
 ;   WIN64    defined for the x86_64 build (64-bit programs, 64-bit Program Files)
 ; Command line (besides NSIS's own /S and /D=dir):
 ;   setup:      /DEMO        also install the "Simulated board (demo)" component
-;   uninstall:  /REMOVEDATA  also remove INFO.DAT (the totals and settings); kept otherwise
+;   uninstall:  /REMOVEDATA  also remove INFO.DAT and History.csv (the user's data); kept otherwise
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -249,15 +249,16 @@ Section "Uninstall"
   Delete "$INSTDIR\SimBoard.bin"
   Delete "$INSTDIR\Uninstall.exe"
 
-  ; INFO.DAT holds the user's totals and settings: kept unless asked for.
+  ; INFO.DAT and History.csv hold the user's totals, settings and history: kept unless asked for.
   ${GetParameters} $R0
   ClearErrors
   ${GetOptions} $R0 "/REMOVEDATA" $R1
   ${If} ${Errors}
-    MessageBox MB_YESNO|MB_DEFBUTTON2 "Also remove INFO.DAT, your energy-saving totals and settings?" \
+    MessageBox MB_YESNO|MB_DEFBUTTON2 "Also remove INFO.DAT and History.csv, your energy-saving totals, settings and history?" \
         /SD IDNO IDNO keep_data
   ${EndIf}
   Delete "$INSTDIR\INFO.DAT"
+  Delete "$INSTDIR\History.csv"
   keep_data:
   RMDir "$INSTDIR"
 

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The installer under Wine: a silent install with the demo board into a fresh prefix leaves the
 # programs in Program Files\Zorwise and the ZOR2 Service running; a silent uninstall stops and removes
-# the service, the logon value and the shortcuts and leaves nothing but INFO.DAT. A maker's library
+# the service, the logon value and the shortcuts and leaves nothing but the user's INFO.DAT and
+# History.csv. A maker's library
 # already in the folder is never overwritten nor removed.
 # Usage: installer_e2e.sh BIN_DIR (the Windows build's bin folder; the installer is beside it)
 set -euo pipefail
@@ -83,12 +84,20 @@ for key in "$run_key" "$runonce_key"; do
     fail "could not write the logon value"
 done
 wait_for 30 test -s "$app/INFO.DAT" || fail "the service wrote no INFO.DAT"
+# An energy history with a torn last line: the installed zorstat sums what the native one sums.
+{ printf 'hour,energy,seconds\r\n'
+  for h in 10 11 12; do printf '2026-12-0%dT%d,1.250000,3600.0\r\n' $((h - 9)) "$h"; done
+  printf '2026-12-04T01,9'; } > "$app/History.csv"
+win_total=$(wine "$winapp\\zorstat.exe" 2>/dev/null | tr -d '\r' | grep '^Total' | tr -s ' ')
+[ "$win_total" = "Total 3.750000 3:00:00 (3 hours recorded)" ] ||
+  fail "zorstat on Windows gave: $win_total"
+ok "the installed zorstat sums the history ($win_total)"
 
 # ---- Silent uninstall ---------------------------------------------------------------------------
 uninstall
-[ "$(listing)" = "INFO.DAT " ] || fail "left behind: $(listing)"
+[ "$(listing)" = "History.csv INFO.DAT " ] || fail "left behind: $(listing)"
 grep -q "^\[VALUE\]" "$app/INFO.DAT" || fail "INFO.DAT lost the service's figures"
-ok "the uninstall leaves only INFO.DAT"
+ok "the uninstall leaves only the user's INFO.DAT and History.csv"
 [ -z "$(state)" ] || fail "the service is still known (state $(state))"
 ok "the service is removed"
 for key in "$run_key" "$runonce_key"; do
