@@ -16,4 +16,10 @@ if grep -E "^Error|couldn't find" "$stage/chmcmd.log"; then
   echo "zor2_eng.chm: the compiler could not resolve the lines above" >&2
   exit 1
 fi
-cp "$stage/zor2_eng.chm" "$out"
+# The file's directory names every page and picture it holds.
+chm="$stage/zor2_eng.chm"
+[ "$(head -c 4 "$chm")" = ITSF ] || { echo "zor2_eng.chm: not a compiled help file" >&2; exit 1; }
+for f in "$here"/html/*.html "$here"/html/*.css "$stage"/*.png; do
+  grep -qa "/$(basename "$f")" "$chm" || { echo "zor2_eng.chm: $(basename "$f") is missing" >&2; exit 1; }
+done
+cp "$chm" "$out"
