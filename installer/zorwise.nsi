@@ -133,10 +133,12 @@ FunctionEnd
 
 ; ---- Files --------------------------------------------------------------------------------------
 
-; A library of the board maker: installed only where none is, and remembered, so that the
-; uninstaller takes away only what it put there.
+; A library of the board maker: installed only where none is (or where an earlier install put
+; its own), and remembered, so that the uninstaller takes away only what it put there.
 !macro DemoFile name
+  ReadRegDWORD $0 HKLM "${UNINST_KEY}" "Demo ${name}"
   ${If} ${FileExists} "$INSTDIR\${name}"
+  ${AndIf} $0 <> 1
     DetailPrint "Kept the existing ${name}"
   ${Else}
     File "${BIN}\${name}"

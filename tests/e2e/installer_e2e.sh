@@ -78,6 +78,14 @@ shortcuts="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Zor
 if [ -f "$bin/zor2.exe" ]; then [ -f "$shortcuts/Zorwise.lnk" ] || fail "no Start-menu entry for zor2"; fi
 ok "Start-menu entries"
 
+# Setup again over the installation (an upgrade): the running service is stopped for the copy,
+# the demo libraries it installed itself are brought up to date, and the service runs again.
+printf 'OLD' >> "$app/SF.DLL"
+install /DEMO
+[ "$(tail -c 3 "$app/SF.DLL")" != OLD ] || fail "the demo's own SF.DLL was not replaced by the new setup"
+[ "$(state)" = RUNNING ] || fail "the service is not running after setup over an installation (state $(state))"
+ok "setup over an installation updates it and restarts the service"
+
 # What the programs leave at run time: zor2's logon value (32-bit view), the service's INFO.DAT.
 for key in "$run_key" "$runonce_key"; do
   wine reg add "$key" /v ZOR2 /t REG_SZ /d "$winapp\\zor2.exe state" /f /reg:32 >/dev/null 2>&1 ||
