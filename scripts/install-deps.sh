@@ -11,6 +11,7 @@ packages=(
   wine wine64
   xvfb xauth xdotool x11-utils imagemagick
   libcairo2-dev fonts-dejavu-core fonts-noto-cjk
+  fp-utils nsis
 )
 
 missing=()

@@ -7,6 +7,7 @@
 #include "common/firmware_layout.h"
 #include "common/hwk_binding.h"
 #include "common/info_keys.h"
+#include "common/relaunch_count.h"
 #include "gui/app/discovery_outcome.h"
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
@@ -244,6 +245,8 @@ bool CMainDialog::BindAndDiscover() {
     if (!o.relaunchCommand.empty()) m_ports.processes.StartHidden(o.relaunchCommand);
     return Exit(o.exitCode);
   }
+  // The firmware gave both tables: the relaunch helper's count of restarts starts again.
+  ResetRelaunchCount(*m_info);
   m_state.m_wSmiPort = d.target.port;
   m_state.m_wSmiType = d.target.type;
   m_state.m_dwEsAddr = d.energyTableAddress;

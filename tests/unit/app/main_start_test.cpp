@@ -155,6 +155,13 @@ TEST(MainStartTest, EvenLevelCodesCountAsL1AndOddOnesSelectNothing) {
   }
 }
 
+TEST(MainStartTest, AGoodStartClearsTheRelaunchCount) {
+  MainRig rig("x58-6");
+  rig.SetInfo("ReLaunch", "Count", "2");
+  ASSERT_FALSE(rig.Start("state"));
+  EXPECT_EQ(rig.Info("ReLaunch", "Count"), "0");
+}
+
 TEST(MainStartTest, StartDateIsKeptOrStampedOnce) {
   MainRig fresh("x58-6");
   ASSERT_TRUE(fresh.Start());

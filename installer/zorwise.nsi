@@ -1,0 +1,273 @@
+; The Zorwise installer. makensis gets from the build:
+;   BIN      the folder holding the built programs and libraries
+;   VERSION  the product version, for the uninstall entry
+;   OUTFILE  the installer to write
+;   WIN64    defined for the x86_64 build (64-bit programs, 64-bit Program Files)
+; Command line (besides NSIS's own /S and /D=dir):
+;   setup:      /DEMO        also install the "Simulated board (demo)" component
+;   uninstall:  /REMOVEDATA  also remove INFO.DAT and History.csv (the user's data); kept otherwise
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+!include Sections.nsh
+
+!ifdef WIN64
+  Target amd64-unicode
+!else
+  Target x86-ansi
+!endif
+
+!define PRODUCT "Zorwise"
+!define SERVICE "ZOR2 Service"
+!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zorwise"
+!define RUN_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
+!define RUNONCE_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce"
+; Seconds to wait for the service to reach a state.
+!define SERVICE_WAIT 20
+
+Name "${PRODUCT}"
+OutFile "${OUTFILE}"
+!ifdef WIN64
+  InstallDir "$PROGRAMFILES64\${PRODUCT}"
+!else
+  InstallDir "$PROGRAMFILES\${PRODUCT}"
+!endif
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+ShowInstDetails show
+ShowUninstDetails show
+
+!define MUI_COMPONENTSPAGE_SMALLDESC
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+; ---- The service, through the advisory API (no plugin beyond System) ---------------------------
+
+; Leaves the service's state in $0 (0 when it is not installed or cannot be read).
+!macro ServiceState un
+Function ${un}ServiceState
+  Push $1
+  Push $2
+  Push $3
+  StrCpy $0 0
+  System::Call 'advapi32::OpenSCManager(p 0, p 0, i 1) p.r1'  ; SC_MANAGER_CONNECT
+  ${If} $1 P<> 0
+    System::Call 'advapi32::OpenService(p r1, t "${SERVICE}", i 4) p.r2'  ; SERVICE_QUERY_STATUS
+    ${If} $2 P<> 0
+      System::Call '*(i,i,i,i,i,i,i) p.r3'
+      System::Call 'advapi32::QueryServiceStatus(p r2, p r3) i.r0'
+      ${If} $0 <> 0
+        System::Call '*$3(i,i.r0)'
+      ${EndIf}
+      System::Free $3
+      System::Call 'advapi32::CloseServiceHandle(p r2)'
+    ${EndIf}
+    System::Call 'advapi32::CloseServiceHandle(p r1)'
+  ${EndIf}
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+
+; Waits up to SERVICE_WAIT seconds for the state on the stack; leaves the last state in $0.
+Function ${un}WaitServiceState
+  Exch $4
+  Push $5
+  StrCpy $5 0
+  ${Do}
+    Call ${un}ServiceState
+    ${IfThen} $0 = $4 ${|} ${ExitDo} ${|}
+    ; Waiting for it to run: a service that stopped again has failed its start.
+    ${If} $4 = 4
+    ${AndIf} $0 = 1
+      ${ExitDo}
+    ${EndIf}
+    ${IfThen} $5 >= ${SERVICE_WAIT}0 ${|} ${ExitDo} ${|}
+    Sleep 100
+    IntOp $5 $5 + 1
+  ${Loop}
+  Pop $5
+  Pop $4
+FunctionEnd
+
+; Stops the service when it runs and waits until it has.
+Function ${un}StopService
+  Call ${un}ServiceState
+  ${If} $0 <> 0
+  ${AndIf} $0 <> 1
+    DetailPrint "Stopping ${SERVICE}"
+    nsExec::ExecToLog 'net stop "${SERVICE}"'
+    Pop $0
+    Push 1
+    Call ${un}WaitServiceState
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro ServiceState ""
+!insertmacro ServiceState "un."
+
+; Asks the service manager to start the service; $0 is non-zero when the request was taken.
+Function StartService
+  Push $1
+  Push $2
+  StrCpy $0 0
+  System::Call 'advapi32::OpenSCManager(p 0, p 0, i 1) p.r1'
+  ${If} $1 P<> 0
+    System::Call 'advapi32::OpenService(p r1, t "${SERVICE}", i 0x10) p.r2'  ; SERVICE_START
+    ${If} $2 P<> 0
+      System::Call 'advapi32::StartService(p r2, i 0, p 0) i.r0'
+      System::Call 'advapi32::CloseServiceHandle(p r2)'
+    ${EndIf}
+    System::Call 'advapi32::CloseServiceHandle(p r1)'
+  ${EndIf}
+  Pop $2
+  Pop $1
+FunctionEnd
+
+; ---- Files --------------------------------------------------------------------------------------
+
+; A library of the board maker: installed only where none is (or where an earlier install put
+; its own), and remembered, so that the uninstaller takes away only what it put there.
+!macro DemoFile name
+  ReadRegDWORD $0 HKLM "${UNINST_KEY}" "Demo ${name}"
+  ${If} ${FileExists} "$INSTDIR\${name}"
+  ${AndIf} $0 <> 1
+    DetailPrint "Kept the existing ${name}"
+  ${Else}
+    File "${BIN}\${name}"
+    WriteRegDWORD HKLM "${UNINST_KEY}" "Demo ${name}" 1
+  ${EndIf}
+!macroend
+
+!macro RemoveDemoFile name
+  ClearErrors
+  ReadRegDWORD $0 HKLM "${UNINST_KEY}" "Demo ${name}"
+  ${If} $0 = 1
+    Delete "$INSTDIR\${name}"
+  ${EndIf}
+!macroend
+
+Section "Zorwise" SecMain
+  SectionIn RO
+  SetOutPath "$INSTDIR"
+  ; An update in place: the running service holds its program open.
+  Call StopService
+  SetOverwrite on
+  !include "${FILES_NSH}"
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
+
+  SetShellVarContext all
+  CreateDirectory "$SMPROGRAMS\${PRODUCT}"
+  ; zor2.exe joins the file list as soon as the build makes it.
+  ${If} ${FileExists} "$INSTDIR\zor2.exe"
+    CreateShortCut "$SMPROGRAMS\${PRODUCT}\Zorwise.lnk" "$INSTDIR\zor2.exe"
+  ${EndIf}
+  ${If} ${FileExists} "$INSTDIR\zor2_eng.chm"
+    CreateShortCut "$SMPROGRAMS\${PRODUCT}\Zorwise Help.lnk" "$INSTDIR\zor2_eng.chm"
+  ${EndIf}
+  CreateShortCut "$SMPROGRAMS\${PRODUCT}\Uninstall Zorwise.lnk" "$INSTDIR\Uninstall.exe"
+SectionEnd
+
+Section /o "Simulated board (demo)" SecDemo
+  SetOutPath "$INSTDIR"
+  !insertmacro DemoFile "hwk.dll"
+  !insertmacro DemoFile "Clockvane.dll"
+  !insertmacro DemoFile "SF.DLL"
+  !insertmacro DemoFile "simboard.exe"
+SectionEnd
+
+; Last, so that the board's libraries are in place when the service first starts.
+Section "-Service"
+  DetailPrint "Installing ${SERVICE}"
+  nsExec::ExecToLog '"$INSTDIR\Zor2Svr.exe" -i'
+  Pop $0
+  DetailPrint "Starting ${SERVICE}"
+  Call StartService
+  Push 4
+  Call WaitServiceState
+  ${If} $0 = 4
+    DetailPrint "${SERVICE} is running"
+  ${Else}
+    DetailPrint "${SERVICE} did not start (state $0): see Satae.log in $INSTDIR"
+  ${EndIf}
+SectionEnd
+
+LangString DESC_Main ${LANG_ENGLISH} "The Zorwise window, the ZOR2 Service, skins, help and helpers."
+LangString DESC_Demo ${LANG_ENGLISH} "A simulated board in place of the board maker's hwk.dll, Clockvane.dll and SF.DLL, to try Zorwise without a Zorwise board. Libraries already in the folder are kept."
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecMain} $(DESC_Main)
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecDemo} $(DESC_Demo)
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
+Function .onInit
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/DEMO" $R1
+  ${IfNot} ${Errors}
+    !insertmacro SelectSection ${SecDemo}
+  ${EndIf}
+FunctionEnd
+
+; ---- Uninstall ----------------------------------------------------------------------------------
+
+Section "Uninstall"
+  Call un.StopService
+  DetailPrint "Removing ${SERVICE}"
+  nsExec::ExecToLog '"$INSTDIR\Zor2Svr.exe" -u'
+  Pop $0
+  ; The service manager deletes the entry once no handle to it is left.
+  Push 0
+  Call un.WaitServiceState
+
+  ; zor2 writes its logon start in the 32-bit view, whichever program wrote it.
+  SetRegView 32
+  DeleteRegValue HKLM "${RUN_KEY}" "ZOR2"
+  DeleteRegValue HKLM "${RUNONCE_KEY}" "ZOR2"
+  SetRegView lastused
+
+  !include "${UNFILES_NSH}"
+  !insertmacro RemoveDemoFile "hwk.dll"
+  !insertmacro RemoveDemoFile "Clockvane.dll"
+  !insertmacro RemoveDemoFile "SF.DLL"
+  !insertmacro RemoveDemoFile "simboard.exe"
+  ; What the programs leave beside themselves: the service's log, the demo board's state.
+  Delete "$INSTDIR\Satae.log"
+  Delete "$INSTDIR\SimBoard.bin"
+  Delete "$INSTDIR\Uninstall.exe"
+
+  ; INFO.DAT and History.csv hold the user's totals, settings and history: kept unless asked for.
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/REMOVEDATA" $R1
+  ${If} ${Errors}
+    MessageBox MB_YESNO|MB_DEFBUTTON2 "Also remove INFO.DAT and History.csv, your energy-saving totals, settings and history?" \
+        /SD IDNO IDNO keep_data
+  ${EndIf}
+  Delete "$INSTDIR\INFO.DAT"
+  Delete "$INSTDIR\History.csv"
+  keep_data:
+  RMDir "$INSTDIR"
+
+  SetShellVarContext all
+  Delete "$SMPROGRAMS\${PRODUCT}\Zorwise.lnk"
+  Delete "$SMPROGRAMS\${PRODUCT}\Zorwise Help.lnk"
+  Delete "$SMPROGRAMS\${PRODUCT}\Uninstall Zorwise.lnk"
+  RMDir "$SMPROGRAMS\${PRODUCT}"
+  DeleteRegKey HKLM "${UNINST_KEY}"
+SectionEnd

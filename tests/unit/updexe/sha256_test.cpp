@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/sha256.h"
+
+namespace zor {
+namespace {
+
+// Published vectors, and the lengths around the padding's block boundary.
+TEST(Sha256, KnownDigests) {
+  const struct {
+    std::string input;
+    const char* digest;
+  } cases[] = {
+      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+      {std::string(55, 'a'), "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"},
+      {std::string(56, 'a'), "b35439a4ac6f0948b6d6f9e3c6af0f5f590ce20f1bde7090ef7970686ec6738a"},
+      {std::string(64, 'a'), "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
+      {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Sha256Hex(c.input), c.digest) << "length " << c.input.size();
+  }
+}
+
+TEST(Sha256, PiecesGiveTheDigestOfTheWhole) {
+  const std::string data(1000, 'x');
+  for (size_t piece : {1u, 7u, 63u, 64u, 65u, 999u}) {
+    Sha256 hash;
+    for (size_t at = 0; at < data.size(); at += piece) {
+      hash.Add(data.data() + at, std::min(piece, data.size() - at));
+    }
+    std::string hex;
+    for (uint8_t b : hash.Finish()) {
+      char two[3];
+      std::snprintf(two, sizeof two, "%02x", b);
+      hex += two;
+    }
+    EXPECT_EQ(hex, Sha256Hex(data)) << "pieces of " << piece;
+  }
+}
+
+}  // namespace
+}  // namespace zor

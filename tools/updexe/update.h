@@ -1,0 +1,82 @@
+// Updexe.exe's work, apart from the window and the system: read a local update package, compare its
+// version with the installed one, check every file against the manifest's SHA-256 and only then
+// replace the program files, with the service and zor2 stopped around the replace.
+//
+// A package is a folder (by default "Updates" beside the programs; INFO.DAT [Update] "Folder"
+// names another) holding the new files and manifest.txt:
+//   Zorwise update
+//   Version: 2.1
+//   <64 hex digits of SHA-256>  <file name>
+//   ...
+// File names are plain names of programs, libraries or the help file (.exe, .dll, .chm): a package
+// cannot reach outside the program folder nor replace INFO.DAT. The installed version is INFO.DAT
+// [Update] "Version", written after each applied update; before the first, the version built in.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/info_store.h"
+
+namespace zor {
+
+struct ManifestEntry {
+  std::string sha256;  // lower case
+  std::string name;
+};
+
+struct UpdateManifest {
+  std::string version;
+  std::vector<ManifestEntry> files;
+};
+
+// False (with the offending line in *error) for anything but a well-formed manifest.
+bool ParseManifest(std::string_view text, UpdateManifest& manifest, std::string* error);
+
+// Dotted decimal versions ("2", "2.0.1"): true and *order < 0, 0 or > 0 as a is older, the same
+// or newer than b; missing parts count as 0. False when either is not such a version.
+bool CompareVersions(std::string_view a, std::string_view b, int* order);
+
+// What an update stops and starts again around the replace.
+class UpdateControl {
+ public:
+  virtual ~UpdateControl() = default;
+  // Ends zor2 if it runs; *wasRunning tells whether it did. False when it could not be ended.
+  virtual bool StopZor2(bool* wasRunning) = 0;
+  virtual void StartZor2() = 0;
+  // Stops the service if it runs; *wasRunning tells whether it did. False when it did not stop.
+  virtual bool StopService(bool* wasRunning) = 0;
+  virtual void StartService() = 0;
+};
+
+enum class UpdateStatus {
+  UpToDate,
+  Applied,
+  NoPackage,      // no manifest.txt in the update folder
+  BadManifest,
+  MissingFile,    // a listed file is not in the package
+  HashMismatch,   // a listed file differs from its checksum
+  StopFailed,     // zor2 or the service would not stop; nothing was replaced
+  ReplaceFailed,  // a file could not be written; the old files were put back
+};
+
+struct UpdateResult {
+  UpdateStatus status = UpdateStatus::NoPackage;
+  std::string installedVersion;
+  std::string packageVersion;
+  std::string detail;  // the file or manifest line concerned
+  bool serviceStarted = false;  // started again after the replace
+  bool zor2Started = false;
+};
+
+// The update folder: INFO.DAT [Update] "Folder", or "Updates" in programDir.
+std::string UpdateFolder(InfoStore& store, const std::string& programDir);
+
+UpdateResult RunUpdate(InfoStore& store, UpdateControl& control, const std::string& programDir,
+                       const std::string& builtVersion);
+
+// Up to three short lines saying what happened, for the notice window.
+std::vector<std::string> DescribeUpdate(const UpdateResult& result);
+
+}  // namespace zor

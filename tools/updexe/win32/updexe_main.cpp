@@ -1,0 +1,32 @@
+// Updexe.exe [/zor2] [/silent]: applies the update package of the update folder (see update.h).
+// zor2's Update button starts it with "/zor2" and it shows the outcome in the product's notice
+// box; with "/silent" it prints the outcome instead, for scripts. The exit code is the outcome:
+// 0 up to date, 1 updated, 2 no package, 3 invalid manifest, 4 a file missing, 5 a checksum
+// mismatch, 6 zor2 or the service would not stop, 7 a file could not be written.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/info_store.h"
+#include "platform/program_paths.h"
+#include "tools/updexe/update.h"
+#include "tools/updexe/update_control_win32.h"
+#include "tools/updexe/update_notice.h"
+#include "ui/desktop.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+  const std::string dir = zor::ProgramDirectory();
+  zor::InfoStore store(zor::JoinPath(dir, "INFO.DAT"));
+  zor::Win32UpdateControl control(dir);
+  const zor::UpdateResult result = zor::RunUpdate(store, control, dir, ZOR_VERSION);
+  const std::vector<std::string> lines = zor::DescribeUpdate(result);
+  if (commandLine && std::strstr(commandLine, "/silent")) {
+    for (const std::string& line : lines) std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+  } else {
+    zor::UpdateNotice notice(lines);
+    zor::ui::Desktop().DoModal(notice);
+  }
+  return static_cast<int>(result.status);
+}
