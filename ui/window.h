@@ -87,14 +87,16 @@ class WindowHost : public ModalHost {
   virtual unsigned SystemLanguage() const = 0;
 
   // ---- Top-level window: title, icon, minimise, posts from other threads ----
-  virtual void SetTitle(const std::string& title) = 0;
+  // (A child window has none of these; the defaults do nothing.)
+  virtual void SetTitle(const std::string& /*title*/) {}
   // The program's icon resource as the window's big and small icon and its drag picture; a
   // minimised window shows it.
-  virtual void SetIcon(int resourceId) = 0;
-  virtual void Minimise() = 0;
-  virtual bool IsIconic() const = 0;
-  // A poster for this window; valid from any thread for as long as anyone holds it.
-  virtual std::shared_ptr<WindowPoster> Poster() = 0;
+  virtual void SetIcon(int /*resourceId*/) {}
+  virtual void Minimise() {}
+  virtual bool IsIconic() const { return false; }
+  // A poster for this window; valid from any thread for as long as anyone holds it. Null for a
+  // window that cannot take posts.
+  virtual std::shared_ptr<WindowPoster> Poster() { return nullptr; }
 
   // Child controls, focus and keys
   // For a child window, WindowRect and MoveWindow are in the parent's client pixels.

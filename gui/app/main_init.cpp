@@ -326,7 +326,7 @@ void CMainDialog::StartWorker() {
   m_worker = std::make_unique<SettingsWorker>(
       *m_control, [poster = m_poster](const SettingsWorker::Done& done) {
         // The report travels by value inside the message: the window copies it out at once.
-        poster->Post(kPostWorkerDone, EncodeDone(done));
+        if (poster) poster->Post(kPostWorkerDone, EncodeDone(done));
       });
 }
 

@@ -12,6 +12,7 @@
 #include "common/firmware.h"
 #include "common/firmware_layout.h"
 #include "common/hwk_binding.h"
+#include "gui/app/discovery_outcome.h"
 #include "common/info_store.h"
 #include "gui/controls/advanced_settings.h"
 #include "gui/settings/advanced_command.h"
@@ -136,10 +137,11 @@ int main(int argc, char** argv) {
     return kGuiHwkFailureExitCode;
   }
   fw::ThreadSleeper sleeper;
-  const fw::GuiDiscovery discovery = fw::DiscoverForGui(*hwk.hwk, sleeper, state.m_szAppDir);
+  const fw::GuiDiscovery discovery = fw::DiscoverForGui(*hwk.hwk, sleeper);
   if (discovery.status != fw::GuiDiscoveryStatus::Ok) {
-    std::printf("discovery failed, exit %d\n", discovery.outcome.exitCode);
-    return discovery.outcome.exitCode ? discovery.outcome.exitCode : 1;
+    const int exitCode = DiscoveryOutcome(discovery.status, state.m_szAppDir).exitCode;
+    std::printf("discovery failed, exit %d\n", exitCode);
+    return exitCode ? exitCode : 1;
   }
   state.m_wSmiPort = discovery.target.port;
   state.m_wSmiType = discovery.target.type;
