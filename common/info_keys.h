@@ -42,6 +42,10 @@ constexpr char kMonitor[] = "MONITOR";
 constexpr char kMain[] = "Main";
 constexpr char kBuild[] = "Build";
 
+// [Tray]: "Show" = "0" keeps zor2's notification-area icon away.
+constexpr char kTray[] = "Tray";
+constexpr char kTrayShow[] = "Show";
+
 // [SETTING]: the advanced set.
 constexpr char kSetting[] = "SETTING";
 constexpr char kAdv[] = "Adv";

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/canvas.h"
 #include "ui/child_control.h"
@@ -97,6 +98,14 @@ class WindowHost : public ModalHost {
   // A poster for this window; valid from any thread for as long as anyone holds it. Null for a
   // window that cannot take posts.
   virtual std::shared_ptr<WindowPoster> Poster() { return nullptr; }
+  // A notification-area icon (the program's icon resource) with a tooltip of at most 63
+  // characters; shown again, it only changes the tooltip. It goes with the window.
+  virtual void ShowTrayIcon(int /*resourceId*/, const std::string& /*tip*/) {}
+  virtual void HideTrayIcon() {}
+  // A minimised window comes back and to the front.
+  virtual void Restore() {}
+  // A pop-up menu at the pointer; the index of the item chosen, -1 for none.
+  virtual int ShowMenu(const std::vector<std::string>& /*items*/) { return -1; }
 
   // Child controls, focus and keys
   // For a child window, WindowRect and MoveWindow are in the parent's client pixels.
@@ -131,6 +140,9 @@ class Window {
   // The press handed to BeginDrag has turned into a window move.
   virtual void OnDragStart() {}
   virtual void OnTimer(int /*id*/) {}
+  // The notification-area icon was clicked (left button) or asks for its menu (right button).
+  enum class TrayEvent { Click, Menu };
+  virtual void OnTrayIcon(TrayEvent /*event*/) {}
   // A message handed over by a WindowPoster, on the window's thread.
   virtual void OnPosted(unsigned /*code*/, intptr_t /*value*/) {}
   // Any other message (power broadcasts, control notifications); true when handled.

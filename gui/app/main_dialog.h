@@ -65,6 +65,7 @@ class CMainDialog : public ui::Window {
   void OnTimer(int id) override;
   bool OnMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t& result) override;
   void OnPosted(unsigned code, intptr_t value) override;
+  void OnTrayIcon(TrayEvent event) override;
   // Enter and Escape do nothing here; the system close command closes as the Close button does.
   bool PreTranslateMessage(unsigned message, uintptr_t wParam) override;
   void OnOK() override {}
@@ -144,6 +145,7 @@ class CMainDialog : public ui::Window {
   void CountPhases();
   void DrawPhases();
   void ReadFigures();
+  void UpdateTrayIcon();
   void DrawSavings(ui::Canvas& dc);
 
   // The settings worker.
@@ -171,6 +173,7 @@ class CMainDialog : public ui::Window {
   std::unique_ptr<SettingsWorker> m_worker;
   std::shared_ptr<ui::WindowPoster> m_poster;
   ui::RegionPtr m_region;
+  bool m_bTray = false;        // the notification-area icon is wanted
   bool m_bPowerSaved = false;  // the user's plan was recorded and the saving plan may be in force
   bool m_bClosing = false;     // Close was answered; the program ends once the worker is idle
   int m_nCloseResult = 0;      // exit status (Close "yes") or -1 to end the dialog

@@ -48,6 +48,7 @@ void CMainDialog::OnTimer(int id) {
   } else if (id == kFigureTimer) {
     CountPhases();
     ReadFigures();
+    UpdateTrayIcon();
     if (!Host().IsIconic()) {
       const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
       if (m_state.m_bSavingOn && m_state.m_bPowerMeter) DrawSavings(*dc);
@@ -150,6 +151,31 @@ void CMainDialog::ReadFigures() {
   m_dTotal = real(info::kTotal);
   if (m_state.m_bSavingOn && m_state.m_bPowerMeter)
     m_nSaveTime = ProfileInt(m_info->Read(info::kValue, info::kSaveTime, "0", info::kSettingCapacity));
+}
+
+void CMainDialog::UpdateTrayIcon() {
+  if (!m_bTray) return;
+  // The figures the panels show, in the icon's tooltip (at most 63 characters).
+  char tip[64];
+  std::snprintf(tip, sizeof tip, "ZOR 2.0: CPU %s W\nSaved %s, total %s",
+                FigureText(m_dCpuMax, "%.1f").c_str(), FigureText(m_dCurrent, "%.3f").c_str(),
+                FigureText(m_dTotal, "%.3f").c_str());
+  Host().ShowTrayIcon(kIconResource, tip);
+}
+
+void CMainDialog::OnTrayIcon(TrayEvent event) {
+  if (event == TrayEvent::Click) {
+    Host().Restore();
+    return;
+  }
+  const int chosen = Host().ShowMenu({"Open ZOR 2.0", "Hide this icon"});
+  if (chosen == 0) Host().Restore();
+  if (chosen == 1) {
+    // Kept in INFO.DAT: the icon stays away at the next start too.
+    m_bTray = false;
+    Host().HideTrayIcon();
+    m_info->Write(info::kTray, info::kTrayShow, "0");
+  }
 }
 
 void CMainDialog::DrawSavings(ui::Canvas& dc) {

@@ -2,6 +2,9 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include <shellapi.h>
+
+#include <cstddef>
 #include <cstdlib>
 #include <mutex>
 
@@ -26,6 +29,9 @@ int RunModal(Window& window, HWND owner);
 
 // Posted messages carry their code in wParam and their value in lParam.
 constexpr UINT kMsgPosted = WM_APP + 1;
+// The notification-area icon's callback: the mouse message in lParam.
+constexpr UINT kMsgTray = WM_APP + 2;
+constexpr UINT kTrayIconId = 1;
 
 // Posts to the window while it exists; the host cuts it loose before the window is destroyed.
 class HwndPoster : public WindowPoster {
@@ -94,7 +100,10 @@ class Win32WindowHost : public WindowHost {
   void ShowMessageBox(const std::string& text, const std::string& caption) override {
     MessageBoxA(m_hwnd, text.c_str(), caption.c_str(), MB_OK);
   }
-  void ExitProcess(int status) override { std::exit(status); }
+  void ExitProcess(int status) override {
+    HideTrayIcon();  // an icon left behind would stay until the pointer passes over it
+    std::exit(status);
+  }
   std::unique_ptr<ResourceLibrary> OpenLibrary(const std::string& path) override {
     return Win32ResourceLibrary::Load(path);
   }
@@ -117,6 +126,13 @@ class Win32WindowHost : public WindowHost {
   void DetachPoster() {
     if (m_poster) m_poster->Detach();
   }
+  void ShowTrayIcon(int resourceId, const std::string& tip) override;
+  void HideTrayIcon() override;
+  void Restore() override {
+    ShowWindow(m_hwnd, SW_RESTORE);
+    SetForegroundWindow(m_hwnd);
+  }
+  int ShowMenu(const std::vector<std::string>& items) override;
 
   // Child controls, focus and keys
   bool CreateChild(Window& child, int id, const Rect& rect) override {
@@ -148,7 +164,49 @@ class Win32WindowHost : public WindowHost {
   RegionPtr m_appliedRegion;
   HICON m_icon = nullptr;
   std::shared_ptr<HwndPoster> m_poster;
+  bool m_trayShown = false;
 };
+
+void Win32WindowHost::ShowTrayIcon(int resourceId, const std::string& tip) {
+  NOTIFYICONDATAA data{};
+  // The first version of the structure: what every system since Windows 2000 takes.
+  data.cbSize = static_cast<DWORD>(offsetof(NOTIFYICONDATAA, szTip) + 64);
+  data.hWnd = m_hwnd;
+  data.uID = kTrayIconId;
+  data.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
+  data.uCallbackMessage = kMsgTray;
+  data.hIcon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+                                             IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), 0));
+  lstrcpynA(data.szTip, tip.c_str(), 64);
+  if (Shell_NotifyIconA(m_trayShown ? NIM_MODIFY : NIM_ADD, &data)) m_trayShown = true;
+}
+
+void Win32WindowHost::HideTrayIcon() {
+  if (!m_trayShown) return;
+  NOTIFYICONDATAA data{};
+  data.cbSize = static_cast<DWORD>(offsetof(NOTIFYICONDATAA, szTip) + 64);
+  data.hWnd = m_hwnd;
+  data.uID = kTrayIconId;
+  Shell_NotifyIconA(NIM_DELETE, &data);
+  m_trayShown = false;
+}
+
+int Win32WindowHost::ShowMenu(const std::vector<std::string>& items) {
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return -1;
+  for (size_t i = 0; i < items.size(); ++i)
+    AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(i + 1), items[i].c_str());
+  POINT at{};
+  GetCursorPos(&at);
+  // The menu closes when the user clicks elsewhere only if its owner is in front.
+  SetForegroundWindow(m_hwnd);
+  const int chosen = static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
+                                                     at.x, at.y, 0, m_hwnd, nullptr));
+  PostMessageA(m_hwnd, WM_NULL, 0, 0);
+  DestroyMenu(menu);
+  return chosen - 1;
+}
 
 // A minimised window shows its icon centred, over the icon background.
 void Win32WindowHost::PaintIcon() {
@@ -239,6 +297,10 @@ LRESULT Win32WindowHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<LRESULT>(m_icon);
     case kMsgPosted:
       m_window.OnPosted(static_cast<unsigned>(wParam), static_cast<intptr_t>(lParam));
+      return 0;
+    case kMsgTray:
+      if (lParam == WM_LBUTTONUP) m_window.OnTrayIcon(Window::TrayEvent::Click);
+      if (lParam == WM_RBUTTONUP) m_window.OnTrayIcon(Window::TrayEvent::Menu);
       return 0;
     // Child controls, focus and keys
     case WM_KEYDOWN:
@@ -372,6 +434,7 @@ int RunModal(Window& window, HWND owner) {
     SetActiveWindow(owner);
   }
   host.DetachPoster();
+  host.HideTrayIcon();
   DestroyWindow(hwnd);
   window.Attach(nullptr);
   return host.Result();
