@@ -114,7 +114,8 @@ std::string Printable(const std::string& text) {
 
 bool CopyInto(const std::string& from, const std::string& to) {
   std::string content;
-  return zor::ReadWholeFile(from, content) == zor::FileRead::Ok && zor::ReplaceWholeFile(to, content);
+  return zor::ReadWholeFile(from, content) == zor::FileRead::Ok &&
+         zor::ReplaceWholeFile(to, content) == zor::FileWrite::Ok;
 }
 
 // A deliberate difference: when a quoted value fills the buffer exactly, the platform drops its
