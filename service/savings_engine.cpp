@@ -45,7 +45,7 @@ double EfficiencyFactor(uint32_t index) {
 SavingsEngine::SavingsEngine(Hwk& hwk, MemoryView table, ValueStore& store, Clock& clock,
                              TraceSink& trace, HardwareLocks& locks,
                              const std::atomic<int32_t>& usage)
-    : m_table(table), m_store(store), m_trace(trace), m_io(hwk, clock, locks),
+    : m_table(table), m_store(store), m_clock(clock), m_trace(trace), m_io(hwk, clock, locks),
       m_usage(usage) {}
 
 bool SavingsEngine::Prepare() {
@@ -59,7 +59,8 @@ bool SavingsEngine::Prepare() {
   uint32_t config = 0;
   bool read = false;
   for (int attempt = 0; attempt < kPciAttempts && !read; ++attempt) {
-    read = m_io.ReadPciConfig(kSmbusBus, kSmbusDevice, kSmbusFunction, kSmbusBaseRegister, config);
+    read = m_io.ReadPciConfig(kSmbusBus, kSmbusDevice, kSmbusFunction, kSmbusBaseRegister, config) ==
+           IoStatus::kOk;
   }
   if (!read) {
     m_trace.Write("PCI access busy!!\n");
@@ -87,7 +88,7 @@ bool SavingsEngine::Prepare() {
   return true;
 }
 
-bool SavingsEngine::RestoreTotals() {
+StoreResult SavingsEngine::RestoreTotals() {
   return m_store.Transaction([&](ValueFile& file) {
     m_current = RestoredFigure(file.Get("Current"));
     m_total = RestoredFigure(file.Get("Total"));
@@ -104,11 +105,11 @@ void SavingsEngine::RunCycle() {
   const uint16_t control = m_table.U16(fw::et::kControlFlags);
   m_throttleEnabled = (control & fw::cf::kThrottle) != 0;
 
-  const int volts = m_io.ReadSensor(m_table.U16(fw::et::kSensorIndexPort),
-                                    m_table.U16(fw::et::kSensorDataPort),
-                                    m_table.U16(fw::et::kVoltageRegister));
-  if (volts < 0 || volts == kNoReading) return;
-  m_vout = volts * static_cast<double>(m_table.U16(fw::et::kVoltageStepMv)) * kMilli;
+  const ByteRead volts = m_io.ReadSensor(m_table.U16(fw::et::kSensorIndexPort),
+                                         m_table.U16(fw::et::kSensorDataPort),
+                                         m_table.U16(fw::et::kVoltageRegister));
+  if (!volts.Ok() || volts.value == kNoReading) return;
+  m_vout = volts.value * static_cast<double>(m_table.U16(fw::et::kVoltageStepMv)) * kMilli;
 
   double amps = 0.0;
   if (!ReadCurrentAmps(status, control, amps)) return;
@@ -116,9 +117,12 @@ void SavingsEngine::RunCycle() {
 
   if (!(control & fw::cf::kActive)) {
     m_active = false;
-    if (m_cpuMax != 0.0 &&
-        !m_store.Transaction([&](ValueFile& file) { SetReal(file, "CPU_MAX", m_cpuMax); })) {
-      m_trace.Write("SetQVValue failure!!\n");
+    // Each save replaces and flushes the whole file: once a second is as often as it is read.
+    const uint64_t now = m_clock.NowMs();
+    if (m_cpuMax != 0.0 && (!m_saved || now - m_lastSaveMs >= kSaveIntervalMs)) {
+      m_saved = true;
+      m_lastSaveMs = now;
+      Saved(m_store.Transaction([&](ValueFile& file) { SetReal(file, "CPU_MAX", m_cpuMax); }));
     }
     return;
   }
@@ -141,19 +145,19 @@ bool SavingsEngine::ReadCurrentAmps(uint16_t status, uint16_t control, double& a
   const uint32_t reg = m_table.U16(fw::et::kCurrentRegister);
 
   if (m_smbusMode) {
-    const int phaseState = m_io.SmbusReadByte(m_smbusBase, m_smbusAddress, m_smbusCommand);
-    if ((phaseState & 0xFF) == kNoReading) return false;
-    m_phase = phaseState & 7;
-    int reading = m_io.ReadSensor(indexPort, dataPort, reg);
-    if (reading < 0 || reading == kNoReading) return false;
-    if (reading == 0) reading = 1;
+    const ByteRead phaseState = m_io.SmbusReadByte(m_smbusBase, m_smbusAddress, m_smbusCommand);
+    if (!phaseState.Ok() || phaseState.value == kNoReading) return false;
+    m_phase = phaseState.value & 7;
+    const ByteRead sensor = m_io.ReadSensor(indexPort, dataPort, reg);
+    if (!sensor.Ok() || sensor.value == kNoReading) return false;
+    const int reading = sensor.value == 0 ? 1 : sensor.value;
     amps = m_coefficients[static_cast<size_t>(m_phase)] * static_cast<double>(reading) * kCurrentUnit;
     return true;
   }
 
-  int reading = m_io.ReadSensor(indexPort, dataPort, reg);
-  if (reading < 0) return false;
-  if (reading == 0) reading = 1;
+  const ByteRead sensor = m_io.ReadSensor(indexPort, dataPort, reg);
+  if (!sensor.Ok()) return false;
+  const int reading = sensor.value == 0 ? 1 : sensor.value;
   if (status & fw::sf::kRangeMode) return RangeCurrent(reading, amps);
 
   const uint32_t scale = m_table.U32(fw::et::kCurrentScale);
@@ -203,8 +207,21 @@ double SavingsEngine::EnergyIncrement(double amps, uint16_t control) const {
   return energy;
 }
 
+void SavingsEngine::Saved(StoreResult result) {
+  if (result == StoreResult::kOk) {
+    m_readOnlyTraced = false;
+  } else if (result != StoreResult::kReadOnly) {
+    m_trace.Write("SetQVValue failure!!\n");
+  } else if (!m_readOnlyTraced) {
+    m_trace.Write("SetQVValue failure: INFO.DAT is read-only!!\n");
+    m_readOnlyTraced = true;
+  }
+}
+
 void SavingsEngine::Publish(double energy) {
-  const bool done = m_store.Transaction([&](ValueFile& file) {
+  m_saved = true;
+  m_lastSaveMs = m_clock.NowMs();
+  Saved(m_store.Transaction([&](ValueFile& file) {
     SetReal(file, "VOUT", m_vout);
     if (std::atoi(file.Get("Cmd").c_str()) == 1) {
       m_current = 0.0;
@@ -220,18 +237,16 @@ void SavingsEngine::Publish(double energy) {
       SetValue(file, "Phase", m_phase + 1);
       m_unpublished = false;
     }
-  });
-  if (!done) m_trace.Write("SetQVValue failure!!\n");
+  }));
 }
 
 void SavingsEngine::Flush() {
   if (!m_unpublished) return;
-  const bool done = m_store.Transaction([&](ValueFile& file) {
+  Saved(m_store.Transaction([&](ValueFile& file) {
     SetReal(file, "Current", m_current);
     SetReal(file, "Total", m_total);
     SetReal(file, "SaveTime", m_saveTime);
-  });
-  if (!done) m_trace.Write("SetQVValue failure!!\n");
+  }));
   m_unpublished = false;
 }
 

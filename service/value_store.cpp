@@ -23,8 +23,8 @@ class InfoValueFile : public ValueFile {
 
 }  // namespace
 
-bool InfoValueStore::Transaction(const std::function<void(ValueFile&)>& body) {
-  return m_store.Update([&](InfoFile& file) {
+StoreResult InfoValueStore::Transaction(const std::function<void(ValueFile&)>& body) {
+  return m_store.Transact([&](InfoFile& file) {
     InfoValueFile values(file);
     body(values);
   });
