@@ -14,6 +14,19 @@ ByteRead BoardIo::ReadSensor(uint32_t indexPort, uint32_t dataPort, uint32_t reg
   return {IoStatus::kOk, m_hwk.qv_inp(dataPort)};
 }
 
+void BoardIo::ReadSensorPair(uint32_t indexPort, uint32_t dataPort, uint32_t firstReg,
+                             uint32_t secondReg, ByteRead& first, ByteRead& second) {
+  HardwareLock lock(m_locks, m_locks.Isa());
+  if (!lock.Held()) {
+    first = second = {IoStatus::kLockBusy, 0};
+    return;
+  }
+  m_hwk.qv_outp(indexPort, firstReg & 0xFF);
+  first = {IoStatus::kOk, m_hwk.qv_inp(dataPort)};
+  m_hwk.qv_outp(indexPort, secondReg & 0xFF);
+  second = {IoStatus::kOk, m_hwk.qv_inp(dataPort)};
+}
+
 IoStatus BoardIo::ReadPciConfig(uint32_t bus, uint32_t device, uint32_t function, uint32_t reg,
                                 uint32_t& value) {
   HardwareLock lock(m_locks, m_locks.Pci());

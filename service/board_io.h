@@ -30,6 +30,10 @@ class BoardIo {
 
   // The sensor register's byte.
   ByteRead ReadSensor(uint32_t indexPort, uint32_t dataPort, uint32_t reg);
+  // Two sensor registers under one hold of the sensor lock (each hold is a round trip to the
+  // lock's owner, which costs more than the reads).
+  void ReadSensorPair(uint32_t indexPort, uint32_t dataPort, uint32_t firstReg, uint32_t secondReg,
+                      ByteRead& first, ByteRead& second);
   IoStatus ReadPciConfig(uint32_t bus, uint32_t device, uint32_t function, uint32_t reg,
                          uint32_t& value);
   // The data byte of a byte-data read at the host controller's base.

@@ -105,14 +105,22 @@ void SavingsEngine::RunCycle() {
   const uint16_t control = m_table.U16(fw::et::kControlFlags);
   m_throttleEnabled = (control & fw::cf::kThrottle) != 0;
 
-  const ByteRead volts = m_io.ReadSensor(m_table.U16(fw::et::kSensorIndexPort),
-                                         m_table.U16(fw::et::kSensorDataPort),
-                                         m_table.U16(fw::et::kVoltageRegister));
+  const uint32_t indexPort = m_table.U16(fw::et::kSensorIndexPort);
+  const uint32_t dataPort = m_table.U16(fw::et::kSensorDataPort);
+  const uint32_t voltageReg = m_table.U16(fw::et::kVoltageRegister);
+  ByteRead volts, current;
+  // In SMBus mode the current is read after the regulator, so the lock is not held across that.
+  if (m_smbusMode) {
+    volts = m_io.ReadSensor(indexPort, dataPort, voltageReg);
+  } else {
+    m_io.ReadSensorPair(indexPort, dataPort, voltageReg, m_table.U16(fw::et::kCurrentRegister), volts,
+                        current);
+  }
   if (!volts.Ok() || volts.value == kNoReading) return;
   m_vout = volts.value * static_cast<double>(m_table.U16(fw::et::kVoltageStepMv)) * kMilli;
 
   double amps = 0.0;
-  if (!ReadCurrentAmps(status, control, amps)) return;
+  if (!ReadCurrentAmps(status, control, current, amps)) return;
   m_cpuMax = amps * m_vout;
 
   if (!(control & fw::cf::kActive)) {
@@ -139,23 +147,22 @@ void SavingsEngine::RunCycle() {
   Publish(energy);
 }
 
-bool SavingsEngine::ReadCurrentAmps(uint16_t status, uint16_t control, double& amps) {
-  const uint32_t indexPort = m_table.U16(fw::et::kSensorIndexPort);
-  const uint32_t dataPort = m_table.U16(fw::et::kSensorDataPort);
-  const uint32_t reg = m_table.U16(fw::et::kCurrentRegister);
-
+bool SavingsEngine::ReadCurrentAmps(uint16_t status, uint16_t control, const ByteRead& sensor,
+                                    double& amps) {
   if (m_smbusMode) {
+    const uint32_t indexPort = m_table.U16(fw::et::kSensorIndexPort);
+    const uint32_t dataPort = m_table.U16(fw::et::kSensorDataPort);
+    const uint32_t reg = m_table.U16(fw::et::kCurrentRegister);
     const ByteRead phaseState = m_io.SmbusReadByte(m_smbusBase, m_smbusAddress, m_smbusCommand);
     if (!phaseState.Ok() || phaseState.value == kNoReading) return false;
     m_phase = phaseState.value & 7;
-    const ByteRead sensor = m_io.ReadSensor(indexPort, dataPort, reg);
-    if (!sensor.Ok() || sensor.value == kNoReading) return false;
-    const int reading = sensor.value == 0 ? 1 : sensor.value;
+    const ByteRead smbusCurrent = m_io.ReadSensor(indexPort, dataPort, reg);
+    if (!smbusCurrent.Ok() || smbusCurrent.value == kNoReading) return false;
+    const int reading = smbusCurrent.value == 0 ? 1 : smbusCurrent.value;
     amps = m_coefficients[static_cast<size_t>(m_phase)] * static_cast<double>(reading) * kCurrentUnit;
     return true;
   }
 
-  const ByteRead sensor = m_io.ReadSensor(indexPort, dataPort, reg);
   if (!sensor.Ok()) return false;
   const int reading = sensor.value == 0 ? 1 : sensor.value;
   if (status & fw::sf::kRangeMode) return RangeCurrent(reading, amps);

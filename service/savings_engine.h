@@ -57,7 +57,8 @@ class SavingsEngine {
   static constexpr double kCycleSeconds = 0.1;
 
  private:
-  bool ReadCurrentAmps(uint16_t status, uint16_t control, double& amps);
+  // sensor: the current register, read with the voltage (all modes but SMBus).
+  bool ReadCurrentAmps(uint16_t status, uint16_t control, const ByteRead& sensor, double& amps);
   bool RangeCurrent(int reading, double& amps);
   double EnergyIncrement(double amps, uint16_t control) const;
   void Publish(double energy);

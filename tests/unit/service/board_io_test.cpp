@@ -57,6 +57,27 @@ TEST(BoardIo, SmbusReadWaitsForTheController) {
   }
 }
 
+TEST(BoardIo, SensorPairUnderOneLock) {
+  test::PortBoard board;
+  board.sensors[test::kVoltageReg] = 0x64;
+  board.sensors[test::kCurrentReg] = 0x28;
+  test::ManualClock clock;
+  HardwareLocks locks(20);
+  BoardIo io(board, clock, locks);
+  ByteRead volts, current;
+  io.ReadSensorPair(test::kIndexPort, test::kDataPort, test::kVoltageReg, test::kCurrentReg, volts, current);
+  EXPECT_TRUE(volts.Ok() && current.Ok());
+  EXPECT_EQ(volts.value, 0x64);
+  EXPECT_EQ(current.value, 0x28);
+
+  NamedMutex other(HardwareLocks::kIsaName);
+  ASSERT_TRUE(other.Lock(100));
+  io.ReadSensorPair(test::kIndexPort, test::kDataPort, test::kVoltageReg, test::kCurrentReg, volts, current);
+  other.Unlock();
+  EXPECT_EQ(volts.status, IoStatus::kLockBusy);
+  EXPECT_EQ(current.status, IoStatus::kLockBusy);
+}
+
 TEST(BoardIo, BusySmbusLockFailsTheRead) {
   test::PortBoard board;
   test::ManualClock clock;
