@@ -105,6 +105,10 @@ class Win32ServicePort : public zor::ServiceHostPort {
 
 Win32ServicePort g_port;
 zor::ServiceHost g_host(g_port, g_trace, g_flags);
+// Set when ServiceMain has written its last line. The dispatcher returns as soon as the stopped
+// state is reported, and the process must not end under that last write.
+HANDLE g_mainEnded = nullptr;
+constexpr DWORD kMainEndWaitMs = 2000;
 
 void WINAPI ServiceControl(DWORD code) { g_host.Control(code); }
 
@@ -132,6 +136,7 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
                           }};
     zor::RunService(deps);
   });
+  if (g_mainEnded) SetEvent(g_mainEnded);
 }
 
 void Install() {
@@ -179,7 +184,10 @@ void Remove() {
 void RunAsService() {
   g_trace.Write("About to start service control...\n");
   SERVICE_TABLE_ENTRYA table[] = {{g_serviceName, ServiceMain}, {nullptr, nullptr}};
-  if (!StartServiceCtrlDispatcherA(table)) {
+  g_mainEnded = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (StartServiceCtrlDispatcherA(table)) {
+    if (g_mainEnded) WaitForSingleObject(g_mainEnded, kMainEndWaitMs);
+  } else {
     const DWORD error = GetLastError();
     Tracef(g_trace, "VORT Service StartServiceCtrlDispatcher error = %lu\n",
            static_cast<unsigned long>(error));
