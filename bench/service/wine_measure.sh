@@ -34,9 +34,19 @@ fi
 wine "$winapp\\Zor2Svr.exe" -i >/dev/null 2>&1
 wine net start "ZOR2 Service" >/dev/null 2>&1
 
+# The service's Wine process of this prefix, whatever else runs on the machine.
+service_pid() {
+  local candidate
+  for candidate in $(pgrep -f 'Zorwise.Zor2Svr.exe' || true); do
+    if { tr '\0' '\n' < "/proc/$candidate/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+      echo "$candidate"
+      return
+    fi
+  done
+}
 pid=""
 for _ in $(seq 50); do
-  pid=$(pgrep -f 'Zorwise.Zor2Svr.exe' | head -1 || true)
+  pid=$(service_pid)
   [ -n "$pid" ] && break
   sleep 0.1
 done

@@ -120,6 +120,17 @@ real_test "$(value Current)" 0 0 'a < 0.002' || fail "Current not reset: $(value
 real_test "$(value Total)" "$total_before" 0 'a >= b' || fail "Total lost: $total_before -> $(value Total)"
 ok "cmd=1 resets Current and SaveTime and keeps Total"
 
+# ---- A read-only INFO.DAT: said once in the log, left alone, and written again once it is not ---
+chmod a-w "$info"
+sleep 3.5
+readonly_lines=$(tr -d '\r' < "$log" | grep -c "INFO.DAT is read-only" || true)
+[ "$readonly_lines" = 1 ] || fail "read-only INFO.DAT traced $readonly_lines times"
+[ "$(state)" = RUNNING ] || fail "service died on a read-only INFO.DAT"
+frozen=$(value SaveTime)
+chmod u+w "$info"
+wait_for 3 above SaveTime "$frozen" || fail "figures not written again after the file became writable"
+ok "a read-only INFO.DAT gives one trace line and the figures resume when it is writable"
+
 # ---- A busy hardware lock skips cycles without harm --------------------------------------------
 run svcpoke.exe hold-lock isa 1.5 >/dev/null
 sleep 1.5
