@@ -131,7 +131,14 @@ FileWrite ReplaceWholeFile(const std::string& path, std::string_view content) {
   ok = ok && FlushFileBuffers(file);
   CloseHandle(file);
   for (int attempt = 0; ok; ++attempt) {
-    if (PutInPlace(temp, path)) return FileWrite::Ok;
+    if (PutInPlace(temp, path)) {
+      // ReplaceFile keeps them on Windows; not every implementation of it does.
+      const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kept)) {
+        SetFileAttributesA(path.c_str(), attributes);
+      }
+      return FileWrite::Ok;
+    }
     if (attempt >= kBusyRetries || !IsBusy(GetLastError())) break;
     Sleep(kBusyWaitMs);
   }

@@ -121,6 +121,8 @@ real_test "$(value Total)" "$total_before" 0 'a >= b' || fail "Total lost: $tota
 ok "cmd=1 resets Current and SaveTime and keeps Total"
 
 # ---- A read-only INFO.DAT: said once in the log, left alone, and written again once it is not ---
+# The file keeps its attributes across the service's replaces.
+wine cmd /c attrib +h "$winapp\\INFO.DAT" >/dev/null 2>&1
 chmod a-w "$info"
 sleep 3.5
 readonly_lines=$(tr -d '\r' < "$log" | grep -c "INFO.DAT is read-only" || true)
@@ -129,6 +131,7 @@ readonly_lines=$(tr -d '\r' < "$log" | grep -c "INFO.DAT is read-only" || true)
 frozen=$(value SaveTime)
 chmod u+w "$info"
 wait_for 3 above SaveTime "$frozen" || fail "figures not written again after the file became writable"
+wine cmd /c attrib "$winapp\\INFO.DAT" 2>/dev/null | tr -d '\r' | grep -q "^A *H " || fail "INFO.DAT lost its hidden attribute"
 ok "a read-only INFO.DAT gives one trace line and the figures resume when it is writable"
 
 # ---- A busy hardware lock skips cycles without harm --------------------------------------------
