@@ -1,7 +1,8 @@
 #!/bin/bash
 # The ZOR2 Service killed at random moments (SIGKILL of its Wine process) and started again, over
 # and over: after every kill INFO.DAT parses, its Total never goes down, and once the restarted
-# service has written again no temporary file is left beside it.
+# service has written again no temporary file is left beside it, not even one planted as a writer
+# killed mid-write would leave it.
 # Usage: store_crash.sh BIN_DIR [ROUNDS]   (BIN_DIR: the Windows build's bin folder)
 set -euo pipefail
 
@@ -60,6 +61,7 @@ parses() {
     [[ "$(value Total)" =~ ^[0-9]+\.[0-9]{6}$ ]]
 }
 temporaries() { find "$app" -name '*.tmp' | wc -l; }
+no_temporaries() { [ "$(temporaries)" -eq 0 ]; }
 total_moved() { [ "$(value Total)" != "$1" ]; }
 
 run simboard.exe create --profile x58-6 >/dev/null
@@ -88,12 +90,16 @@ for round in $(seq "$rounds"); do
   total=$(value Total)
   awk -v a="$total" -v b="$highest" 'BEGIN { exit !(a >= b) }' || fail "round $round: Total went down from $highest to $total"
   highest=$total
+  # As a kill in the middle of a write leaves it (random kills rarely land there): a temporary file
+  # of a process that no longer exists (Windows process ids are multiples of 4).
+  printf '[VALUE]\r\nTotal=0.0' > "$app/INFO.DAT.~99999-$round.tmp"
   # Wine's manager keeps showing the dead service as running, but starts it again.
   wine net start "$service" >/dev/null 2>&1 || true
   wait_for 20 has_pid || fail "round $round: the service did not start again"
   # The restarted service's first publication clears what the killed one left.
   wait_for 10 total_moved "$total" || fail "round $round: the restarted service does not publish"
-  [ "$(temporaries)" -eq 0 ] || fail "round $round: temporary files left after the restart"
+  # (Polled: the running service's own file lives for the moment of each write.)
+  wait_for 2 no_temporaries || fail "round $round: temporary files left after the restart"
 done
 wine net stop "$service" >/dev/null 2>&1 || true
 parses || fail "INFO.DAT does not parse at the end"
