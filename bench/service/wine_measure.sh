@@ -61,14 +61,24 @@ edge() {
   echo "$(now) $(value SaveTime)"
 }
 
-# Each replace gives the file a new inode: count the inodes seen over ten seconds.
+# Each replace gives the file a new inode: count the inodes seen over ten seconds. With saving
+# off the load is switched between 10 and 90 percent meanwhile, as fast as simboard can, so that
+# the power figure keeps changing.
 replaces() {
-  local until=$(( $(date +%s) + 10 )) last="" count=0 inode
+  local until=$(( $(date +%s) + 10 )) last="" count=0 inode changer=""
+  if [ "$saving" != on ]; then
+    (while [ "$(date +%s)" -lt "$until" ]; do
+       wine "$winapp\\simboard.exe" pin-load 10 >/dev/null 2>&1
+       wine "$winapp\\simboard.exe" pin-load 90 >/dev/null 2>&1
+     done) &
+    changer=$!
+  fi
   while [ "$(date +%s)" -lt "$until" ]; do
     inode=$(stat -c %i "$info" 2>/dev/null || true)
     if [ -n "$inode" ] && [ "$inode" != "$last" ]; then count=$((count + 1)); last=$inode; fi
     sleep 0.02
   done
+  [ -z "$changer" ] || wait "$changer"
   awk -v n="$((count - 1))" 'BEGIN { printf "INFO.DAT replaces: %.1f per second (saving '"$saving"')\n", n / 10 }'
 }
 
