@@ -89,7 +89,7 @@ bool AppendHistoryHour(const std::string& path, const HistoryHour& hour) {
     std::string kept = kHeader;
     for (size_t i = hours.size() + 1 - kHistoryKeepHours; i < hours.size(); ++i) kept += FormatHistoryLine(hours[i]);
     kept += FormatHistoryLine(hour);
-    return ReplaceWholeFile(path, kept);
+    return ReplaceWholeFile(path, kept) == FileWrite::Ok;
   }
   FILE* file = std::fopen(path.c_str(), "ab");
   if (!file) return false;

@@ -1,5 +1,7 @@
 #include "common/info_format.h"
 
+#include <cstdint>
+
 namespace zor {
 
 namespace {
@@ -36,7 +38,7 @@ std::string_view UpToNul(std::string_view s) {
 }
 
 // One physical line: [begin, end) is its text without the line break, next the start of the next
-// line. A line ends at the next LF; only when no LF follows at all does a lone CR end it.
+// line. A line ends at a CR LF pair, a lone LF or a lone CR, as the profile functions end it.
 struct Line {
   size_t begin = 0;
   size_t end = 0;
@@ -46,9 +48,8 @@ struct Line {
 // A UTF-8 byte-order mark before the first line is not part of it.
 size_t TextStart(std::string_view content) { return content.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0; }
 
-// The line break for text inserted at pos. Lone CRs end lines only where no LF follows, so where
-// the lines just before pos are ended that way, an inserted LF would join them into one: new
-// lines then end in lone CRs too.
+// The line break for text inserted at pos: CR LF, or a lone CR in a file whose lines end that way
+// (no LF after pos, and a CR since the last one before it), so the file keeps one style.
 std::string_view LineBreakAt(std::string_view content, size_t pos) {
   if (content.find('\n', pos) != std::string_view::npos) return "\r\n";
   const size_t lastLf = content.rfind('\n', pos == 0 ? 0 : pos - 1);
@@ -62,13 +63,15 @@ class Lines {
   bool Next(Line& line) {
     if (m_pos >= m_content.size()) return false;
     line.begin = m_pos;
-    size_t stop = m_content.find('\n', m_pos);
-    if (stop == std::string_view::npos) stop = m_content.find('\r', m_pos);
+    const size_t stop = m_content.find_first_of("\r\n", m_pos);
     if (stop == std::string_view::npos) {
       line.end = line.next = m_content.size();
     } else {
       line.end = stop;
       line.next = stop + 1;
+      if (m_content[stop] == '\r' && line.next < m_content.size() && m_content[line.next] == '\n') {
+        ++line.next;
+      }
     }
     m_pos = line.next;
     return true;
@@ -157,11 +160,115 @@ Location Locate(std::string_view content, std::string_view section, std::string_
   return where;
 }
 
+void AppendUtf8(std::string& out, uint32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | code >> 6);
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | code >> 12);
+    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | code >> 18);
+    out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// The character of the UTF-8 sequence at text[pos] and its length. Encoded surrogates count as
+// characters, as the decoding side writes a lone one that way; a byte that starts no complete,
+// shortest sequence is the character of its own number, alone.
+uint32_t NextUtf8Lenient(std::string_view text, size_t pos, size_t& length) {
+  const uint8_t lead = static_cast<uint8_t>(text[pos]);
+  length = 1;
+  size_t count = 0;
+  uint32_t code = 0, least = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    count = 1, code = lead & 0x1F, least = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    count = 2, code = lead & 0x0F, least = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    count = 3, code = lead & 0x07, least = 0x10000;
+  } else {
+    return lead;
+  }
+  if (text.size() - pos <= count) return lead;
+  for (size_t i = 1; i <= count; ++i) {
+    const uint8_t next = static_cast<uint8_t>(text[pos + i]);
+    if ((next & 0xC0) != 0x80) return lead;
+    code = code << 6 | (next & 0x3F);
+  }
+  if (code < least || code > 0x10FFFF) return lead;
+  length = count + 1;
+  return code;
+}
+
+void AppendUtf16(std::string& out, uint32_t unit, TextEncoding encoding) {
+  const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+  if (encoding == TextEncoding::kUtf16Le) {
+    out += low;
+    out += high;
+  } else {
+    out += high;
+    out += low;
+  }
+}
+
 bool HasLineBreakOrNul(std::string_view s) {
   return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
 }  // namespace
+
+std::string DecodeProfileFile(std::string_view bytes, TextEncoding& encoding) {
+  encoding = TextEncoding::kBytes;
+  if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") encoding = TextEncoding::kUtf16Le;
+  if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF") encoding = TextEncoding::kUtf16Be;
+  if (encoding == TextEncoding::kBytes) return std::string(bytes);
+  const bool little = encoding == TextEncoding::kUtf16Le;
+  const auto unitAt = [&](size_t i) -> uint32_t {
+    const uint8_t first = static_cast<uint8_t>(bytes[i]), second = static_cast<uint8_t>(bytes[i + 1]);
+    return little ? (first | second << 8) : (first << 8 | second);
+  };
+  std::string text;
+  text.reserve(bytes.size() / 2);
+  // A last odd byte is no character.
+  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    uint32_t code = unitAt(i);
+    if (code >= 0xD800 && code <= 0xDBFF && i + 3 < bytes.size()) {
+      const uint32_t next = unitAt(i + 2);
+      if (next >= 0xDC00 && next <= 0xDFFF) {
+        code = 0x10000 + ((code - 0xD800) << 10) + (next - 0xDC00);
+        i += 2;
+      }
+    }
+    AppendUtf8(text, code);
+  }
+  return text;
+}
+
+std::string EncodeProfileFile(std::string_view text, TextEncoding encoding) {
+  if (encoding == TextEncoding::kBytes) return std::string(text);
+  std::string bytes;
+  bytes.reserve(2 + text.size() * 2);
+  AppendUtf16(bytes, 0xFEFF, encoding);
+  for (size_t pos = 0; pos < text.size();) {
+    size_t length = 1;
+    // Surrogates decode here as themselves, as the reading side wrote a lone one.
+    const uint32_t code = NextUtf8Lenient(text, pos, length);
+    if (code >= 0x10000) {
+      AppendUtf16(bytes, 0xD800 + ((code - 0x10000) >> 10), encoding);
+      AppendUtf16(bytes, 0xDC00 + ((code - 0x10000) & 0x3FF), encoding);
+    } else {
+      AppendUtf16(bytes, code, encoding);
+    }
+    pos += length;
+  }
+  return bytes;
+}
 
 std::optional<std::string_view> FindProfileValue(std::string_view content, std::string_view section,
                                                  std::string_view key) {

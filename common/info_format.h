@@ -9,6 +9,20 @@
 
 namespace zor {
 
+// How a file's text is stored. The profile functions read a file that starts with a UTF-16
+// byte-order mark (as Notepad saves "Unicode") as UTF-16, and write it back the same way; any other
+// file is taken byte for byte.
+enum class TextEncoding { kBytes, kUtf16Le, kUtf16Be };
+
+// The text of a file's bytes as the functions below work on it: UTF-16 becomes UTF-8 without the
+// mark (a lone surrogate keeps its own three-byte form, so nothing is lost); other files are
+// returned as they are.
+std::string DecodeProfileFile(std::string_view bytes, TextEncoding& encoding);
+
+// The bytes that store text in encoding (UTF-16 with its mark). A byte that is not part of a UTF-8
+// sequence stands for the character of that number.
+std::string EncodeProfileFile(std::string_view text, TextEncoding encoding);
+
 // The raw value of key in section (blanks around it removed, quotes kept), or nullopt when the
 // section or key is missing or the key's line has no '='. Only the first section of that name
 // counts, and within it the first line of that key.

@@ -64,26 +64,29 @@ struct SharedFile {
 
   // The cached content when it is still the file's; the generation is read before the stamp so
   // that a replace finishing in between is noticed on one or the other.
-  bool FromCache(std::string& content, bool& missing) {
+  bool FromCache(std::string& content, bool& missing, TextEncoding& encoding) {
     const uint32_t seen = Generation();
     std::string name;
     const FileStamp stamp = Stamp(name);
     std::lock_guard<std::mutex> guard(cacheLock);
     if (!cacheValid || !generation || cacheGeneration != seen || !(cacheStamp == stamp)) return false;
     content = cacheContent;
+    encoding = cacheEncoding;
     missing = !stamp.exists;
     return true;
   }
 
-  // Reads the file; the generation and stamp are taken first, so a change during the read leaves
-  // the cache stale-looking rather than wrong.
-  FileRead Load(std::string& content) {
+  // Reads the file as text (see DecodeProfileFile); the generation and stamp are taken first, so
+  // a change during the read leaves the cache stale-looking rather than wrong.
+  FileRead Load(std::string& content, TextEncoding& encoding) {
     bool missing = false;
-    if (FromCache(content, missing)) return missing ? FileRead::Missing : FileRead::Ok;
+    if (FromCache(content, missing, encoding)) return missing ? FileRead::Missing : FileRead::Ok;
     const uint32_t seen = Generation();
     std::string name;
     const FileStamp stamp = Stamp(name);
-    const FileRead result = ReadWholeFile(name, content);
+    std::string bytes;
+    const FileRead result = ReadWholeFile(name, bytes);
+    content = DecodeProfileFile(bytes, encoding);
     const bool consistent = result == FileRead::Ok ? stamp.exists : result == FileRead::Missing && !stamp.exists;
     std::lock_guard<std::mutex> guard(cacheLock);
     cacheValid = generation && consistent && (!stamp.exists || FileClockNow() - stamp.modified >= kSettledAge);
@@ -91,15 +94,16 @@ struct SharedFile {
       cacheGeneration = seen;
       cacheStamp = stamp;
       cacheContent = content;
+      cacheEncoding = encoding;
     }
     return result;
   }
 
-  bool Replace(const std::string& content) {
+  FileWrite Replace(const std::string& content, TextEncoding encoding) {
     std::string name;
     Stamp(name);
-    const bool replaced = ReplaceWholeFile(name, content);
-    if (replaced && generation) generation->fetch_add(1, std::memory_order_acq_rel);
+    const FileWrite replaced = ReplaceWholeFile(name, EncodeProfileFile(content, encoding));
+    if (replaced == FileWrite::Ok && generation) generation->fetch_add(1, std::memory_order_acq_rel);
     std::lock_guard<std::mutex> guard(cacheLock);
     cacheValid = false;
     return replaced;
@@ -116,11 +120,13 @@ struct SharedFile {
   uint32_t cacheGeneration = 0;
   FileStamp cacheStamp;
   std::string cacheContent;
+  TextEncoding cacheEncoding = TextEncoding::kBytes;
 };
 
 // The file's content, read at most once per locked call and kept up to date by its own writes. A
 // single write replaces the file at once; in a transaction the writes collect in memory and the file
-// is replaced once, at Commit, since each replace costs a whole-file write and flush.
+// is replaced once, at Commit, since each replace costs a whole-file write and flush. A file is
+// written back in the encoding it was read in.
 class LockedFile : public InfoFile {
  public:
   LockedFile(SharedFile& store, bool deferred) : m_store(store), m_deferred(deferred) {}
@@ -144,7 +150,7 @@ class LockedFile : public InfoFile {
       m_dirty = true;
       return true;
     }
-    if (!m_store.Replace(changed)) {
+    if (m_store.Replace(changed, m_encoding) != FileWrite::Ok) {
       m_loaded = false;
       return false;
     }
@@ -153,21 +159,32 @@ class LockedFile : public InfoFile {
     return true;
   }
 
-  // Saves what the transaction's writes changed; false when the file could not be replaced.
-  bool Commit() {
-    if (!m_dirty) return true;
+  // Saves what the transaction's writes changed.
+  StoreResult Commit() {
+    if (m_unreadable) return StoreResult::kUnreadable;
+    if (!m_dirty) return StoreResult::kOk;
     m_dirty = false;
-    return m_store.Replace(m_content);
+    switch (m_store.Replace(m_content, m_encoding)) {
+      case FileWrite::Ok: return StoreResult::kOk;
+      case FileWrite::ReadOnly: return StoreResult::kReadOnly;
+      case FileWrite::Failed: break;
+    }
+    return StoreResult::kFailed;
   }
 
  private:
-  // True when the content is known; m_missing tells a missing file from a failed read.
+  // True when the content is known; m_missing tells a missing file from a failed read, which is
+  // remembered for the whole call.
   bool Load() {
     if (!m_loaded) {
-      const FileRead result = m_store.Load(m_content);
+      const FileRead result = m_store.Load(m_content, m_encoding);
       m_missing = result == FileRead::Missing;
       m_loaded = result == FileRead::Ok;
-      if (m_missing) m_content.clear();
+      if (result == FileRead::Failed) m_unreadable = true;
+      if (m_missing) {
+        m_content.clear();
+        m_encoding = TextEncoding::kBytes;
+      }
     }
     return m_loaded;
   }
@@ -175,8 +192,10 @@ class LockedFile : public InfoFile {
   SharedFile& m_store;
   const bool m_deferred;
   std::string m_content;
+  TextEncoding m_encoding = TextEncoding::kBytes;
   bool m_loaded = false;
   bool m_missing = false;
+  bool m_unreadable = false;
   bool m_dirty = false;
 };
 
@@ -199,7 +218,8 @@ std::string InfoStore::Read(std::string_view section, std::string_view key, std:
                             size_t capacity) {
   std::string content;
   bool missing = false;
-  if (m_impl->FromCache(content, missing)) {
+  TextEncoding encoding = TextEncoding::kBytes;
+  if (m_impl->FromCache(content, missing, encoding)) {
     return missing ? CutDefault(def, capacity) : Lookup(content, section, key, def, capacity);
   }
   NamedMutexLock lock(m_impl->mutex, kLockWaitMs);
@@ -214,13 +234,20 @@ bool InfoStore::Write(std::string_view section, std::string_view key, std::strin
 }
 
 // A transaction needs the lock: when it stays busy the body does not run and the caller tries again
-// at its next cycle.
-bool InfoStore::Update(const std::function<void(InfoFile&)>& body) {
+// at its next cycle. A lock that cannot be made at all would be busy for ever: without one the
+// transaction still replaces the file whole, so a reader never sees half of it.
+StoreResult InfoStore::Transact(const std::function<void(InfoFile&)>& body) {
   NamedMutexLock lock(m_impl->mutex, kLockWaitMs);
-  if (!lock.Held()) return false;
+  if (!lock.Held() && m_impl->mutex.Valid()) return StoreResult::kBusy;
   LockedFile file(*m_impl, true);
   body(file);
   return file.Commit();
 }
+
+bool InfoStore::Update(const std::function<void(InfoFile&)>& body) {
+  return Transact(body) == StoreResult::kOk;
+}
+
+bool InfoStore::LockAvailable() const { return m_impl->mutex.Valid(); }
 
 }  // namespace zor

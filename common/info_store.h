@@ -12,7 +12,16 @@
 
 namespace zor {
 
-// The operations with the cross-process lock already held (see InfoStore::Update).
+// What became of a transaction.
+enum class StoreResult {
+  kOk,
+  kBusy,        // the lock stayed busy: the body did not run
+  kUnreadable,  // the file exists but could not be read: its reads gave their defaults
+  kReadOnly,    // the file is marked read-only: the changes were not saved
+  kFailed,      // the changes could not be saved
+};
+
+// The operations with the cross-process lock already held (see InfoStore::Transact).
 class InfoFile {
  public:
   virtual ~InfoFile() = default;
@@ -38,9 +47,15 @@ class InfoStore {
   bool Write(std::string_view section, std::string_view key, std::string_view value);
 
   // Runs body with the lock held across all its reads and writes (the reset handshake); its writes
-  // reach the file together, in one replace, when body returns. False when the lock stayed busy (a
-  // hung holder: body did not run) or when the changes could not be saved.
+  // reach the file together, in one replace, when body returns. When the lock stays busy (a hung
+  // holder) body does not run.
+  StoreResult Transact(const std::function<void(InfoFile&)>& body);
+  // Transact, true only for kOk.
   bool Update(const std::function<void(InfoFile&)>& body);
+
+  // False when the cross-process lock could not be made (its name is taken by another kind of
+  // object, or its access list shuts this account out): the store then goes on without it.
+  bool LockAvailable() const;
 
   const std::string& Path() const;
 

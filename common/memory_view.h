@@ -1,17 +1,23 @@
-// Bounds-checked access to mapped firmware memory. Every firmware read and write goes through a
-// view; an access that would leave the mapping is refused and touches nothing.
+// Bounds-checked access to mapped firmware memory and other outside data. Every firmware read and
+// write goes through a view; an access that would leave the mapping is refused and touches nothing.
+// A view over const bytes (ReadOnlyView) only reads.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 namespace zor {
 
-class MemoryView {
+template <typename Byte>
+class BasicMemoryView {
+  static_assert(std::is_same_v<std::remove_const_t<Byte>, uint8_t>, "a view of bytes");
+  static constexpr bool kWritable = !std::is_const_v<Byte>;
+
  public:
-  MemoryView() = default;
-  MemoryView(uint8_t* data, size_t size) : m_data(data), m_size(data ? size : 0) {}
+  BasicMemoryView() = default;
+  BasicMemoryView(Byte* data, size_t size) : m_data(data), m_size(data ? size : 0) {}
 
   size_t size() const { return m_size; }
   bool empty() const { return m_size == 0; }
@@ -22,8 +28,8 @@ class MemoryView {
   }
 
   // The part [offset, offset + length); an empty view when it does not fit.
-  MemoryView Sub(size_t offset, size_t length) const {
-    return Contains(offset, length) ? MemoryView(m_data + offset, length) : MemoryView();
+  BasicMemoryView Sub(size_t offset, size_t length) const {
+    return Contains(offset, length) ? BasicMemoryView(m_data + offset, length) : BasicMemoryView();
   }
 
   bool ReadBytes(size_t offset, void* out, size_t length) const {
@@ -32,6 +38,7 @@ class MemoryView {
     return true;
   }
   bool WriteBytes(size_t offset, const void* in, size_t length) const {
+    static_assert(kWritable, "a read-only view");
     if (!Contains(offset, length)) return false;
     if (length) std::memcpy(m_data + offset, in, length);
     return true;
@@ -48,6 +55,7 @@ class MemoryView {
   uint8_t U8(size_t offset) const { uint8_t v = 0; Read8(offset, v); return v; }
   uint16_t U16(size_t offset) const { uint16_t v = 0; Read16(offset, v); return v; }
   uint32_t U32(size_t offset) const { uint32_t v = 0; Read32(offset, v); return v; }
+  uint64_t U64(size_t offset) const { uint64_t v = 0; ReadLe(offset, 8, v); return v; }
 
  private:
   template <typename T>
@@ -60,14 +68,18 @@ class MemoryView {
   }
   template <typename T>
   bool WriteLe(size_t offset, size_t width, T value) const {
+    static_assert(kWritable, "a read-only view");
     if (!Contains(offset, width)) return false;
     const uint64_t v = value;
     for (size_t i = 0; i < width; ++i) m_data[offset + i] = static_cast<uint8_t>(v >> (8 * i));
     return true;
   }
 
-  uint8_t* m_data = nullptr;
+  Byte* m_data = nullptr;
   size_t m_size = 0;
 };
+
+using MemoryView = BasicMemoryView<uint8_t>;
+using ReadOnlyView = BasicMemoryView<const uint8_t>;
 
 }  // namespace zor

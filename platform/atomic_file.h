@@ -13,8 +13,12 @@ enum class FileRead { Ok, Missing, Failed };
 // Reads the whole file into content (cleared first).
 FileRead ReadWholeFile(const std::string& path, std::string& content);
 
-// Writes content to a temporary file beside path and moves it over path in one step.
-bool ReplaceWholeFile(const std::string& path, std::string_view content);
+enum class FileWrite { Ok, ReadOnly, Failed };
+
+// Writes content to a temporary file beside path and puts it in path's place in one step; an
+// existing file keeps its security and attributes. A file marked read-only is left alone
+// (ReadOnly). Temporary files that writers killed mid-write left beside path are removed first.
+FileWrite ReplaceWholeFile(const std::string& path, std::string_view content);
 
 // What identifies one version of a file cheaply: its size and last write time, in 100-ns units of
 // the same clock as FileClockNow. Two different versions can share a stamp when written within the

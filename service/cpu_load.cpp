@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "common/memory_view.h"
+
 namespace zor {
 
 namespace {
@@ -43,29 +45,11 @@ constexpr uint32_t kProcessorObject = 238, kProcessorTime = 6;
 constexpr char kTotalInstance[] = "_Total";
 constexpr uint32_t kSamplePeriodMs = 1000;
 
-class BlockReader {
- public:
-  BlockReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-  bool Has(size_t offset, size_t width) const { return offset <= m_size && width <= m_size - offset; }
-  uint32_t U32(size_t offset) const { return static_cast<uint32_t>(Le(offset, 4)); }
-  uint64_t U64(size_t offset) const { return Le(offset, 8); }
-
- private:
-  uint64_t Le(size_t offset, size_t width) const {
-    uint64_t v = 0;
-    for (size_t i = 0; i < width; ++i) v |= static_cast<uint64_t>(m_data[offset + i]) << (8 * i);
-    return v;
-  }
-  const uint8_t* m_data;
-  size_t m_size;
-};
-
 // The UTF-16 name in the code page's terms: only its ASCII letters can match a wanted name.
-bool NameMatches(const uint8_t* data, size_t offset, size_t bytes,
-                 const char* wanted) {
+bool NameMatches(const ReadOnlyView& r, size_t offset, size_t bytes, const char* wanted) {
   std::string name;
   for (size_t i = 0; i + 1 < bytes; i += 2) {
-    const unsigned unit = data[offset + i] | data[offset + i + 1] << 8;
+    const unsigned unit = r.U16(offset + i);
     if (unit == 0) break;
     name += unit < 0x80 ? static_cast<char>(unit) : '?';
   }
@@ -84,14 +68,14 @@ bool NameMatches(const uint8_t* data, size_t offset, size_t bytes,
 PerfLookup FindPerfCounter(const uint8_t* data, size_t size, uint32_t objectIndex,
                            uint32_t counterIndex, const char* instanceName, uint64_t& value,
                            uint64_t& time100ns) {
-  const BlockReader r(data, size);
-  if (!data || !r.Has(0, block::kSize)) return PerfLookup::kNoObject;
+  const ReadOnlyView r(data, size);
+  if (!r.Contains(0, block::kSize)) return PerfLookup::kNoObject;
   time100ns = r.U64(block::kTime100ns);
 
   size_t obj = r.U32(block::kHeaderLength);
   const uint32_t objects = r.U32(block::kObjectCount);
   bool found = false;
-  for (uint32_t i = 0; i < objects && r.Has(obj, object::kSize); ++i) {
+  for (uint32_t i = 0; i < objects && r.Contains(obj, object::kSize); ++i) {
     if (r.U32(obj + object::kTitleIndex) == objectIndex) {
       found = true;
       break;
@@ -106,7 +90,7 @@ PerfLookup FindPerfCounter(const uint8_t* data, size_t size, uint32_t objectInde
   const uint32_t counters = r.U32(obj + object::kCounterCount);
   bool counterFound = false;
   uint32_t counterOffset = 0;
-  for (uint32_t i = 0; i < counters && r.Has(def, counter::kSize); ++i) {
+  for (uint32_t i = 0; i < counters && r.Contains(def, counter::kSize); ++i) {
     if (r.U32(def + counter::kTitleIndex) == counterIndex) {
       counterFound = true;
       counterOffset = r.U32(def + counter::kOffset);
@@ -124,12 +108,12 @@ PerfLookup FindPerfCounter(const uint8_t* data, size_t size, uint32_t objectInde
     if (!instanceName || instances < 0) return PerfLookup::kNoInstance;
     size_t inst = counterBlock;
     bool matched = false;
-    for (int32_t i = 0; i < instances && r.Has(inst, instance::kSize); ++i) {
+    for (int32_t i = 0; i < instances && r.Contains(inst, instance::kSize); ++i) {
       const size_t nameAt = inst + r.U32(inst + instance::kNameOffset);
       const size_t nameBytes = r.U32(inst + instance::kNameLength);
       const size_t blockAt = inst + r.U32(inst + instance::kLength);
-      if (!r.Has(blockAt, 4)) break;
-      if (r.Has(nameAt, nameBytes) && NameMatches(data, nameAt, nameBytes, instanceName)) {
+      if (!r.Contains(blockAt, 4)) break;
+      if (r.Contains(nameAt, nameBytes) && NameMatches(r, nameAt, nameBytes, instanceName)) {
         counterBlock = blockAt;
         matched = true;
         break;
@@ -140,7 +124,7 @@ PerfLookup FindPerfCounter(const uint8_t* data, size_t size, uint32_t objectInde
     }
     if (!matched) return PerfLookup::kNoInstance;
   }
-  if (!r.Has(counterBlock + counterOffset, 8)) return PerfLookup::kNoCounter;
+  if (!r.Contains(counterBlock + counterOffset, 8)) return PerfLookup::kNoCounter;
   value = r.U64(counterBlock + counterOffset);
   return PerfLookup::kFound;
 }

@@ -60,11 +60,18 @@ void RunService(ServiceDeps& deps) {
     deps.stop();
     return;
   }
+  for (const std::string& name : deps.locks.Unavailable()) {
+    Tracef(deps.trace, "Lock %s unavailable, going on without it!!\n", name.c_str());
+  }
+  if (!deps.store.LockAvailable()) deps.trace.Write("INFO.DAT lock unavailable, going on without it!!\n");
   // Counting on from 0 would overwrite the stored totals at the first publication; while the
-  // file's lock is busy nothing could be published anyway, so wait for it (or for a stop).
-  if (!engine.RestoreTotals()) {
-    deps.trace.Write("Read INFO.DAT failure!!\n");
-    while (deps.flags.running.load() && !engine.RestoreTotals()) {
+  // file's lock is busy, or the file is there but cannot be read, nothing could be published
+  // anyway, so wait for it (or for a stop). Only a missing file starts the figures at 0.
+  const StoreResult restored = engine.RestoreTotals();
+  if (restored != StoreResult::kOk) {
+    deps.trace.Write(restored == StoreResult::kUnreadable ? "Read INFO.DAT failure: cannot read the file!!\n"
+                                                         : "Read INFO.DAT failure!!\n");
+    while (deps.flags.running.load() && engine.RestoreTotals() != StoreResult::kOk) {
       deps.clock.SleepMs(static_cast<uint32_t>(kCycleMs));
     }
   }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "common/firmware_tables.h"
+#include "common/info_keys.h"
 
 namespace zor {
 
@@ -45,7 +46,7 @@ double EfficiencyFactor(uint32_t index) {
 SavingsEngine::SavingsEngine(Hwk& hwk, MemoryView table, ValueStore& store, Clock& clock,
                              TraceSink& trace, HardwareLocks& locks,
                              const std::atomic<int32_t>& usage)
-    : m_table(table), m_store(store), m_trace(trace), m_io(hwk, clock, locks),
+    : m_table(table), m_store(store), m_clock(clock), m_trace(trace), m_io(hwk, clock, locks),
       m_usage(usage) {}
 
 bool SavingsEngine::Prepare() {
@@ -59,7 +60,8 @@ bool SavingsEngine::Prepare() {
   uint32_t config = 0;
   bool read = false;
   for (int attempt = 0; attempt < kPciAttempts && !read; ++attempt) {
-    read = m_io.ReadPciConfig(kSmbusBus, kSmbusDevice, kSmbusFunction, kSmbusBaseRegister, config);
+    read = m_io.ReadPciConfig(kSmbusBus, kSmbusDevice, kSmbusFunction, kSmbusBaseRegister, config) ==
+           IoStatus::kOk;
   }
   if (!read) {
     m_trace.Write("PCI access busy!!\n");
@@ -87,11 +89,11 @@ bool SavingsEngine::Prepare() {
   return true;
 }
 
-bool SavingsEngine::RestoreTotals() {
+StoreResult SavingsEngine::RestoreTotals() {
   return m_store.Transaction([&](ValueFile& file) {
-    m_current = RestoredFigure(file.Get("Current"));
-    m_total = RestoredFigure(file.Get("Total"));
-    m_saveTime = RestoredFigure(file.Get("SaveTime"));
+    m_current = RestoredFigure(file.Get(info::kCurrent));
+    m_total = RestoredFigure(file.Get(info::kTotal));
+    m_saveTime = RestoredFigure(file.Get(info::kSaveTime));
   });
 }
 
@@ -104,21 +106,32 @@ void SavingsEngine::RunCycle() {
   const uint16_t control = m_table.U16(fw::et::kControlFlags);
   m_throttleEnabled = (control & fw::cf::kThrottle) != 0;
 
-  const int volts = m_io.ReadSensor(m_table.U16(fw::et::kSensorIndexPort),
-                                    m_table.U16(fw::et::kSensorDataPort),
-                                    m_table.U16(fw::et::kVoltageRegister));
-  if (volts < 0 || volts == kNoReading) return;
-  m_vout = volts * static_cast<double>(m_table.U16(fw::et::kVoltageStepMv)) * kMilli;
+  const uint32_t indexPort = m_table.U16(fw::et::kSensorIndexPort);
+  const uint32_t dataPort = m_table.U16(fw::et::kSensorDataPort);
+  const uint32_t voltageReg = m_table.U16(fw::et::kVoltageRegister);
+  ByteRead volts, current;
+  // In SMBus mode the current is read after the regulator, so the lock is not held across that.
+  if (m_smbusMode) {
+    volts = m_io.ReadSensor(indexPort, dataPort, voltageReg);
+  } else {
+    m_io.ReadSensorPair(indexPort, dataPort, voltageReg, m_table.U16(fw::et::kCurrentRegister), volts,
+                        current);
+  }
+  if (!volts.Ok() || volts.value == kNoReading) return;
+  m_vout = volts.value * static_cast<double>(m_table.U16(fw::et::kVoltageStepMv)) * kMilli;
 
   double amps = 0.0;
-  if (!ReadCurrentAmps(status, control, amps)) return;
+  if (!ReadCurrentAmps(status, control, current, amps)) return;
   m_cpuMax = amps * m_vout;
 
   if (!(control & fw::cf::kActive)) {
     m_active = false;
-    if (m_cpuMax != 0.0 &&
-        !m_store.Transaction([&](ValueFile& file) { SetReal(file, "CPU_MAX", m_cpuMax); })) {
-      m_trace.Write("SetQVValue failure!!\n");
+    // Each save replaces and flushes the whole file: once a second is as often as it is read.
+    const uint64_t now = m_clock.NowMs();
+    if (m_cpuMax != 0.0 && (!m_saved || now - m_lastSaveMs >= kSaveIntervalMs)) {
+      m_saved = true;
+      m_lastSaveMs = now;
+      Saved(m_store.Transaction([&](ValueFile& file) { SetReal(file, info::kCpuMax, m_cpuMax); }));
     }
     return;
   }
@@ -135,25 +148,24 @@ void SavingsEngine::RunCycle() {
   Publish(energy);
 }
 
-bool SavingsEngine::ReadCurrentAmps(uint16_t status, uint16_t control, double& amps) {
-  const uint32_t indexPort = m_table.U16(fw::et::kSensorIndexPort);
-  const uint32_t dataPort = m_table.U16(fw::et::kSensorDataPort);
-  const uint32_t reg = m_table.U16(fw::et::kCurrentRegister);
-
+bool SavingsEngine::ReadCurrentAmps(uint16_t status, uint16_t control, const ByteRead& sensor,
+                                    double& amps) {
   if (m_smbusMode) {
-    const int phaseState = m_io.SmbusReadByte(m_smbusBase, m_smbusAddress, m_smbusCommand);
-    if ((phaseState & 0xFF) == kNoReading) return false;
-    m_phase = phaseState & 7;
-    int reading = m_io.ReadSensor(indexPort, dataPort, reg);
-    if (reading < 0 || reading == kNoReading) return false;
-    if (reading == 0) reading = 1;
+    const uint32_t indexPort = m_table.U16(fw::et::kSensorIndexPort);
+    const uint32_t dataPort = m_table.U16(fw::et::kSensorDataPort);
+    const uint32_t reg = m_table.U16(fw::et::kCurrentRegister);
+    const ByteRead phaseState = m_io.SmbusReadByte(m_smbusBase, m_smbusAddress, m_smbusCommand);
+    if (!phaseState.Ok() || phaseState.value == kNoReading) return false;
+    m_phase = phaseState.value & 7;
+    const ByteRead smbusCurrent = m_io.ReadSensor(indexPort, dataPort, reg);
+    if (!smbusCurrent.Ok() || smbusCurrent.value == kNoReading) return false;
+    const int reading = smbusCurrent.value == 0 ? 1 : smbusCurrent.value;
     amps = m_coefficients[static_cast<size_t>(m_phase)] * static_cast<double>(reading) * kCurrentUnit;
     return true;
   }
 
-  int reading = m_io.ReadSensor(indexPort, dataPort, reg);
-  if (reading < 0) return false;
-  if (reading == 0) reading = 1;
+  if (!sensor.Ok()) return false;
+  const int reading = sensor.value == 0 ? 1 : sensor.value;
   if (status & fw::sf::kRangeMode) return RangeCurrent(reading, amps);
 
   const uint32_t scale = m_table.U32(fw::et::kCurrentScale);
@@ -203,35 +215,46 @@ double SavingsEngine::EnergyIncrement(double amps, uint16_t control) const {
   return energy;
 }
 
+void SavingsEngine::Saved(StoreResult result) {
+  if (result == StoreResult::kOk) {
+    m_readOnlyTraced = false;
+  } else if (result != StoreResult::kReadOnly) {
+    m_trace.Write("SetQVValue failure!!\n");
+  } else if (!m_readOnlyTraced) {
+    m_trace.Write("SetQVValue failure: INFO.DAT is read-only!!\n");
+    m_readOnlyTraced = true;
+  }
+}
+
 void SavingsEngine::Publish(double energy) {
-  const bool done = m_store.Transaction([&](ValueFile& file) {
-    SetReal(file, "VOUT", m_vout);
-    if (std::atoi(file.Get("Cmd").c_str()) == 1) {
+  m_saved = true;
+  m_lastSaveMs = m_clock.NowMs();
+  Saved(m_store.Transaction([&](ValueFile& file) {
+    SetReal(file, info::kVout, m_vout);
+    if (std::atoi(file.Get(info::kCmd).c_str()) == 1) {
       m_current = 0.0;
       m_saveTime = 0.0;
-      if (!file.Set("Cmd", "0")) m_trace.Write("SetQVValue failure!!\n");
+      if (!file.Set(info::kCmd, "0")) m_trace.Write("SetQVValue failure!!\n");
     }
-    if (m_cpuMax != 0.0) SetReal(file, "CPU_MAX", m_cpuMax);
+    if (m_cpuMax != 0.0) SetReal(file, info::kCpuMax, m_cpuMax);
     if (energy > 0.0) {
-      SetReal(file, "Current", m_current);
-      SetReal(file, "Total", m_total);
-      SetReal(file, "SaveTime", m_saveTime);
-      SetValue(file, "Usage", m_usage.load(std::memory_order_relaxed));
-      SetValue(file, "Phase", m_phase + 1);
+      SetReal(file, info::kCurrent, m_current);
+      SetReal(file, info::kTotal, m_total);
+      SetReal(file, info::kSaveTime, m_saveTime);
+      SetValue(file, info::kUsage, m_usage.load(std::memory_order_relaxed));
+      SetValue(file, info::kPhase, m_phase + 1);
       m_unpublished = false;
     }
-  });
-  if (!done) m_trace.Write("SetQVValue failure!!\n");
+  }));
 }
 
 void SavingsEngine::Flush() {
   if (!m_unpublished) return;
-  const bool done = m_store.Transaction([&](ValueFile& file) {
-    SetReal(file, "Current", m_current);
-    SetReal(file, "Total", m_total);
-    SetReal(file, "SaveTime", m_saveTime);
-  });
-  if (!done) m_trace.Write("SetQVValue failure!!\n");
+  Saved(m_store.Transaction([&](ValueFile& file) {
+    SetReal(file, info::kCurrent, m_current);
+    SetReal(file, info::kTotal, m_total);
+    SetReal(file, info::kSaveTime, m_saveTime);
+  }));
   m_unpublished = false;
 }
 

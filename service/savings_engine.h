@@ -1,6 +1,7 @@
 // The measuring cycle: CPU voltage and current from the board, the power they give, and, while the
 // firmware's energy saving is active, the energy saved and the time spent saving. Figures are
-// published in INFO.DAT once per whole second of saving time.
+// published in INFO.DAT once per whole second of saving time; while saving is off the power figure
+// is kept every cycle and written at most once a second, as often as the window reads it.
 #pragma once
 
 #include <array>
@@ -30,9 +31,9 @@ class SavingsEngine {
   // on SMBus boards, the regulator's address, command and phase coefficients). False when the
   // table is refused.
   bool Prepare();
-  // Current, Total and SaveTime as the last run left them in INFO.DAT. False when the file's lock
-  // stayed busy and nothing was read.
-  bool RestoreTotals();
+  // Current, Total and SaveTime as the last run left them in INFO.DAT (0 for a missing file).
+  // Anything but kOk restored nothing: the lock stayed busy or the file could not be read.
+  StoreResult RestoreTotals();
   void RunCycle();
   // The loop's share: each cycle while saving counts as 0.1 s, whatever it really took.
   void AddCycleTime() { m_saveTime += kCycleSeconds; }
@@ -56,15 +57,19 @@ class SavingsEngine {
   static constexpr double kCycleSeconds = 0.1;
 
  private:
-  bool ReadCurrentAmps(uint16_t status, uint16_t control, double& amps);
+  // sensor: the current register, read with the voltage (all modes but SMBus).
+  bool ReadCurrentAmps(uint16_t status, uint16_t control, const ByteRead& sensor, double& amps);
   bool RangeCurrent(int reading, double& amps);
   double EnergyIncrement(double amps, uint16_t control) const;
   void Publish(double energy);
+  // Traces a failed save: a read-only file once until a save works again, others each time.
+  void Saved(StoreResult result);
   void SetReal(ValueFile& file, const char* key, double value);
   void SetValue(ValueFile& file, const char* key, int value);
 
   MemoryView m_table;
   ValueStore& m_store;
+  Clock& m_clock;
   TraceSink& m_trace;
   BoardIo m_io;
   const std::atomic<int32_t>& m_usage;
@@ -87,6 +92,11 @@ class SavingsEngine {
   double m_total = 0.0;
   double m_saveTime = 0.0;
   bool m_unpublished = false;
+  uint64_t m_lastSaveMs = 0;
+  bool m_saved = false;  // m_lastSaveMs is set
+  bool m_readOnlyTraced = false;
+
+  static constexpr uint64_t kSaveIntervalMs = 1000;
 };
 
 }  // namespace zor

@@ -1,12 +1,13 @@
 #include "service/value_store.h"
 
+#include "common/info_keys.h"
 #include "common/info_store.h"
 
 namespace zor {
 
 namespace {
 
-constexpr char kSection[] = "VALUE";
+constexpr const char* kSection = info::kValue;
 constexpr size_t kCapacity = 255;
 
 class InfoValueFile : public ValueFile {
@@ -23,8 +24,8 @@ class InfoValueFile : public ValueFile {
 
 }  // namespace
 
-bool InfoValueStore::Transaction(const std::function<void(ValueFile&)>& body) {
-  return m_store.Update([&](InfoFile& file) {
+StoreResult InfoValueStore::Transaction(const std::function<void(ValueFile&)>& body) {
+  return m_store.Transact([&](InfoFile& file) {
     InfoValueFile values(file);
     body(values);
   });

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace zor {
+#include "common/info_store.h"
 
-class InfoStore;
+namespace zor {
 
 class ValueFile {
  public:
@@ -22,15 +22,19 @@ class ValueFile {
 class ValueStore {
  public:
   virtual ~ValueStore() = default;
-  // Runs body with the lock held; false when the lock could not be taken (body did not run).
-  virtual bool Transaction(const std::function<void(ValueFile&)>& body) = 0;
+  // Runs body with the lock held; kBusy when the lock could not be taken (body did not run),
+  // kUnreadable when the file exists but could not be read (its reads gave "0").
+  virtual StoreResult Transaction(const std::function<void(ValueFile&)>& body) = 0;
+  // False when the store goes on without its cross-process lock.
+  virtual bool LockAvailable() const { return true; }
 };
 
 // The store over the shared INFO.DAT.
 class InfoValueStore : public ValueStore {
  public:
   explicit InfoValueStore(InfoStore& store) : m_store(store) {}
-  bool Transaction(const std::function<void(ValueFile&)>& body) override;
+  StoreResult Transaction(const std::function<void(ValueFile&)>& body) override;
+  bool LockAvailable() const override { return m_store.LockAvailable(); }
 
  private:
   InfoStore& m_store;

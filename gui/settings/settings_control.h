@@ -18,6 +18,7 @@
 #include <string>
 
 #include "common/firmware.h"
+#include "common/service_name.h"
 #include "gui/app/main_state.h"
 #include "platform/hwk.h"
 #include "platform/message_box.h"
@@ -43,7 +44,6 @@ struct SettingsPorts {
   std::function<std::string(const std::string& key, const std::string& def)> readSetting;
 };
 
-constexpr char kServiceName[] = "ZOR2 Service";
 constexpr int kPlanBalanced = 4;
 constexpr int kPlanHighPerformance = 3;
 constexpr int kPlanPowerSaver = 2;

@@ -1,5 +1,6 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include "platform/atomic_file.h"
@@ -34,6 +36,32 @@ std::string DirectoryOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string NameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Temporary files are named "<file>.~<process>-<n>.tmp"; one whose process has ended was left by
+// a writer killed mid-write and is removed.
+void RemoveStaleTemporaries(const std::string& path) {
+  const std::string dir = DirectoryOf(path);
+  const std::string prefix = NameOf(path) + ".~";
+  DIR* listing = opendir(dir.c_str());
+  if (!listing) return;
+  while (const dirent* entry = readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (name.compare(0, prefix.size(), prefix) != 0 || name.size() < prefix.size() + 4 ||
+        name.compare(name.size() - 4, 4, ".tmp") != 0) {
+      continue;
+    }
+    const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+    if (pid <= 0 || (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)) {
+      unlink((dir + "/" + name).c_str());
+    }
+  }
+  closedir(listing);
+}
+
 }  // namespace
 
 FileRead ReadWholeFile(const std::string& path, std::string& content) {
@@ -57,8 +85,13 @@ FileRead ReadWholeFile(const std::string& path, std::string& content) {
   return FileRead::Ok;
 }
 
-bool ReplaceWholeFile(const std::string& path, std::string_view content) {
+FileWrite ReplaceWholeFile(const std::string& path, std::string_view content) {
   static std::atomic<unsigned> counter{0};
+  // A file without write permission stands for one marked read-only: it is not replaced.
+  struct stat old;
+  const bool exists = stat(path.c_str(), &old) == 0;
+  if (exists && (old.st_mode & 0222) == 0) return FileWrite::ReadOnly;
+  RemoveStaleTemporaries(path);
   std::string temp;
   int fd = -1;
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
@@ -66,18 +99,17 @@ bool ReplaceWholeFile(const std::string& path, std::string_view content) {
     std::snprintf(suffix, sizeof suffix, ".~%ld-%u.tmp", static_cast<long>(getpid()), counter++);
     temp = path + suffix;
     fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
+    if (fd < 0 && errno != EEXIST) return FileWrite::Failed;
   }
-  if (fd < 0) return false;
+  if (fd < 0) return FileWrite::Failed;
   // The other program may run under another account: keep the old file's permissions.
-  struct stat old;
-  if (stat(path.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
+  if (exists) fchmod(fd, old.st_mode & 07777);
   const bool written = WriteAll(fd, content) && fsync(fd) == 0;
   if (close(fd) != 0 || !written || rename(temp.c_str(), path.c_str()) != 0) {
     unlink(temp.c_str());
-    return false;
+    return FileWrite::Failed;
   }
-  return true;
+  return FileWrite::Ok;
 }
 
 FileStamp StampFile(const std::string& path) {

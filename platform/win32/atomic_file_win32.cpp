@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/atomic_file.h"
 
@@ -15,7 +17,7 @@ constexpr DWORD kBusyWaitMs = 5;
 
 bool IsBusy(DWORD error) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-         error == ERROR_ACCESS_DENIED;
+         error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
 }  // namespace
@@ -52,8 +54,61 @@ FileRead ReadWholeFile(const std::string& path, std::string& content) {
   return ok ? FileRead::Ok : FileRead::Failed;
 }
 
-bool ReplaceWholeFile(const std::string& path, std::string_view content) {
+namespace {
+
+std::string DirectoryPart(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool ProcessEnded(DWORD pid) {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+  const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
+}
+
+// Temporary files are named "<file>.~<process>-<n>.tmp"; one whose process has ended was left by
+// a writer killed mid-write and is removed.
+void RemoveStaleTemporaries(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path + ".~*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  const std::string dir = DirectoryPart(path);
+  do {
+    const char* marker = std::strstr(found.cFileName, ".~");
+    if (!marker) continue;
+    const unsigned long pid = std::strtoul(marker + 2, nullptr, 10);
+    if (pid == 0 || ProcessEnded(static_cast<DWORD>(pid))) DeleteFileA((dir + found.cFileName).c_str());
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+// The temporary file takes path's place: ReplaceFile where path exists, so that the file keeps its
+// security, attributes and creation time, and a rename where it does not.
+bool PutInPlace(const std::string& temp, const std::string& path) {
+  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                     nullptr)) {
+      return true;
+    }
+    // Only these leave path missing (removed, or never there) with the new content still in temp.
+    const DWORD error = GetLastError();
+    if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT && error != ERROR_FILE_NOT_FOUND) return false;
+  }
+  return MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+}  // namespace
+
+FileWrite ReplaceWholeFile(const std::string& path, std::string_view content) {
   static std::atomic<unsigned> counter{0};
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    return FileWrite::ReadOnly;
+  }
+  RemoveStaleTemporaries(path);
   std::string temp;
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 16 && file == INVALID_HANDLE_VALUE; ++attempt) {
@@ -61,9 +116,9 @@ bool ReplaceWholeFile(const std::string& path, std::string_view content) {
     std::snprintf(suffix, sizeof suffix, ".~%lu-%u.tmp", GetCurrentProcessId(), counter++);
     temp = path + suffix;
     file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return FileWrite::Failed;
   }
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) return FileWrite::Failed;
   bool ok = true;
   size_t done = 0;
   while (ok && done < content.size()) {
@@ -76,14 +131,19 @@ bool ReplaceWholeFile(const std::string& path, std::string_view content) {
   ok = ok && FlushFileBuffers(file);
   CloseHandle(file);
   for (int attempt = 0; ok; ++attempt) {
-    if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return true;
+    if (PutInPlace(temp, path)) {
+      // ReplaceFile keeps them on Windows; not every implementation of it does.
+      const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kept)) {
+        SetFileAttributesA(path.c_str(), attributes);
+      }
+      return FileWrite::Ok;
     }
     if (attempt >= kBusyRetries || !IsBusy(GetLastError())) break;
     Sleep(kBusyWaitMs);
   }
   DeleteFileA(temp.c_str());
-  return false;
+  return FileWrite::Failed;
 }
 
 namespace {

@@ -6,16 +6,17 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "common/hwk_binding.h"
 #include "common/info_store.h"
+#include "common/service_name.h"
 #include "platform/clock.h"
 #include "platform/perf_data.h"
 #include "platform/program_paths.h"
 #include "service/cpu_load.h"
 #include "service/hardware_locks.h"
 #include "service/monitor.h"
+#include "service/service_host.h"
 #include "service/service_flags.h"
 #include "service/trace.h"
 #include "service/value_store.h"
@@ -24,13 +25,11 @@ namespace {
 
 using zor::Tracef;
 
-char kServiceName[] = "ZOR2 Service";
 constexpr char kDisplayName[] = "ZOR2 Service for Energy Saving.";
 constexpr DWORD kServiceType = SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS;
 
-// Shared by ServiceMain and the control handler, which runs on the dispatcher's thread.
-SERVICE_STATUS g_status = {};
-SERVICE_STATUS_HANDLE g_statusHandle = nullptr;
+// The registration and dispatcher tables take the name as a writable string.
+char g_serviceName[sizeof zor::kServiceName];
 zor::ServiceFlags g_flags;
 zor::FileTrace g_trace("");
 std::string g_infoPath;
@@ -41,62 +40,77 @@ void BuildPaths() {
   g_infoPath = zor::JoinPath(dir, "INFO.DAT");
 }
 
-// The system's text for an error code, default language, then a line end.
-void TraceLastError(DWORD error) {
+// The system's text for an error code, default language.
+std::string ErrorText(DWORD error) {
   char text[512] = {};
   const DWORD length =
       FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
                      text, sizeof text, nullptr);
-  if (length > 0) g_trace.Write(std::string(text, length < sizeof text ? length : sizeof text - 1));
+  return std::string(text, length < sizeof text ? length : sizeof text - 1);
+}
+
+void TraceLastError(DWORD error) {
+  g_trace.Write(ErrorText(error));
   g_trace.Write("\n");
 }
 
-bool ReportState(DWORD state) {
-  g_status.dwCurrentState = state;
-  g_status.dwWin32ExitCode = 0;
-  g_status.dwCheckPoint = 0;
-  g_status.dwWaitHint = 0;
-  return SetServiceStatus(g_statusHandle, &g_status) != FALSE;
-}
+void WINAPI ServiceControl(DWORD code);
 
-void WINAPI ServiceControl(DWORD code) {
-  g_trace.Write("\n****Into service control****\n");
-  switch (code) {
-    case SERVICE_CONTROL_STOP:
-    case SERVICE_CONTROL_SHUTDOWN:
-      g_trace.Write("Stopping...\n");
-      if (!ReportState(SERVICE_STOP_PENDING)) {
-        const DWORD error = GetLastError();
-        Tracef(g_trace, "ZOR2 Service SetServiceStatus error %ld\n", static_cast<long>(error));
-        TraceLastError(error);
-      }
-      g_flags.running.store(false);
-      break;
-    case SERVICE_CONTROL_PAUSE:
-      g_trace.Write("Service Control pause!!\n");
-      g_status.dwCurrentState = SERVICE_PAUSED;
-      break;
-    case SERVICE_CONTROL_CONTINUE:
-      g_trace.Write("CONTINUE...\n");
-      if (ReportState(SERVICE_RUNNING)) return;
-      {
-        const DWORD error = GetLastError();
-        Tracef(g_trace, "ZOR2 Service SetServiceStatus continue error 0x%lx\n",
-               static_cast<unsigned long>(error));
-        TraceLastError(error);
-      }
-      return;
-    case SERVICE_CONTROL_INTERROGATE:
-      g_trace.Write("Service Control Interrogate!!\n");
-      break;
-    default:
-      Tracef(g_trace, "ZOR2 Service unrecognized control code 0x%lx\n",
-             static_cast<unsigned long>(code));
-      break;
+// The control manager behind the portable host. The status record is shared by the service
+// thread and the control handler, which runs on the dispatcher's thread.
+class Win32ServicePort : public zor::ServiceHostPort {
+ public:
+  bool RegisterHandler() override {
+    m_status.dwServiceType = kServiceType;
+    m_status.dwCurrentState = SERVICE_RUNNING;
+    m_status.dwControlsAccepted = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN;
+    m_handle = RegisterServiceCtrlHandlerA(g_serviceName, ServiceControl);
+    return m_handle != nullptr;
   }
-  Tracef(g_trace, "DwCode=0x%lx\n", static_cast<unsigned long>(code));
-  g_trace.Write("\nLeave service control...\n");
-}
+  bool Report(zor::ServiceState state, uint32_t waitHintMs) override {
+    m_status.dwCurrentState = static_cast<DWORD>(state);
+    m_status.dwWin32ExitCode = 0;
+    m_status.dwCheckPoint = 0;
+    m_status.dwWaitHint = waitHintMs;
+    return SetServiceStatus(m_handle, &m_status) != FALSE;
+  }
+  void Record(zor::ServiceState state) override { m_status.dwCurrentState = static_cast<DWORD>(state); }
+  uint32_t LastError() override { return GetLastError(); }
+  std::string ErrorText(uint32_t error) override { return ::ErrorText(error); }
+  bool StartThread(std::function<void()> body) override {
+    auto* owned = new std::function<void()>(std::move(body));
+    m_thread = CreateThread(nullptr, 0, ThreadMain, owned, 0, nullptr);
+    if (!m_thread) delete owned;
+    return m_thread != nullptr;
+  }
+  bool JoinThread(uint32_t timeoutMs) override {
+    if (!m_thread) return true;
+    const bool ended = WaitForSingleObject(m_thread, timeoutMs) == WAIT_OBJECT_0;
+    CloseHandle(m_thread);
+    m_thread = nullptr;
+    return ended;
+  }
+
+ private:
+  static DWORD WINAPI ThreadMain(void* param) {
+    std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(param));
+    (*body)();
+    return 0;
+  }
+
+  SERVICE_STATUS m_status = {};
+  SERVICE_STATUS_HANDLE m_handle = nullptr;
+  HANDLE m_thread = nullptr;
+};
+
+Win32ServicePort g_port;
+zor::ServiceHost g_host(g_port, g_trace, g_flags);
+// Set when ServiceMain has written its last line. The dispatcher returns as soon as the stopped
+// state is reported, and the process must not end under that last write.
+HANDLE g_mainEnded = nullptr;
+constexpr DWORD kMainEndWaitMs = 2000;
+
+void WINAPI ServiceControl(DWORD code) { g_host.Control(code); }
 
 zor::Hwk* LoadServiceHwk() {
   // The library stays loaded for the life of the process.
@@ -105,49 +119,24 @@ zor::Hwk* LoadServiceHwk() {
 }
 
 void WINAPI ServiceMain(DWORD, LPSTR*) {
-  g_status.dwServiceType = kServiceType;
-  g_status.dwCurrentState = SERVICE_RUNNING;
-  g_status.dwControlsAccepted = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN;
-  g_statusHandle = RegisterServiceCtrlHandlerA(kServiceName, ServiceControl);
-  if (!g_statusHandle) {
-    const DWORD error = GetLastError();
-    Tracef(g_trace, "ZOR2 Service RegisterServiceCtrlHandler failed %lu\n",
-           static_cast<unsigned long>(error));
-    TraceLastError(error);
-    return;
-  }
-  BuildPaths();
-  g_trace.Clear();
-  if (!ReportState(SERVICE_RUNNING)) {
-    const DWORD error = GetLastError();
-    Tracef(g_trace, "ZOR2 Service SetServiceStatus error %lu\n", static_cast<unsigned long>(error));
-    TraceLastError(error);
-  }
-
-  g_flags.running.store(true);
-  g_flags.samplerStop.store(false);
-  zor::InfoStore info(g_infoPath);
-  zor::InfoValueStore store(info);
-  zor::HardwareLocks locks;
-  std::thread sampler;
-  zor::ServiceDeps deps{g_trace, g_flags, zor::SystemClock(), store, locks,
-                        LoadServiceHwk,
-                        [] { ServiceControl(SERVICE_CONTROL_STOP); },
-                        [&sampler] {
-                          sampler = std::thread([] {
-                            zor::CpuLoadSampler cpu(zor::SystemPerfData());
-                            zor::RunSampler(cpu, g_flags, zor::SystemClock());
-                          });
-                        }};
-  zor::RunService(deps);
-  g_flags.samplerStop.store(true);
-  if (sampler.joinable()) sampler.join();
-
-  if (!ReportState(SERVICE_STOPPED)) {
-    Tracef(g_trace, "VORT Service SetServiceStatus error 0x%lx\n",
-           static_cast<unsigned long>(GetLastError()));
-  }
-  g_trace.Write("Bye Bye!!");
+  const std::string dir = zor::ProgramDirectory();
+  g_infoPath = zor::JoinPath(dir, "INFO.DAT");
+  g_host.Main(zor::JoinPath(dir, "Satae.log"), [] {
+    zor::InfoStore info(g_infoPath);
+    zor::InfoValueStore store(info);
+    zor::HardwareLocks locks;
+    zor::ServiceDeps deps{g_trace, g_flags, zor::SystemClock(), store, locks,
+                          LoadServiceHwk,
+                          [] { ServiceControl(SERVICE_CONTROL_STOP); },
+                          [] {
+                            g_host.StartSampler([] {
+                              zor::CpuLoadSampler cpu(zor::SystemPerfData());
+                              zor::RunSampler(cpu, g_flags, zor::SystemClock());
+                            });
+                          }};
+    zor::RunService(deps);
+  });
+  if (g_mainEnded) SetEvent(g_mainEnded);
 }
 
 void Install() {
@@ -164,7 +153,7 @@ void Install() {
   std::printf("\nInstalling service %s", path.c_str());
   std::fflush(stdout);
   SC_HANDLE service =
-      CreateServiceA(manager, kServiceName, kDisplayName, SERVICE_ALL_ACCESS, kServiceType,
+      CreateServiceA(manager, g_serviceName, kDisplayName, SERVICE_ALL_ACCESS, kServiceType,
                      SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, image.c_str(), nullptr, nullptr,
                      nullptr, nullptr, nullptr);
   if (!service) {
@@ -182,7 +171,7 @@ void Remove() {
     Tracef(g_trace, "ZOR2 Service OpenSCManager error = %lu\n",
            static_cast<unsigned long>(GetLastError()));
   }
-  SC_HANDLE service = manager ? OpenServiceA(manager, kServiceName, SERVICE_ALL_ACCESS) : nullptr;
+  SC_HANDLE service = manager ? OpenServiceA(manager, g_serviceName, SERVICE_ALL_ACCESS) : nullptr;
   if (service) {
     DeleteService(service);
     CloseServiceHandle(service);
@@ -194,8 +183,11 @@ void Remove() {
 
 void RunAsService() {
   g_trace.Write("About to start service control...\n");
-  SERVICE_TABLE_ENTRYA table[] = {{kServiceName, ServiceMain}, {nullptr, nullptr}};
-  if (!StartServiceCtrlDispatcherA(table)) {
+  SERVICE_TABLE_ENTRYA table[] = {{g_serviceName, ServiceMain}, {nullptr, nullptr}};
+  g_mainEnded = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (StartServiceCtrlDispatcherA(table)) {
+    if (g_mainEnded) WaitForSingleObject(g_mainEnded, kMainEndWaitMs);
+  } else {
     const DWORD error = GetLastError();
     Tracef(g_trace, "VORT Service StartServiceCtrlDispatcher error = %lu\n",
            static_cast<unsigned long>(error));
@@ -206,6 +198,7 @@ void RunAsService() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+  std::memcpy(g_serviceName, zor::kServiceName, sizeof g_serviceName);
   BuildPaths();
   // The whole text after the program name, exactly: "-i " or "-I" run the service.
   const char* text = commandLine ? commandLine : "";

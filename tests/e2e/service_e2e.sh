@@ -16,7 +16,7 @@ export WINEPREFIX="$prefix"
 app="$prefix/drive_c/Program Files/Zorwise"
 winapp='C:\Program Files\Zorwise'
 mkdir -p "$app"
-cp "$bin/Zor2Svr.exe" "$bin/hwk.dll" "$bin/simboard.exe" "$bin/svcpoke.exe" "$app/"
+cp "$bin/Zor2Svr.exe" "$bin/hwk.dll" "$bin/simboard.exe" "$bin/svcpoke.exe" "$bin/store_squat.exe" "$app/"
 info="$app/INFO.DAT"
 log="$app/Satae.log"
 service="ZOR2 Service"
@@ -120,6 +120,20 @@ real_test "$(value Current)" 0 0 'a < 0.002' || fail "Current not reset: $(value
 real_test "$(value Total)" "$total_before" 0 'a >= b' || fail "Total lost: $total_before -> $(value Total)"
 ok "cmd=1 resets Current and SaveTime and keeps Total"
 
+# ---- A read-only INFO.DAT: said once in the log, left alone, and written again once it is not ---
+# The file keeps its attributes across the service's replaces.
+wine cmd /c attrib +h "$winapp\\INFO.DAT" >/dev/null 2>&1
+chmod a-w "$info"
+sleep 3.5
+readonly_lines=$(tr -d '\r' < "$log" | grep -c "INFO.DAT is read-only" || true)
+[ "$readonly_lines" = 1 ] || fail "read-only INFO.DAT traced $readonly_lines times"
+[ "$(state)" = RUNNING ] || fail "service died on a read-only INFO.DAT"
+frozen=$(value SaveTime)
+chmod u+w "$info"
+wait_for 3 above SaveTime "$frozen" || fail "figures not written again after the file became writable"
+wine cmd /c attrib "$winapp\\INFO.DAT" 2>/dev/null | tr -d '\r' | grep -q "^A *H " || fail "INFO.DAT lost its hidden attribute"
+ok "a read-only INFO.DAT gives one trace line and the figures resume when it is writable"
+
 # ---- A busy hardware lock skips cycles without harm --------------------------------------------
 run svcpoke.exe hold-lock isa 1.5 >/dev/null
 sleep 1.5
@@ -137,13 +151,24 @@ ok "stop leaves the control lines and the loop's last line in Satae.log"
 total_stop=$(value Total)
 savetime_stop=$(value SaveTime)
 
-# ---- Restart: totals are picked up again -------------------------------------------------------
+# ---- Restart: totals are picked up again, with two of the service's locks' names taken ----------
+# Another program holds events under the sensor lock's name and INFO.DAT's lock's name, so neither
+# mutex can be made: the service says so once each and goes on without them.
+squatter=$(mktemp)
+wine "$winapp\\store_squat.exe" 12 'Global\Access_ISABUS.HTP.Method' "info:$winapp\\INFO.DAT" > "$squatter" 2>&1 &
+squat=$!
+wait_for 10 grep -q holding "$squatter" || fail "store_squat did not take the names: $(cat "$squatter")"
 start_service
 wait_for 5 logged "Current=" || fail "no summary after restart"
 logged "Total=$total_stop" || fail "restart did not restore Total $total_stop: $(tr -d '\r' < "$log" | grep Total=)"
 logged "Install Service" && fail "the log was not started afresh"
 wait_for 3 above SaveTime "$savetime_stop" || fail "SaveTime restarted from 0"
 ok "restart continues from Total $total_stop and SaveTime $savetime_stop"
+logged 'Lock Global\Access_ISABUS.HTP.Method unavailable, going on without it!!' || fail "taken sensor lock not traced"
+logged "INFO.DAT lock unavailable, going on without it!!" || fail "taken INFO.DAT lock not traced"
+ok "locks whose names another program took are traced and done without"
+wait "$squat" || true
+rm -f "$squatter"
 
 # ---- Board faults: trace lines, no crash ---------------------------------------------------------
 run simboard.exe fault add ff-voltage

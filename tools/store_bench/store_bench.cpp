@@ -65,8 +65,8 @@ int main(int argc, char** argv) {
   if (!GetFullPathNameA(argc > 1 ? argv[1] : ".", sizeof dir, dir, nullptr)) return 1;
   const std::string platformPath = std::string(dir) + "\\bench_platform.dat";
   const std::string storePath = std::string(dir) + "\\bench_store.dat";
-  if (!zor::ReplaceWholeFile(platformPath, zor::kRealisticInfo) ||
-      !zor::ReplaceWholeFile(storePath, zor::kRealisticInfo)) {
+  if (zor::ReplaceWholeFile(platformPath, zor::kRealisticInfo) != zor::FileWrite::Ok ||
+      zor::ReplaceWholeFile(storePath, zor::kRealisticInfo) != zor::FileWrite::Ok) {
     std::fprintf(stderr, "cannot write the bench files in %s\n", dir);
     return 1;
   }

@@ -114,7 +114,8 @@ std::string Printable(const std::string& text) {
 
 bool CopyInto(const std::string& from, const std::string& to) {
   std::string content;
-  return zor::ReadWholeFile(from, content) == zor::FileRead::Ok && zor::ReplaceWholeFile(to, content);
+  return zor::ReadWholeFile(from, content) == zor::FileRead::Ok &&
+         zor::ReplaceWholeFile(to, content) == zor::FileWrite::Ok;
 }
 
 // A deliberate difference: when a quoted value fills the buffer exactly, the platform drops its
@@ -167,6 +168,18 @@ int Compare(const std::string& name, const std::string& platformPath, const std:
     std::printf("%s: final files differ\n--- platform reads its own file as:\n%s--- platform reads the store's file as:\n%s"
                 "--- the store's file:\n%s\n",
                 name.c_str(), expectedView.c_str(), gotView.c_str(), Printable(storeBytes).c_str());
+  }
+  // A UTF-16 file stays UTF-16 (and any other stays as it was), as the platform keeps it.
+  std::string platformBytes, storeBytes;
+  zor::ReadWholeFile(platformPath, platformBytes);
+  zor::ReadWholeFile(storePath, storeBytes);
+  const auto isUtf16 = [](const std::string& bytes) {
+    return bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0;
+  };
+  if (isUtf16(platformBytes) != isUtf16(storeBytes)) {
+    ++differences;
+    std::printf("%s: the platform's file is %s, the store's %s\n", name.c_str(),
+                isUtf16(platformBytes) ? "UTF-16" : "bytes", isUtf16(storeBytes) ? "UTF-16" : "bytes");
   }
   return differences;
 }

@@ -212,7 +212,7 @@ UpdateResult RunUpdate(InfoStore& store, UpdateControl& control, const std::stri
     const bool blocked = !step.hadOld && StampFile(step.target).exists;
     if (!blocked) done.push_back(step);
     std::string written;
-    if (blocked || !ReplaceWholeFile(step.target, contents[i]) || ReadWholeFile(step.target, written) != FileRead::Ok ||
+    if (blocked || ReplaceWholeFile(step.target, contents[i]) != FileWrite::Ok || ReadWholeFile(step.target, written) != FileRead::Ok ||
         written != contents[i]) {
       RollBack(done);
       result.status = UpdateStatus::ReplaceFailed;

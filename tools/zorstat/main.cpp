@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
   }
   const zor::HistoryTotals totals = zor::Summarise(zor::ParseHistory(content));
   std::fputs(zor::TextReport(totals).c_str(), stdout);
-  if (!html.empty() && !zor::ReplaceWholeFile(html, zor::HtmlReport(totals))) {
+  if (!html.empty() && zor::ReplaceWholeFile(html, zor::HtmlReport(totals)) != zor::FileWrite::Ok) {
     std::fprintf(stderr, "zorstat: cannot write %s\n", html.c_str());
     return 1;
   }

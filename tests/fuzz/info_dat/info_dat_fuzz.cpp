@@ -1,5 +1,6 @@
 // Any bytes as an INFO.DAT: reads must not fail, and a write must change the written entry and
-// nothing else that the file says. A first line "#!section|key|value" chooses the write.
+// nothing else that the file says. A first line "#!section|key|value" chooses the write. A UTF-16
+// file must come back byte for byte when its text is written back unchanged.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -61,7 +62,12 @@ void CheckWrite(const std::string& content, std::string_view section, std::strin
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string content(reinterpret_cast<const char*>(data), size);
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  zor::TextEncoding encoding = zor::TextEncoding::kBytes;
+  const std::string content = zor::DecodeProfileFile(bytes, encoding);
+  // A last odd byte of a UTF-16 file is no character and is not written back.
+  const size_t whole = encoding == zor::TextEncoding::kBytes ? size : size & ~size_t(1);
+  if (zor::EncodeProfileFile(content, encoding) != bytes.substr(0, whole)) std::abort();
   for (const Name& name : kNames) {
     const auto value = zor::FindProfileValue(content, name.section, name.key);
     const std::string text = value ? zor::CutProfileValue(*value, 255) : std::string("0");

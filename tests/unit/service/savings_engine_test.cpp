@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <string>
 
+#include "common/info_store.h"
 #include "tests/unit/service/service_fakes.h"
+#include "tests/unit/store/store_dir.h"
 
 namespace zor {
 namespace {
@@ -228,9 +232,61 @@ TEST_F(EngineTest, FailedWritesAreTraced) {
     store.failTransactions = 1;
     table.Control(control);
     Engine().SetSaveTime(2.0);
+    clock.now += 1000;
     Engine().RunCycle();
     EXPECT_EQ(trace.text, "SetQVValue failure!!\n") << control;
   }
+}
+
+// While saving is off the power figure follows every cycle, but the file is replaced at most once
+// a second (the window reads it once a second).
+TEST_F(EngineTest, SavingOffWritesThePowerFigureOnceASecond) {
+  table.Scale(100000);
+  for (int cycle = 0; cycle < 50; ++cycle) {
+    board.sensors[kCurrentReg] = static_cast<uint8_t>(10 + cycle);
+    Engine().RunCycle();
+    EXPECT_NEAR(Engine().CpuMax(), (10 + cycle) * 1.0, 1e-9);
+    clock.now += 100;
+  }
+  EXPECT_EQ(store.writes.size(), 5u);
+  EXPECT_EQ(store.At("CPU_MAX"), "50.000000");  // the figure of cycle 40
+}
+
+// A read-only INFO.DAT says so once, not every second; a save that works again re-arms the line.
+TEST_F(EngineTest, ReadOnlyFileIsTracedOnce) {
+  table.Scale(200000);
+  table.Control(kActive | Level(1));
+  store.failure = StoreResult::kReadOnly;
+  store.failTransactions = 3;
+  for (int second = 0; second < 4; ++second) {
+    Engine().SetSaveTime(second);
+    Engine().RunCycle();
+  }
+  store.failTransactions = 1;
+  Engine().SetSaveTime(9.0);
+  Engine().RunCycle();
+  EXPECT_EQ(trace.text, "SetQVValue failure: INFO.DAT is read-only!!\n"
+                        "SetQVValue failure: INFO.DAT is read-only!!\n");
+}
+
+// A file that is there but cannot be read is not a missing file: nothing is restored from it, so
+// the first publication cannot overwrite the stored Total with a count that started at 0.
+TEST_F(EngineTest, UnreadableFileRestoresNothing) {
+  StoreDir dir;
+  const std::string path = dir.File("INFO.DAT");
+  InfoStore info(path);
+  InfoValueStore values(info);
+  SavingsEngine service(board, table.View(), values, clock, trace, locks, usage);
+  // A directory in the file's place cannot be read by anyone, whatever the account's rights.
+  std::filesystem::create_directory(path);
+  EXPECT_EQ(service.RestoreTotals(), StoreResult::kUnreadable);
+  std::filesystem::remove(path);
+  ASSERT_TRUE(info.Write("VALUE", "Total", "1234.500000"));
+  EXPECT_EQ(service.RestoreTotals(), StoreResult::kOk);
+  EXPECT_EQ(service.Total(), 1234.5);
+  std::filesystem::remove(path);
+  EXPECT_EQ(service.RestoreTotals(), StoreResult::kOk);  // missing: start at 0
+  EXPECT_EQ(service.Total(), 0.0);
 }
 
 TEST_F(EngineTest, FlushWritesWhatTheLastSecondGathered) {

@@ -107,15 +107,25 @@ class MemoryValues : public ValueStore, public ValueFile {
   std::map<std::string, std::string> values;  // keys lower-cased
   std::vector<std::string> writes;            // keys as written, in order
   bool failWrites = false;
-  int failTransactions = 0;  // so many transactions fail (file not saved, or its lock stayed busy)
+  int failTransactions = 0;  // so many transactions fail, with failure
+  StoreResult failure = StoreResult::kBusy;
+  int transactions = 0;
 
-  bool Transaction(const std::function<void(ValueFile&)>& body) override {
+  StoreResult Transaction(const std::function<void(ValueFile&)>& body) override {
+    ++transactions;
     if (failTransactions > 0) {
       --failTransactions;
-      return false;
+      // A file that cannot be read is read as all defaults; a busy lock runs nothing.
+      if (failure == StoreResult::kUnreadable) {
+        std::map<std::string, std::string> kept;
+        kept.swap(values);
+        body(*this);
+        kept.swap(values);
+      }
+      return failure;
     }
     body(*this);
-    return true;
+    return StoreResult::kOk;
   }
   std::string Get(std::string_view key) override {
     auto it = values.find(Lower(key));

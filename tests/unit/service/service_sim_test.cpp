@@ -84,6 +84,13 @@ TEST_F(SimServiceTest, RestartContinuesTheTotals) {
   EXPECT_NEAR(Real("Total"), 2.9 * total, 1e-6);
   EXPECT_NEAR(Real("SaveTime"), 5.8, 1e-6);
   EXPECT_NE(trace.text.find("Read INFO.DAT failure!!\n"), std::string::npos);
+
+  // So is a file that is there but cannot be read.
+  store.failure = StoreResult::kUnreadable;
+  store.failTransactions = 3;
+  Run(20);
+  EXPECT_NEAR(Real("Total"), 3.8 * total, 1e-6);
+  EXPECT_NE(trace.text.find("Read INFO.DAT failure: cannot read the file!!\n"), std::string::npos);
 }
 
 TEST_F(SimServiceTest, BoardFaultsNeverStopTheLoop) {

@@ -79,6 +79,42 @@ TEST(ProfileFormat, LineBreaksOfEveryKind) {
   EXPECT_EQ(FindProfileValue("\xEF\xBB\xBF[A]\r\nk=v\r\n", "A", "k"), "v");
   EXPECT_EQ(FindProfileValue("[A]\r\nk=v\x1a", "A", "k"), "v");  // ^Z counts as a blank
   EXPECT_EQ(FindProfileValue(std::string("[A]\nk=ab\0cd\n", 12), "A", "k"), "ab");
+  // A lone CR ends its line even where the other lines end in CR LF or LF.
+  constexpr char kMixed[] = "[A]\r\nk=v\rj=w\r\nl=x\n[B]\rm=y\r\n";
+  EXPECT_EQ(FindProfileValue(kMixed, "A", "k"), "v");
+  EXPECT_EQ(FindProfileValue(kMixed, "A", "j"), "w");
+  EXPECT_EQ(FindProfileValue(kMixed, "A", "l"), "x");
+  EXPECT_EQ(FindProfileValue(kMixed, "B", "m"), "y");
+  EXPECT_EQ(SetProfileValue(kMixed, "A", "k", "1"), "[A]\r\nk=1\rj=w\r\nl=x\n[B]\rm=y\r\n");
+  EXPECT_EQ(SetProfileValue(kMixed, "A", "new", "2"), "[A]\r\nk=v\rj=w\r\nl=x\nnew=2\r\n[B]\rm=y\r\n");
+}
+
+// Notepad's "Unicode": UTF-16 with a byte-order mark, read as text and written back the same way.
+TEST(ProfileFormat, Utf16FilesRoundTrip) {
+  std::string le;
+  const int units[] = {0xFEFF, '[', 'A', ']', '\r', '\n', 'k', '=', 'v', 0xE9, 0xD83D, 0xDE00, 0xD800};
+  for (int unit : units) {
+    le += static_cast<char>(unit & 0xFF);
+    le += static_cast<char>(unit >> 8);
+  }
+  TextEncoding encoding = TextEncoding::kBytes;
+  const std::string text = DecodeProfileFile(le, encoding);
+  EXPECT_EQ(encoding, TextEncoding::kUtf16Le);
+  // e-acute, a surrogate pair, and a lone surrogate at the end, each kept.
+  EXPECT_EQ(text, "[A]\r\nk=v\xC3\xA9\xF0\x9F\x98\x80\xED\xA0\x80");
+  EXPECT_EQ(FindProfileValue(text, "A", "k"), "v\xC3\xA9\xF0\x9F\x98\x80\xED\xA0\x80");
+  EXPECT_EQ(EncodeProfileFile(text, encoding), le);
+
+  const std::string be("\xFE\xFF\0k\0=\0""1", 8);
+  EXPECT_EQ(DecodeProfileFile(be, encoding), "k=1");
+  EXPECT_EQ(encoding, TextEncoding::kUtf16Be);
+  EXPECT_EQ(EncodeProfileFile("k=1", encoding), be);
+
+  // Anything else is bytes, as it stands; a byte outside UTF-8 is written as its own character.
+  EXPECT_EQ(DecodeProfileFile("\xEF\xBB\xBF[A]\r\n", encoding), "\xEF\xBB\xBF[A]\r\n");
+  EXPECT_EQ(encoding, TextEncoding::kBytes);
+  EXPECT_EQ(EncodeProfileFile("\xE9", TextEncoding::kUtf16Le), std::string("\xFF\xFE\xE9\0", 4));
+  EXPECT_EQ(DecodeProfileFile(std::string("\xFF\xFEk\0=", 5), encoding), "k");  // odd last byte
 }
 
 TEST(ProfileFormat, CutsQuotesAndCapacity) {

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -171,6 +173,79 @@ TEST(InfoStore, UpdateSavesAllItsWritesTogether) {
   EXPECT_EQ(gui.Read("VALUE", "VOUT", "x", 255), "1.250000");
   EXPECT_EQ(gui.Read("VALUE", "Current", "x", 255), "0.500000");
   EXPECT_EQ(gui.Read("TIME", "YEAR", "x", 255), "2026");
+}
+
+TEST(InfoStore, Utf16FileIsReadAndWrittenAsUtf16) {
+  StoreDir dir;
+  const std::string path = dir.File("INFO.DAT");
+  const auto utf16 = [](const std::string& ascii) {
+    std::string out("\xFF\xFE", 2);
+    for (char c : ascii) (out += c) += '\0';
+    return out;
+  };
+  Spit(path, utf16("[VALUE]\r\nTotal=1234.500000\r\n"));
+  InfoStore store(path);
+  EXPECT_EQ(store.Read("VALUE", "Total", "0", 255), "1234.500000");
+  ASSERT_TRUE(store.Write("VALUE", "Cmd", "0"));
+  ASSERT_EQ(store.Transact([](InfoFile& file) { file.Write("VALUE", "Total", "1235.000000"); }),
+            StoreResult::kOk);
+  EXPECT_EQ(Slurp(path), utf16("[VALUE]\r\nTotal=1235.000000\r\nCmd=0\r\n"));
+}
+
+// A file marked read-only is left as it is and says so; a missing one is not an unreadable one.
+TEST(InfoStore, TransactionsTellWhatWentWrong) {
+  StoreDir dir;
+  const std::string path = dir.File("INFO.DAT");
+  InfoStore store(path);
+  const auto write = [](InfoFile& file) { file.Write("VALUE", "Cmd", "0"); };
+  EXPECT_EQ(store.Transact([](InfoFile& file) { EXPECT_EQ(file.Read("VALUE", "Total", "0", 255), "0"); }),
+            StoreResult::kOk);
+  ASSERT_EQ(store.Transact(write), StoreResult::kOk);
+  chmod(path.c_str(), 0444);
+  EXPECT_EQ(store.Transact([](InfoFile& file) { file.Write("VALUE", "Cmd", "1"); }), StoreResult::kReadOnly);
+  EXPECT_FALSE(store.Write("VALUE", "Cmd", "1"));
+  EXPECT_EQ(Slurp(path), "[VALUE]\r\nCmd=0\r\n");
+  chmod(path.c_str(), 0644);
+  std::filesystem::remove(path);
+  std::filesystem::create_directory(path);
+  EXPECT_EQ(store.Transact(write), StoreResult::kUnreadable);
+}
+
+// A writer killed between its temporary file and the replace leaves the temporary file behind; the
+// next write removes it. A temporary file of a live writer stays.
+TEST(InfoStore, TemporaryFilesOfDeadWritersAreRemoved) {
+  StoreDir dir;
+  const std::string path = dir.File("INFO.DAT");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(0);
+  int status = 0;
+  waitpid(child, &status, 0);
+  Spit(path + ".~" + std::to_string(child) + "-7.tmp", "[VALUE]\r\nTotal=half");
+  Spit(path + ".~" + std::to_string(getpid()) + "-99999.tmp", "in progress");
+  InfoStore store(path);
+  ASSERT_TRUE(store.Write("VALUE", "Total", "1.000000"));
+  EXPECT_EQ(dir.Listing().find(".~" + std::to_string(child)), std::string::npos) << dir.Listing();
+  EXPECT_NE(dir.Listing().find(".~" + std::to_string(getpid())), std::string::npos) << dir.Listing();
+  std::filesystem::remove(path + ".~" + std::to_string(getpid()) + "-99999.tmp");
+  EXPECT_EQ(dir.Listing(), "INFO.DAT");
+}
+
+// A lock that cannot be made (natively: a directory in the lock file's place) would be busy for
+// ever; the store says so and goes on without it.
+TEST(InfoStore, GoesOnWithoutALockThatCannotBeMade) {
+  StoreDir dir;
+  const std::string path = dir.File("INFO.DAT");
+  std::string lockFile = "/tmp/zorwise-lock-";
+  for (char c : InfoLockName(path)) lockFile += c == '\\' ? '_' : c;
+  std::filesystem::create_directory(lockFile);
+  InfoStore store(path);
+  const bool available = store.LockAvailable();
+  const StoreResult result = store.Transact([](InfoFile& file) { file.Write("VALUE", "Cmd", "0"); });
+  std::filesystem::remove(lockFile);
+  EXPECT_FALSE(available);
+  EXPECT_EQ(result, StoreResult::kOk);
+  EXPECT_EQ(Slurp(path), "[VALUE]\r\nCmd=0\r\n");
 }
 
 }  // namespace
