@@ -23,20 +23,26 @@ void ApplyThrottleRule(int32_t usage, int32_t& prevUsage, TraceSink& trace) {
 
 // Cycles run on fixed 100 ms deadlines rather than 100 ms after each cycle's work, so the 0.1 s
 // each cycle adds to the saving time keeps pace with the wall clock.
-void RunLoop(SavingsEngine& engine, ServiceFlags& flags, Clock& clock, TraceSink& trace) {
+void RunLoop(SavingsEngine& engine, ServiceFlags& flags, Clock& clock, TraceSink& trace,
+             EnergyHistoryLog* history) {
   int32_t prevUsage = flags.usage.load();
   uint64_t deadline = clock.NowMs() + kCycleMs;
   while (flags.running.load()) {
+    const double totalBefore = engine.Total();
     engine.RunCycle();
     clock.SleepUntilMs(deadline);
     const uint64_t now = clock.NowMs();
     deadline = now > deadline + kResyncMs ? now + kCycleMs : deadline + kCycleMs;
-    if (engine.Active()) engine.AddCycleTime();
+    if (engine.Active()) {
+      engine.AddCycleTime();
+      if (history) history->Saving(engine.Total() - totalBefore, kCycleMs / 1000.0);
+    }
     if (engine.Active() && engine.ThrottleEnabled()) {
       ApplyThrottleRule(flags.usage.load(), prevUsage, trace);
     }
   }
   engine.Flush();
+  if (history) history->End();
   trace.Write("Exit main while loop!!\n");
 }
 
@@ -80,7 +86,7 @@ void RunService(ServiceDeps& deps) {
          engine.Total(), engine.Revision(), engine.SmbusBase());
 
   deps.startSampler();
-  RunLoop(engine, deps.flags, deps.clock, deps.trace);
+  RunLoop(engine, deps.flags, deps.clock, deps.trace, deps.history);
   fw::Unmap(*hwk, discovery.mapping);
   deps.flags.samplerStop.store(true);
 }

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/hwk.h"
 #include "service/hardware_locks.h"
+#include "service/history_log.h"
 #include "service/savings_engine.h"
 #include "service/service_flags.h"
 #include "service/trace.h"
@@ -26,6 +27,8 @@ struct ServiceDeps {
   std::function<void()> stop;
   // Starts the load sampler on a thread of its own.
   std::function<void()> startSampler;
+  // The energy history, or none.
+  EnergyHistoryLog* history = nullptr;
 };
 
 // Runs until flags.running is cleared or the start fails.
@@ -33,7 +36,8 @@ void RunService(ServiceDeps& deps);
 
 // The loop itself, from the first cycle to the last figures written; also used by tests and
 // benchmarks with an engine of their own.
-void RunLoop(SavingsEngine& engine, ServiceFlags& flags, Clock& clock, TraceSink& trace);
+void RunLoop(SavingsEngine& engine, ServiceFlags& flags, Clock& clock, TraceSink& trace,
+             EnergyHistoryLog* history = nullptr);
 
 // One step of the throttling rule: records a change of the load across 10 percent.
 void ApplyThrottleRule(int32_t usage, int32_t& prevUsage, TraceSink& trace);

@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/perf_data.h"
 #include "platform/program_paths.h"
+#include "platform/system_info.h"
 #include "service/cpu_load.h"
 #include "service/hardware_locks.h"
 #include "service/monitor.h"
@@ -125,6 +126,10 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
     zor::InfoStore info(g_infoPath);
     zor::InfoValueStore store(info);
     zor::HardwareLocks locks;
+    zor::EnergyHistoryLog history(zor::JoinPath(dir, zor::kHistoryFileName), [] {
+      const zor::LocalTime t = zor::RealSystemInfo().Now();
+      return zor::HourStamp{t.wYear, t.wMonth, t.wDay, t.wHour};
+    });
     zor::ServiceDeps deps{g_trace, g_flags, zor::SystemClock(), store, locks,
                           LoadServiceHwk,
                           [] { ServiceControl(SERVICE_CONTROL_STOP); },
@@ -133,7 +138,8 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
                               zor::CpuLoadSampler cpu(zor::SystemPerfData());
                               zor::RunSampler(cpu, g_flags, zor::SystemClock());
                             });
-                          }};
+                          },
+                          &history};
     zor::RunService(deps);
   });
   if (g_mainEnded) SetEvent(g_mainEnded);

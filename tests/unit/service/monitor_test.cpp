@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "platform/atomic_file.h"
 #include "tests/unit/service/service_fakes.h"
+#include "tests/unit/store/store_dir.h"
 
 namespace zor {
 namespace {
@@ -88,6 +90,31 @@ TEST_F(LoopTest, CyclesKeepToTheirDeadlines) {
   RunLoop(engine, flags, clock, trace);
   EXPECT_EQ(clock.now - start, 5000u);
   EXPECT_NEAR(engine.SaveTime(), 5.0, 1e-9);
+}
+
+// The hours of saving reach the history file: one line per local hour once it is over, the hour
+// in progress at the stop, and their sum is what the totals gained.
+TEST_F(LoopTest, SavingCyclesFillTheHourlyHistory) {
+  table.Control(fw::cf::kActive | (1 << fw::cf::kLevelShift));
+  StoreDir dir;
+  int cycles = 0;
+  EnergyHistoryLog history(dir.File("History.csv"), [&] {
+    return HourStamp{2026, 12, 10, cycles < 20 ? 7 : 8};
+  });
+  clock.onSleep = [&] {
+    if (clock.now % 100 == 0 && ++cycles >= 30) flags.running = false;
+  };
+  const double before = engine.Total();
+  RunLoop(engine, flags, clock, trace, &history);
+  std::string text;
+  ASSERT_EQ(ReadWholeFile(dir.File("History.csv"), text), FileRead::Ok);
+  const std::vector<HistoryHour> hours = ParseHistory(text);
+  ASSERT_EQ(hours.size(), 2u);
+  EXPECT_EQ(hours[0].when.hour, 7);
+  EXPECT_EQ(hours[1].when.hour, 8);
+  EXPECT_NEAR(hours[0].seconds + hours[1].seconds, 3.0, 1e-9);
+  EXPECT_NEAR(hours[0].energy + hours[1].energy, engine.Total() - before, 1e-6);
+  EXPECT_GT(hours[0].energy, 0.0);
 }
 
 TEST(RunService, StartFailuresAreTracedAndStopTheService) {
