@@ -1,4 +1,5 @@
-// One resource module's worth of pictures, written as BMP files plus the .rc script that binds them.
+// One resource module's worth of pictures, written as BMP files plus the .rc script that binds
+// them.
 #pragma once
 
 #include <string>
@@ -10,26 +11,26 @@
 namespace zor::skins {
 
 class ResourceLibrary {
-public:
-    explicit ResourceLibrary(std::string name) : m_name(std::move(name)) {}
+ public:
+  explicit ResourceLibrary(std::string name) : m_name(std::move(name)) {}
 
-    const std::string& Name() const { return m_name; }
-    // A bitmap asked for by name (LoadBitmap with a string).
-    void Add(const std::string& name, Image image);
-    // A bitmap asked for by numeric id.
-    void Add(int id, Image image);
-    void SetIcon(int id, std::vector<Image> sizes, std::vector<std::vector<uint8_t>> alphas);
+  const std::string& Name() const { return m_name; }
+  // A bitmap asked for by name (LoadBitmap with a string).
+  void Add(const std::string& name, Image image);
+  // A bitmap asked for by numeric id.
+  void Add(int id, Image image);
+  void SetIcon(int id, std::vector<Image> sizes, std::vector<std::vector<uint8_t>> alphas);
 
-    // Writes dir/<name>/*.bmp (and .ico) and dir/<name>.rc; false on the first failed write.
-    bool Write(const std::string& dir) const;
+  // Writes dir/<name>/*.bmp (and .ico) and dir/<name>.rc; false on the first failed write.
+  bool Write(const std::string& dir) const;
 
-private:
-    std::string m_name;
-    std::vector<std::pair<std::string, Image>> m_named;
-    std::vector<std::pair<int, Image>> m_numbered;
-    int m_iconId = 0;
-    std::vector<Image> m_iconSizes;
-    std::vector<std::vector<uint8_t>> m_iconAlphas;
+ private:
+  std::string m_name;
+  std::vector<std::pair<std::string, Image>> m_named;
+  std::vector<std::pair<int, Image>> m_numbered;
+  int m_iconId = 0;
+  std::vector<Image> m_iconSizes;
+  std::vector<std::vector<uint8_t>> m_iconAlphas;
 };
 
 }  // namespace zor::skins

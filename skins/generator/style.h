@@ -43,8 +43,8 @@ void ButtonFace(Canvas& c, double x, double y, double w, double h, State s, bool
 Rgb LabelColor(State s);
 
 // Section caption: small capitals with letter spacing in Latin, plain in Chinese.
-void Caption(Canvas& c, const std::string& text, Script script, double x, double baseline, Rgb color,
-             Align align = Align::Left);
+void Caption(Canvas& c, const std::string& text, Script script, double x, double baseline,
+             Rgb color, Align align = Align::Left);
 
 // A lit LED-like dot with a glow.
 void GlowDot(Canvas& c, double cx, double cy, double r, Rgb color, double glow);

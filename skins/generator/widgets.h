@@ -20,6 +20,7 @@ Image SliderThumb();
 
 // A seven-segment digit (0-9) in the cell (x, y, w, h) with a faint unlit "8" behind it; a
 // negative digit draws only the unlit "8".
-void SegmentDigit(Canvas& c, double x, double y, double w, double h, int digit, Rgb lit, double ghost);
+void SegmentDigit(Canvas& c, double x, double y, double w, double h, int digit, Rgb lit,
+                  double ghost);
 
 }  // namespace zor::skins
