@@ -122,7 +122,7 @@ zor::Hwk* LoadServiceHwk() {
 void WINAPI ServiceMain(DWORD, LPSTR*) {
   const std::string dir = zor::ProgramDirectory();
   g_infoPath = zor::JoinPath(dir, "INFO.DAT");
-  g_host.Main(zor::JoinPath(dir, "Satae.log"), [] {
+  g_host.Main(zor::JoinPath(dir, "Satae.log"), [dir] {
     zor::InfoStore info(g_infoPath);
     zor::InfoValueStore store(info);
     zor::HardwareLocks locks;
