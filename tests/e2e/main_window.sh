@@ -32,7 +32,6 @@ for f in zor2.exe Zor2Svr.exe hwk.dll Clockvane.dll SF.DLL ENG.dll SC.dll \
          TC.dll AdvEng.dll AdvSC.dll AdvTC.dll res.dll simboard.exe; do
   cp "$bin/$f" "$app/"
 done
-cp "$bin/fixtures/window_probe.exe" "$app/"
 cp "$bin/fixtures/powercfg.exe" "$prefix/drive_c/windows/system32/powercfg.exe"
 
 zor2_pid=""
@@ -66,7 +65,7 @@ fail() {
 }
 ok() { echo "ok: $*"; }
 run() { (cd "$app" && wine "./$1" "${@:2}" 2>/dev/null) | tr -d '\r'; }
-probe() { run window_probe.exe "$@"; }
+probe() { wine "$bin/fixtures/window_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 # wait_for SECONDS COMMAND...: polls every 0.1 s until the command succeeds.
 wait_for() {
   local until=$(( $(date +%s%N) + $1 * 1000000000 )); shift
@@ -235,7 +234,7 @@ ok "fresh prefix: 32-bit RunOnce and no Run"
 xev -root >/dev/null 2>&1 &
 keeper_pid=$!
 sleep 0.3
-convert -size 1280x1024 "xc:$backdrop" "$work/backdrop.png"
+convert -size "$(xdotool getdisplaygeometry | tr ' ' x)" "xc:$backdrop" "$work/backdrop.png"
 # (display reports status 1 even when it has set the background.)
 display -window root "$work/backdrop.png" 2>/dev/null || true
 
