@@ -110,11 +110,6 @@ flag() {  # flag active|LED|3D -> 0 or 1 (ControlFlags bits 0, 2, 11)
 }
 rail_applies() { sed -n 's/^ *RailTable applied \([0-9]*\) times.*/\1/p' "$work/show.txt"; }
 packets() { sed -n 's/^packets *\([0-9]*\) in all.*/\1/p' "$work/show.txt"; }
-board_is() {  # board_is WHAT VALUE: the board shows it (reads the board afresh)
-  show
-  [ "$("$1")" = "$2" ]
-}
-flag_is() { show; [ "$(flag "$1")" = "$2" ]; }
 expect_board() {  # expect_board WHAT WHAT_ARGS... = VALUE (waits for the worker)
   local want=${*: -1} what=("${@:1:$#-2}")
   wait_for 10 eval '[ "$(show; "${what[@]}")" = "$want" ]' \
@@ -171,7 +166,7 @@ shot() {  # shot NAME -> the window's picture (592x548)
   convert "$shots/$1-screen.png" -crop "592x548+$wx+$wy" +repage "$shots/$1.png"
   echo "$shots/$1.png"
 }
-# Pixels of the window's shot $1 in the rectangle W H X Y that differ from the image $2.
+# How many pixels of the window's shot differ from the image placed at (X, Y) of the window.
 differs() {  # differs SHOT IMAGE X Y
   local size; size=$(identify -format '%wx%h' "$2")
   convert "$1" -crop "$size+$3+$4" +repage "$work/crop.png"
@@ -223,21 +218,6 @@ wait_exit() {
   zor2_pid=""
 }
 
-# ---- A fresh prefix: 32-bit RunOnce, no Run ----------------------------------------------------
-run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
-wine reg query "$run_key" /reg:32 >/dev/null 2>&1 && fail "a fresh prefix already has the 32-bit Run key"
-wine reg query "${run_key}Once" /reg:32 >/dev/null 2>&1 || fail "a fresh prefix lacks the 32-bit RunOnce key"
-ok "fresh prefix: 32-bit RunOnce and no Run"
-
-# A backdrop of one colour, so that the window's outline shows on the shots. The X server resets the
-# background when its last client leaves, so a client stays connected for the whole test.
-xev -root >/dev/null 2>&1 &
-keeper_pid=$!
-sleep 0.3
-convert -size "$(xdotool getdisplaygeometry | tr ' ' x)" "xc:$backdrop" "$work/backdrop.png"
-# (display reports status 1 even when it has set the background.)
-display -window root "$work/backdrop.png" 2>/dev/null || true
-
 # A visible zor2 window of size $1 other than the main window: sets bx, by.
 box_of_size() {
   local id WINDOW X Y WIDTH HEIGHT SCREEN
@@ -269,6 +249,21 @@ expect_box() {  # expect_box CAPTION TEXT
 }
 service_state() { wine sc query "$service" 2>/dev/null | tr -d '\r' | awk '/STATE/ {print $4}'; }
 service_is() { [ "$(service_state)" = "$1" ]; }
+
+# ---- A fresh prefix: 32-bit RunOnce, no Run ----------------------------------------------------
+run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+wine reg query "$run_key" /reg:32 >/dev/null 2>&1 && fail "a fresh prefix already has the 32-bit Run key"
+wine reg query "${run_key}Once" /reg:32 >/dev/null 2>&1 || fail "a fresh prefix lacks the 32-bit RunOnce key"
+ok "fresh prefix: 32-bit RunOnce and no Run"
+
+# A backdrop of one colour, so that the window's outline shows on the shots. The X server resets the
+# background when its last client leaves, so a client stays connected for the whole test.
+xev -root >/dev/null 2>&1 &
+keeper_pid=$!
+sleep 0.3
+convert -size "$(xdotool getdisplaygeometry | tr ' ' x)" "xc:$backdrop" "$work/backdrop.png"
+# (display reports status 1 even when it has set the background.)
+display -window root "$work/backdrop.png" 2>/dev/null || true
 
 # ==== The window on a 12-phase board with 3D power, saving on at L2 ==============================
 # The user's own plan is High performance; plan 4 has time-outs of 10 (monitor) and 20 (disk)
