@@ -377,7 +377,7 @@ expect_board flag 3D = 1
 expect_drawn "3D power on picture" p3d-on "$skin/P3D_ON_N.bmp" 246 486
 # KNOWN: the second click leaves 3D power on. ReapplyAuto sends the "off" word (W & 0x00F8, which
 # clears bit 11) and then the "on" word with bit 11 inverted, so the board always ends with 3D power
-# on (control 0x0835 after both clicks); the button can switch 3D power on but never off.
+# on (bit 11 still set after both clicks); the button can switch 3D power on but never off.
 # click_button P3D_OFF_N 246 486
 # expect_board flag 3D = 0
 
