@@ -1,0 +1,583 @@
+#!/usr/bin/env bash
+# zor2's main window under Wine: installed in "C:\Program Files\Zorwise" of a fresh prefix with the
+# stand-in powercfg, started on the simulated board, photographed and clicked with xdotool. Checks
+# the window's title and shape, the digits and phases it draws, every button's effect on the board,
+# the registry and INFO.DAT, a second start, start-up mode, a resume from suspend, the failures
+# that end the start, and the automatic-start entry.
+# Usage: main_window.sh BUILD/bin (run inside an X display, e.g. xvfb-run).
+set -euo pipefail
+
+bin=$(cd "$1" && pwd)
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+skin=$bin/../skins/generated/ENG
+res=$bin/../skins/generated/res
+source "$repo/scripts/wine-env.sh"
+# The skin library follows the system language: keep it English whatever the machine's locale.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+
+work="$bin/../e2e/main_window"
+shots="$work/shots"
+rm -rf "$work"
+mkdir -p "$shots"
+prefix="$work/prefix"
+zor_new_prefix "$prefix"
+export WINEPREFIX="$prefix"
+app="$prefix/drive_c/Program Files/Zorwise"
+winapp='C:\Program Files\Zorwise'
+info="$app/INFO.DAT"
+title="ZOR 2.0 B10.1022.1"
+service="ZOR2 Service"
+mkdir -p "$app"
+for f in zor2.exe Zor2Svr.exe hwk.dll Clockvane.dll SF.DLL ENG.dll SC.dll \
+         TC.dll AdvEng.dll AdvSC.dll AdvTC.dll res.dll simboard.exe; do
+  cp "$bin/$f" "$app/"
+done
+cp "$bin/fixtures/powercfg.exe" "$prefix/drive_c/windows/system32/powercfg.exe"
+
+zor2_pid=""
+keeper_pid=""
+cleanup() {
+  [ -n "$zor2_pid" ] && kill "$zor2_pid" 2>/dev/null
+  [ -n "$keeper_pid" ] && kill "$keeper_pid" 2>/dev/null
+  wineserver -k >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+# One Wine server for the whole test, so that each command does not boot the prefix again.
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1 || true
+
+# The programs still running in this test's prefix (a command zor2 started that never finished).
+prefix_processes() {
+  local env
+  for env in /proc/[0-9]*/environ; do
+    if tr '\0' '\n' < "$env" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; then
+      tr '\0' ' ' < "${env%/environ}/cmdline" 2>/dev/null; echo
+    fi
+  done
+}
+fail() {
+  echo "FAIL: $*" >&2
+  echo "screenshots in $shots" >&2
+  [ -f "$info" ] && { echo "--- INFO.DAT" >&2; tr -d '\r' < "$info" >&2; }
+  echo "--- processes in the prefix" >&2
+  prefix_processes >&2
+  exit 1
+}
+ok() { echo "ok: $*"; }
+run() { (cd "$app" && wine "./$1" "${@:2}" 2>/dev/null) | tr -d '\r'; }
+probe() { wine "$bin/fixtures/window_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+# wait_for SECONDS COMMAND...: polls every 0.1 s until the command succeeds.
+wait_for() {
+  local until=$(( $(date +%s%N) + $1 * 1000000000 )); shift
+  while ! "$@"; do
+    [ "$(date +%s%N)" -lt "$until" ] || return 1
+    sleep 0.1
+  done
+}
+
+# ---- INFO.DAT ----------------------------------------------------------------------------------
+value() {  # value SECTION KEY (case-insensitive, as the programs read it)
+  [ -f "$info" ] || return 0
+  tr -d '\r' < "$info" | awk -v s="$1" -v k="$2" -F= '
+    /^\[/ { in_s = (tolower($0) == "[" tolower(s) "]"); next }
+    in_s && tolower($1) == tolower(k) { sub(/^[^=]*=/, ""); print; exit }'
+}
+# set_values SECTION KEY=VALUE...: changes or adds keys, and replaces the file in one rename, as the
+# programs do, so that a reader never sees half a file.
+set_values() {
+  local section=$1; shift
+  local tmp="$app/INFO.tmp"
+  { [ -f "$info" ] && tr -d '\r' < "$info" || true; } | awk -v s="$section" -v pairs="$*" '
+    BEGIN { n = split(pairs, p, " "); for (i = 1; i <= n; i++) { split(p[i], kv, "="); key[i] = kv[1]; val[i] = kv[2] } }
+    function flush() { for (i = 1; i <= n; i++) if (!done[i]) print key[i] "=" val[i]; found = 1 }
+    /^\[/ { if (in_s) flush(); in_s = (tolower($0) == "[" tolower(s) "]"); print; next }
+    in_s { split($0, kv, "="); for (i = 1; i <= n; i++) if (tolower(kv[1]) == tolower(key[i])) { print key[i] "=" val[i]; done[i] = 1; next } }
+    { print }
+    END { if (in_s) flush(); else if (!found) { print "[" s "]"; flush() } }' \
+    | sed 's/$/\r/' > "$tmp"
+  mv "$tmp" "$info"
+}
+value_is() { [ "$(value "$1" "$2")" = "$3" ]; }
+
+# ---- The board ---------------------------------------------------------------------------------
+show() { run simboard.exe show > "$work/show.txt"; }
+control_word() { sed -n 's/^control *\(0x[0-9A-F]*\):.*/\1/p' "$work/show.txt"; }
+level_code() { echo $(( ($(control_word) >> 4) & 0xF )); }
+flag() {  # flag active|LED|3D -> 0 or 1 (ControlFlags bits 0, 2, 11)
+  local bit
+  case $1 in active) bit=0 ;; LED) bit=2 ;; 3D) bit=11 ;; esac
+  echo $(( ($(control_word) >> bit) & 1 ))
+}
+rail_applies() { sed -n 's/^ *RailTable applied \([0-9]*\) times.*/\1/p' "$work/show.txt"; }
+packets() { sed -n 's/^packets *\([0-9]*\) in all.*/\1/p' "$work/show.txt"; }
+expect_board() {  # expect_board WHAT WHAT_ARGS... = VALUE (waits for the worker)
+  local want=${*: -1} what=("${@:1:$#-2}")
+  wait_for 10 eval '[ "$(show; "${what[@]}")" = "$want" ]' \
+    || fail "board: ${what[*]} is $(show; "${what[@]}"), wanted $want"
+  ok "board: ${what[*]} = $want"
+}
+
+# ---- The registry and the stand-in powercfg ----------------------------------------------------
+schemes='HKLM\SYSTEM\CurrentControlSet\Control\Power\User\PowerSchemes'
+balanced_guid=381b4222-f694-41f0-9685-ff5bb260df2e
+high_guid=8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c
+reg_value() {  # reg_value KEY VALUE [reg options] -> the data, or "missing"
+  local out
+  out=$(wine reg query "$1" /v "$2" "${@:3}" 2>/dev/null | tr -d '\r' \
+        | awk -v v="$2" '$1 == v { $1 = ""; $2 = ""; sub(/^ +/, ""); print; exit }')
+  [ -n "$out" ] && echo "$out" || echo missing
+}
+active_scheme() { reg_value "$schemes" ActivePowerScheme; }
+# timeouts [SCHEME_GUID] -> "monitor M disk D", in seconds, of Balanced (plan 4) unless told.
+timeouts() {
+  wine reg query "$schemes\\${1:-$balanced_guid}" /s 2>/dev/null | tr -d '\r' | awk '
+    function hex(text,  i, n) {
+      text = tolower(text); sub(/^0x/, "", text)
+      for (i = 1; i <= length(text); i++) n = n * 16 + index("0123456789abcdef", substr(text, i, 1)) - 1
+      return n + 0
+    }
+    /^HKEY/ { kind = /6738e2c4-e8a5-4a42-b16a-e040e769756e$/ ? "disk" : /3c0bc021-c8a8-4e07-a973-6b14cbcb2b7e$/ ? "monitor" : "" }
+    kind != "" && $1 == "ACSettingIndex" { seconds[kind] = hex($3) }
+    END { printf "monitor %s disk %s\n", ("monitor" in seconds) ? seconds["monitor"] : "missing",
+                                         ("disk" in seconds) ? seconds["disk"] : "missing" }'
+}
+expect_timeouts() {
+  local wanted=$1
+  wait_for 20 eval '[ "$(timeouts)" = "$wanted" ]' || fail "plan 4 time-outs are '$(timeouts)', wanted '$wanted'"
+  ok "plan 4 time-outs: $wanted"
+}
+powercfg() { wine powercfg "$@" >/dev/null 2>&1 || fail "powercfg $*"; }
+
+# ---- Screenshots ------------------------------------------------------------------------------
+wx=0; wy=0
+backdrop='rgb(17,201,83)'
+window_ids() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; }
+# The main window's place: sets wx, wy; false while it is not there at its size.
+locate() {
+  local id WINDOW X Y WIDTH HEIGHT SCREEN
+  id=$(window_ids "$title" | head -n1)
+  [ -n "$id" ] || return 1
+  eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || return 1
+  [ "${WIDTH}x${HEIGHT}" = "$(identify -format '%wx%h' "$skin/Main_on.bmp")" ] || return 1
+  wx=$X; wy=$Y
+}
+shot() {  # shot NAME -> the window's picture (592x548)
+  import -window root "$shots/$1-screen.png"
+  convert "$shots/$1-screen.png" -crop "592x548+$wx+$wy" +repage "$shots/$1.png"
+  echo "$shots/$1.png"
+}
+# How many pixels of the window's shot differ from the image placed at (X, Y) of the window.
+differs() {  # differs SHOT IMAGE X Y
+  local size; size=$(identify -format '%wx%h' "$2")
+  convert "$1" -crop "$size+$3+$4" +repage "$work/crop.png"
+  compare -metric AE "$2" "$work/crop.png" null: 2>&1 || true
+}
+# compose OUT WxH BASE_OR_EMPTY PICTURE X Y ...: the pictures copied in order at their places, as
+# the window draws them (each one opaquely, at its own size), over BASE (or black).
+compose() {
+  local out=$1 size=$2 base=$3; shift 3
+  local args=()
+  if [ -n "$base" ]; then args=("$base"); else args=(-size "$size" xc:black); fi
+  while [ $# -ge 3 ]; do
+    args+=("$1" -geometry "+$2+$3" -composite)
+    shift 3
+  done
+  convert "${args[@]}" -alpha off "$out"
+}
+expect_picture() {  # expect_picture WHAT SHOT IMAGE X Y
+  local d; d=$(differs "$2" "$3" "$4" "$5")
+  [ "$d" = 0 ] || fail "$1: $d pixels differ at ($4, $5) in $2 (wanted $3)"
+  ok "$1"
+}
+# Clicks window point (x, y): the pointer comes in from the side, so the button sees it arrive.
+click() {
+  xdotool mousemove $((wx + $1 - 3)) $((wy + $2)); sleep 0.1
+  xdotool mousemove $((wx + $1)) $((wy + $2)); sleep 0.2
+  xdotool click 1
+  sleep 0.2
+}
+centre() {  # centre PICTURE X Y -> "cx cy" of a button whose normal picture sits at (X, Y)
+  local w h
+  read -r w h < <(identify -format '%w %h' "$skin/$1.bmp")
+  echo "$(( $2 + w / 2 )) $(( $3 + h / 2 ))"
+}
+click_button() { click $(centre "$@"); }
+
+# The zor2 started in the background: start_zor2 ARGS... sets zor2_pid and zor2_log.
+start_zor2() {
+  zor2_log="$work/zor2-$RANDOM.log"
+  (cd "$app" && exec wine ./zor2.exe "$@" >"$zor2_log" 2>&1) &
+  zor2_pid=$!
+}
+# wait_exit SECONDS: sets status to the exit status of the background zor2 (fails the test when
+# it is still running then).
+wait_exit() {
+  status=0
+  wait_for "$1" eval '! kill -0 "$zor2_pid" 2>/dev/null' || fail "zor2 still runs after $1 s"
+  wait "$zor2_pid" || status=$?
+  zor2_pid=""
+}
+
+# A visible zor2 window of size $1 other than the main window: sets bx, by.
+box_of_size() {
+  local id WINDOW X Y WIDTH HEIGHT SCREEN
+  for id in $(xdotool search --onlyvisible --class zor2 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
+    if [ "${WIDTH}x${HEIGHT}" = "$1" ]; then bx=$X; by=$Y; return 0; fi
+  done
+  return 1
+}
+# The numbered message dialog drawn from picture $1 of res.dll: waits for it; sets bx, by.
+wait_dialog() {
+  wait_for 20 box_of_size "$(identify -format '%wx%h' "$res/$1.bmp")" || fail "no message dialog $1"
+  sleep 0.5
+}
+click_dialog() {  # client x, y of the message dialog
+  xdotool mousemove $((bx + $1 - 3)) $((by + $2)); sleep 0.1
+  xdotool mousemove $((bx + $1)) $((by + $2)); sleep 0.2
+  xdotool click 1
+}
+# A system message box: waits for the caption, checks the text, answers OK.
+expect_box() {  # expect_box CAPTION TEXT
+  local caption=$1
+  wait_for 20 eval '[ -n "$(window_ids "$caption")" ]' || fail "no message box \"$1\""
+  local text; text=$(probe text "$1")
+  grep -qxF -- "$2" <<<"$text" || fail "box \"$1\" says '$text', wanted '$2'"
+  import -window root "$shots/box-$1-$RANDOM.png"
+  probe ok "$1" >/dev/null
+  ok "message box \"$1\": $2"
+}
+service_state() { wine sc query "$service" 2>/dev/null | tr -d '\r' | awk '/STATE/ {print $4}'; }
+service_is() { [ "$(service_state)" = "$1" ]; }
+
+# ---- A fresh prefix: 32-bit RunOnce, no Run ----------------------------------------------------
+run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+wine reg query "$run_key" /reg:32 >/dev/null 2>&1 && fail "a fresh prefix already has the 32-bit Run key"
+wine reg query "${run_key}Once" /reg:32 >/dev/null 2>&1 || fail "a fresh prefix lacks the 32-bit RunOnce key"
+ok "fresh prefix: 32-bit RunOnce and no Run"
+
+# A backdrop of one colour, so that the window's outline shows on the shots. The X server resets the
+# background when its last client leaves, so a client stays connected for the whole test.
+xev -root >/dev/null 2>&1 &
+keeper_pid=$!
+sleep 0.3
+convert -size "$(xdotool getdisplaygeometry | tr ' ' x)" "xc:$backdrop" "$work/backdrop.png"
+# (display reports status 1 even when it has set the background.)
+display -window root "$work/backdrop.png" 2>/dev/null || true
+
+# ==== The window on a 12-phase board with 3D power, saving on at L2 ==============================
+# The user's own plan is High performance; plan 4 has time-outs of 10 (monitor) and 20 (disk)
+# minutes, which L1 gives back.
+powercfg /X /monitor-timeout-ac 10
+powercfg /X /disk-timeout-ac 20
+powercfg -S SCHEME_MIN
+run simboard.exe create --profile x58-12-range >/dev/null
+# A savings count that started on 3 January 2009 at 09:05:07.
+set_values VALUE Total=1234.5
+set_values TIME YEAR=2009 MONTH=1 DAY=3 HOUR=9 MIN=5 SEC=7
+
+started=$(date +%s%N)
+start_zor2
+wait_for 30 locate || fail "no window titled \"$title\" of the size of Main_on"
+ok "window \"$title\" at +$wx+$wy after $(( ($(date +%s%N) - started) / 1000000 )) ms"
+
+# ---- Shape: the non-magenta pixels of Main_on --------------------------------------------------
+sleep 1
+s=$(shot start)
+convert "$skin/Main_on.bmp" -alpha off -fill white +opaque '#FF00FF' -fill black -opaque '#FF00FF' "$work/want-shape.png"
+convert "$s" -alpha off -fill white +opaque "$backdrop" -fill black -opaque "$backdrop" "$work/got-shape.png"
+d=$(compare -metric AE "$work/want-shape.png" "$work/got-shape.png" null: 2>&1 || true)
+[ "$d" = 0 ] || fail "the window's outline differs from Main_on's in $d pixels ($s)"
+ok "outline = non-magenta pixels of Main_on"
+
+# ---- Automatic start: RunOnce in the 32-bit view, quoted; Run left alone -----------------------
+want="\"$winapp\\zor2.exe\" state"
+got=$(reg_value "${run_key}Once" ZOR2 /reg:32)
+[ "$got" = "$want" ] || fail "RunOnce ZOR2 is '$got', wanted '$want'"
+ok "RunOnce ZOR2 = $want"
+wine reg query "$run_key" /reg:32 >/dev/null 2>&1 && fail "zor2 created the 32-bit Run key"
+ok "no Run key"
+
+# ---- Start state: the saving plan, L2, the service -------------------------------------------------
+wait_for 20 service_is RUNNING || fail "zor2 did not start the service (state $(service_state))"
+ok "service started"
+[ "$(active_scheme)" = "$balanced_guid" ] || fail "active plan $(active_scheme), wanted Balanced"
+ok "plan 4 in force"
+expect_timeouts "monitor 180 disk 180"
+show
+[ "$(level_code)" = 3 ] && [ "$(flag active)" = 1 ] || fail "board at start: control $(control_word)"
+
+# ==== Figures: the service stopped, the test's own figures in INFO.DAT ============================
+wine net stop "$service" >/dev/null 2>&1 || fail "net stop failed"
+wait_for 20 service_is STOPPED || fail "service did not stop"
+set_values VALUE CPU_MAX=95 Current=12.5 Total=1234.5 SaveTime=90061
+
+# 95 -> "95.000000": 9, 5, point, 0, 0 (the strip stops past x = 135).
+compose "$work/cpu.png" 100x34 "" "$skin/CPU_ON_9.bmp" 0 0 "$skin/CPU_ON_5.bmp" 25 0 \
+  "$skin/CPU_ON_10.bmp" 46 27 "$skin/CPU_ON_0.bmp" 50 0 "$skin/CPU_ON_0.bmp" 75 0
+# 12.5 -> "12.500" from x = 246, point at (292, 111); 90061 s -> 01 days 01 hours 01 minutes.
+compose "$work/meter.png" "" "$skin/PSN_11.bmp" \
+  "$skin/PSN_1.bmp" 84 19 "$skin/PSN_2.bmp" 109 19 "$skin/PSN_10.bmp" 130 46 "$skin/PSN_5.bmp" 134 19 \
+  "$skin/PSN_0.bmp" 159 19 "$skin/PSN_0.bmp" 184 19 \
+  "$skin/TOTAL_0.bmp" 12 65 "$skin/TOTAL_1.bmp" 24 65 "$skin/TOTAL_0.bmp" 58 65 \
+  "$skin/TOTAL_1.bmp" 70 65 "$skin/TOTAL_0.bmp" 111 65 "$skin/TOTAL_1.bmp" 123 65
+# 1234.5 -> "1234.500" from x = 196; since 09:05:07 3/1 2009 (no month or day tens).
+since=(0 25 9 37 10 50 0 56 5 68 10 81 0 86 7 98 11 110 1 127 12 139 3 159 12 171 2 179 0 191 0 203 9 215)
+since_args=()
+for ((i = 0; i < ${#since[@]}; i += 2)); do since_args+=("$skin/SINCE_${since[i]}.bmp" "${since[i + 1]}" 65); done
+compose "$work/total.png" "" "$skin/TOTALNUM_11.bmp" \
+  "$skin/TOTALNUM_1.bmp" 34 19 "$skin/TOTALNUM_2.bmp" 59 19 "$skin/TOTALNUM_3.bmp" 84 19 \
+  "$skin/TOTALNUM_4.bmp" 109 19 "$skin/TOTALNUM_10.bmp" 130 46 "$skin/TOTALNUM_5.bmp" 134 19 \
+  "$skin/TOTALNUM_0.bmp" 159 19 "$skin/TOTALNUM_0.bmp" 184 19 "${since_args[@]}"
+
+drawn() {  # drawn NAME IMAGE X Y: a fresh shot shows the image there
+  [ "$(differs "$(shot "$1")" "$2" "$3" "$4")" = 0 ]
+}
+expect_drawn() {  # expect_drawn WHAT NAME IMAGE X Y (within a few ticks)
+  wait_for 5 drawn "$2" "$3" "$4" "$5" || expect_picture "$1" "$shots/$2.png" "$3" "$4" "$5"
+  ok "$1"
+}
+expect_drawn "processor figure 95 (CPU_ON digits at 58, 83, 108, 133)" cpu "$work/cpu.png" 58 108
+expect_drawn "meter: 12.500 and 01 d 01 h 01 min" meter "$work/meter.png" 162 65
+
+# ---- Phases: two shots 300 ms apart differ ---------------------------------------------------------
+moving() {
+  local a b
+  a=$(shot phase-a); sleep 0.3; b=$(shot phase-b)
+  convert "$a" -crop 446x129+55+228 +repage "$work/phase-a.png"
+  convert "$b" -crop 446x129+55+228 +repage "$work/phase-b.png"
+  [ "$(compare -metric AE "$work/phase-a.png" "$work/phase-b.png" null: 2>&1 || true)" != 0 ]
+}
+moving || moving || fail "the phase indicators do not move ($shots/phase-a.png, phase-b.png)"
+ok "phase indicators move"
+
+# ---- Total and Meter ----------------------------------------------------------------------------------
+click_button TOTAL_N 260 161
+expect_drawn "total: 1234.500 since 09:05:07 3/1 2009" total "$work/total.png" 162 65
+s=$(shot total-buttons)
+expect_picture "Total shows RESET_X" "$s" "$skin/RESET_X.bmp" 301 155
+expect_picture "Total button chosen" "$s" "$skin/TOTAL_DIS.bmp" 260 161
+click_button METER_N 214 161
+expect_drawn "meter again" meter-again "$work/meter.png" 162 65
+expect_picture "Meter shows Reset again" "$shots/meter-again.png" "$skin/RESET_N.bmp" 301 155
+
+# ---- Reset: cmd=1, which the service answers once it runs again -----------------------------------
+click_button RESET_N 301 155
+wait_for 5 value_is VALUE cmd 1 || fail "Reset did not write cmd=1 (cmd '$(value VALUE cmd)')"
+ok "Reset writes cmd=1"
+
+# ---- LED and 3D power --------------------------------------------------------------------------------
+click_button LED_OFF 533 440
+expect_board flag LED = 0
+expect_picture "LED off picture" "$(shot led-off)" "$skin/LED_OFF.bmp" 533 440
+click_button LED_OFF 533 440
+expect_board flag LED = 1
+click_button P3D_OFF_N 246 486
+expect_board flag 3D = 1
+expect_drawn "3D power on picture" p3d-on "$skin/P3D_ON_N.bmp" 246 486
+# KNOWN: the second click leaves 3D power on. ReapplyAuto sends the "off" word (W & 0x00F8, which
+# clears bit 11) and then the "on" word with bit 11 inverted, so the board always ends with 3D power
+# on (bit 11 still set after both clicks); the button can switch 3D power on but never off.
+# click_button P3D_OFF_N 246 486
+# expect_board flag 3D = 0
+
+# ---- Levels ------------------------------------------------------------------------------------------------
+click_button L1_N 44 501
+expect_board level_code = 5
+expect_timeouts "monitor 600 disk 1200"
+click_button L3_N 123 501
+expect_board level_code = 1
+expect_timeouts "monitor 180 disk 180"
+# A burst of quick clicks: the last one wins.
+for b in "L2_N 84" "L1_N 44" "L3_N 123" "L2_N 84" "L1_N 44"; do
+  set -- $b
+  xdotool mousemove $((wx + $(centre "$1" "$2" 501 | cut -d' ' -f1) - 3)) $((wy + 515))
+  xdotool mousemove $((wx + $(centre "$1" "$2" 501 | cut -d' ' -f1))) $((wy + 515)) click 1
+  sleep 0.05
+done
+expect_board level_code = 5
+expect_timeouts "monitor 600 disk 1200"
+sleep 1
+show
+[ "$(level_code)" = 5 ] || fail "the burst ended on level code $(level_code), not L1's 5"
+ok "burst ends on its last click"
+click_button L2_N 84 501
+expect_board level_code = 3
+expect_timeouts "monitor 180 disk 180"
+
+# ---- Resume from suspend: the rails again, once per resume ------------------------------------------
+show
+applies=$(rail_applies)
+probe power "$title" 0x12 >/dev/null || fail "no window to send the power broadcast to"
+expect_board rail_applies = $((applies + 1))
+ok "a resume (PBT_APMRESUMEAUTOMATIC) commits the rails again"
+# The user's return after the same resume announces it once more; it is not applied twice.
+probe power "$title" 0x7 >/dev/null
+sleep 1
+show
+[ "$(rail_applies)" = $((applies + 1)) ] || fail "the second resume message applied the rails again"
+ok "the following PBT_APMRESUMESUSPEND of the same resume does not"
+
+# ---- Minimise --------------------------------------------------------------------------------------------
+click_button MINI_N 483 7
+wait_for 5 eval '[ "$(probe iconic "$title")" = "iconic 1" ]' || fail "Minimise: $(probe iconic "$title")"
+ok "Minimise: the window is iconic"
+probe restore "$title" >/dev/null
+wait_for 5 eval '[ "$(probe iconic "$title")" = "iconic 0" ]' || fail "restore: $(probe iconic "$title")"
+wait_for 5 locate || fail "the window did not come back"
+ok "restored"
+
+# ---- A second start, plain and in start-up mode ---------------------------------------------------------
+show
+before=$(packets)
+for args in "" state; do
+  started=$(date +%s%N)
+  status=0
+  (cd "$app" && timeout 30 wine ./zor2.exe $args >/dev/null 2>&1) || status=$?
+  [ "$status" = 0 ] || fail "second start '$args' exited with $status"
+  [ "$(probe count "$title")" = "count 1" ] || fail "second start '$args': $(probe count "$title")"
+  ok "second start '$args': exit 0 after $(( ($(date +%s%N) - started) / 1000000 )) ms, one window"
+done
+show
+[ "$(packets)" = "$before" ] || fail "a second start wrote to the firmware ($before -> $(packets) packets)"
+ok "second starts left the firmware alone"
+
+# ---- The service answers the reset ---------------------------------------------------------------------
+wine net start "$service" >/dev/null 2>&1 || fail "net start failed"
+wait_for 10 value_is VALUE cmd 0 || fail "the service left cmd at '$(value VALUE cmd)'"
+ok "the running service sets cmd back to 0"
+
+# ---- OFF and ON ----------------------------------------------------------------------------------------------
+click_button ON_NB 403 45
+expect_board flag active = 0
+expect_board level_code = 3
+click_button OFF_nb 403 45
+expect_board flag active = 1
+expect_board level_code = 3
+
+# ---- Close, answered No: the user's plan back, saving off, the level kept -------------------------
+click_button CLOSE_N 444 7
+wait_dialog MSG_8
+[ "$bx" = $((wx + (592 - 472) / 2)) ] && [ "$by" = $((wy + (548 - 96) / 2)) ] \
+  || fail "message 10 at +$bx+$by, not centred over the window at +$wx+$wy"
+import -window root "$shots/close-no.png"
+click_dialog 415 32
+wait_exit 20
+[ "$status" = 0 ] || fail "Close/No: exit status $status"
+ok "Close, No: exit 0"
+[ "$(value INFO PV)" = 0 ] || fail "Close/No: PV is '$(value INFO PV)'"
+ok "Close, No: PV=0"
+[ "$(active_scheme)" = "$high_guid" ] || fail "Close/No: plan $(active_scheme), wanted High performance"
+ok "Close, No: the user's plan is back"
+# KNOWN: the user's time-outs are not given back to plan 4. RestoreUserPowerSettings makes the
+# user's plan (here High performance) active first and then runs "powercfg /X ..." with the recorded
+# time-outs, which change the active scheme: High performance gets 600 s and 1200 s, while Balanced
+# keeps the saving plan's 180 s and 180 s, and the next start records those as the user's own.
+# [ "$(timeouts)" = "monitor 600 disk 1200" ] || fail "Close/No: plan 4 time-outs are $(timeouts)"
+# [ "$(timeouts "$high_guid")" = "monitor missing disk missing" ] || fail "Close/No: High performance changed"
+# ok "Close, No: the user's time-outs are back"
+show
+[ "$(flag active)" = 0 ] && [ "$(level_code)" = 3 ] || fail "Close/No: control $(control_word)"
+ok "Close, No: saving off, level code 3 kept"
+
+# ---- Close, answered Yes: saving and the saving plan stay -------------------------------------------
+start_zor2
+wait_for 30 locate || fail "no window at the third start"
+sleep 1
+click_button OFF_nb 403 45
+expect_board flag active = 1
+click_button CLOSE_N 444 7
+wait_dialog MSG_8
+click_dialog 325 32
+wait_exit 20
+[ "$status" = 0 ] || fail "Close/Yes: exit status $status"
+ok "Close, Yes: exit 0"
+[ "$(value INFO PV)" = 1 ] && [ "$(value INFO POWERVALUE)" = 3 ] \
+  || fail "Close/Yes: PV '$(value INFO PV)', POWERVALUE '$(value INFO POWERVALUE)'"
+ok "Close, Yes: PV=1, the user's plan 3 parked"
+[ "$(active_scheme)" = "$balanced_guid" ] || fail "Close/Yes: plan $(active_scheme), wanted Balanced"
+show
+[ "$(flag active)" = 1 ] || fail "Close/Yes: control $(control_word)"
+ok "Close, Yes: plan 4 and saving stay in force"
+
+# ==== Start-up mode ===================================================================================
+# The firmware holds L3 now; start-up mode re-applies it with its time-outs and rails, without a window.
+show
+word=$(control_word)
+run simboard.exe flags "$(printf '%04X' $(( (word & ~0xF0) | 0x10 | 1 )))"
+powercfg /X /monitor-timeout-ac 10
+powercfg /X /disk-timeout-ac 20
+show
+applies=$(rail_applies); before=$(packets)
+start_zor2 state
+seen=0
+while kill -0 "$zor2_pid" 2>/dev/null; do
+  [ -n "$(window_ids "$title")" ] && seen=1
+  sleep 0.1
+done
+wait_exit 1
+[ "$status" = 0 ] || fail "state: exit status $status"
+[ "$seen" = 0 ] || fail "state: a window was shown"
+ok "state: exit 0, no window"
+show
+[ "$(level_code)" = 1 ] && [ "$(rail_applies)" -gt "$applies" ] && [ "$(packets)" -gt "$before" ] \
+  || fail "state: control $(control_word), rails applied $applies -> $(rail_applies), packets $before -> $(packets)"
+ok "state: L3 applied again (rails committed, packets sent)"
+expect_timeouts "monitor 180 disk 180"
+
+# Saving disabled in the firmware: start-up mode ends with 0 and writes nothing.
+run simboard.exe create --profile x58-6-off >/dev/null
+show
+word=$(control_word); applies=$(rail_applies); before=$(packets)
+start_zor2 state
+wait_exit 30
+[ "$status" = 0 ] || fail "state on x58-6-off: exit status $status"
+show
+[ "$(control_word)" = "$word" ] && [ "$(rail_applies)" = "$applies" ] && [ "$(packets)" = "$before" ] \
+  || fail "state on x58-6-off touched the board: control $word -> $(control_word), packets $before -> $(packets)"
+ok "state with saving disabled: exit 0, board untouched"
+
+# ==== Failures that end the start: their message, status 1, the user's plan untouched ==============
+powercfg -S SCHEME_MIN
+plan_kept() {
+  [ "$(active_scheme)" = "$high_guid" ] || fail "$1 left plan $(active_scheme) in force"
+  ok "$1: the user's plan untouched"
+}
+run simboard.exe create --profile x58-12-range >/dev/null
+run simboard.exe fault add no-esy
+start_zor2
+expect_box Error "Can't Get SMI port and type!!"
+wait_exit 20
+[ "$status" = 1 ] || fail "no \$ESY4: exit status $status"
+ok "no \$ESY4: exit 1"
+plan_kept "no \$ESY4"
+
+run simboard.exe fault clear all
+run simboard.exe fault add revision
+start_zor2
+wait_dialog MSG_9
+import -window root "$shots/revision-screen.png"
+convert "$shots/revision-screen.png" -crop "$(identify -format '%wx%h' "$res/MSG_9.bmp")+$bx+$by" +repage "$shots/revision.png"
+convert "$res/MSG_9.bmp" -alpha off -fill "$backdrop" -opaque '#FF00FF' "$work/want-revision.png"
+d=$(compare -metric AE "$work/want-revision.png" "$shots/revision.png" null: 2>&1 || true)
+[ "$d" = 0 ] || fail "message dialog 11 differs from MSG_9 in $d pixels ($shots/revision.png)"
+ok "revision: message dialog 11 shown"
+click_dialog 415 32
+wait_exit 20
+[ "$status" = 1 ] || fail "revision: exit status $status"
+ok "revision: exit 1"
+plan_kept "revision"
+run simboard.exe fault clear all
+
+mv "$app/ENG.dll" "$work/ENG.dll"
+start_zor2
+expect_box Worry "Load resource library failure!!"
+wait_exit 20
+mv "$work/ENG.dll" "$app/ENG.dll"
+[ "$status" = 1 ] || fail "no ENG.dll: exit status $status"
+ok "no ENG.dll: exit 1"
+plan_kept "no ENG.dll"
+
+wine reg query "$run_key" /reg:32 >/dev/null 2>&1 && fail "the 32-bit Run key exists at the end"
+ok "still no Run key"
+echo "main window: all checks passed in ${SECONDS} s; screenshots in $shots"
