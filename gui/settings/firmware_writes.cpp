@@ -74,8 +74,13 @@ bool SettingsControl::SetLedBit(bool on) {
 
 bool SettingsControl::ReapplyAuto() {
   if (ControlFlags() & fw::cf::kActive) {
+    // The button turns 3D power over. The off word clears the bit on a firmware that applies the
+    // word as sent, so the on word's toggle is judged against the state before, not after it;
+    // otherwise the button could switch 3D power on but never off.
+    const bool wanted = !(ControlFlags() & fw::cf::k3dPower);
     SetBiosAuto(false, false);
-    SetBiosAuto(true, true);
+    const bool now = (ControlFlags() & fw::cf::k3dPower) != 0;
+    SetBiosAuto(true, now != wanted);
   }
   return (ControlFlags() & fw::cf::k3dPower) != 0;
 }

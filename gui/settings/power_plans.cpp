@@ -167,6 +167,12 @@ void SettingsControl::RestoreUserPowerSettings() {
   // Giving the user's own settings back is the one change still made once the program is to end:
   // no way out of the program may leave the saving plan in force.
   m_restoring = true;
+  // The time-outs first, while plan 4 (where they were read) is still the active one: the system
+  // command changes the active plan's, and after the switch they would land on the user's plan.
+  SetDiskTimeout(kPlanBalanced, m_state.m_nSavedDiskTimeout);
+  m_ports.sleeper.SleepMs(10);
+  SetMonitorTimeout(kPlanBalanced, m_state.m_nSavedMonitorTimeout);
+  m_ports.sleeper.SleepMs(10);
   int plan = 0;
   SetActivePowerPlan(m_state.m_nSavedScheme);
   GetActivePowerPlan(&plan);
@@ -175,10 +181,6 @@ void SettingsControl::RestoreUserPowerSettings() {
     SetActivePowerPlan(m_state.m_nSavedScheme);
     GetActivePowerPlan(&plan);
   }
-  m_ports.sleeper.SleepMs(10);
-  SetDiskTimeout(kPlanBalanced, m_state.m_nSavedDiskTimeout);
-  m_ports.sleeper.SleepMs(10);
-  SetMonitorTimeout(kPlanBalanced, m_state.m_nSavedMonitorTimeout);
   m_ports.sleeper.SleepMs(10);
   SetGraphicsClockSaving(false);
   m_restoring = false;

@@ -375,11 +375,9 @@ expect_board flag LED = 1
 click_button P3D_OFF_N 246 486
 expect_board flag 3D = 1
 expect_drawn "3D power on picture" p3d-on "$skin/P3D_ON_N.bmp" 246 486
-# KNOWN: the second click leaves 3D power on. ReapplyAuto sends the "off" word (W & 0x00F8, which
-# clears bit 11) and then the "on" word with bit 11 inverted, so the board always ends with 3D power
-# on (bit 11 still set after both clicks); the button can switch 3D power on but never off.
-# click_button P3D_OFF_N 246 486
-# expect_board flag 3D = 0
+# The second click turns it off again.
+click_button P3D_OFF_N 246 486
+expect_board flag 3D = 0
 
 # ---- Levels ------------------------------------------------------------------------------------------------
 click_button L1_N 44 501
@@ -469,13 +467,10 @@ ok "Close, No: exit 0"
 ok "Close, No: PV=0"
 [ "$(active_scheme)" = "$high_guid" ] || fail "Close/No: plan $(active_scheme), wanted High performance"
 ok "Close, No: the user's plan is back"
-# KNOWN: the user's time-outs are not given back to plan 4. RestoreUserPowerSettings makes the
-# user's plan (here High performance) active first and then runs "powercfg /X ..." with the recorded
-# time-outs, which change the active scheme: High performance gets 600 s and 1200 s, while Balanced
-# keeps the saving plan's 180 s and 180 s, and the next start records those as the user's own.
-# [ "$(timeouts)" = "monitor 600 disk 1200" ] || fail "Close/No: plan 4 time-outs are $(timeouts)"
-# [ "$(timeouts "$high_guid")" = "monitor missing disk missing" ] || fail "Close/No: High performance changed"
-# ok "Close, No: the user's time-outs are back"
+# The user's time-outs go back to plan 4, where they were read; the user's own plan is untouched.
+[ "$(timeouts)" = "monitor 600 disk 1200" ] || fail "Close/No: plan 4 time-outs are $(timeouts)"
+[ "$(timeouts "$high_guid")" = "monitor missing disk missing" ] || fail "Close/No: High performance changed"
+ok "Close, No: the user's time-outs are back"
 show
 [ "$(flag active)" = 0 ] && [ "$(level_code)" = 3 ] || fail "Close/No: control $(control_word)"
 ok "Close, No: saving off, level code 3 kept"

@@ -70,6 +70,10 @@ TEST(FirmwareWrites, SetLedBitAndReapplyAuto) {
   reapply.SetControlFlags(0x0015);
   EXPECT_TRUE(reapply.control->ReapplyAuto());  // bit 11 now set
   EXPECT_EQ(reapply.SentFlags(), (Flags{0x0010, 0x0815}));
+  // A second click turns it off again, though the off word has already cleared the bit.
+  reapply.packetsBefore = reapply.boardState->packetCount;
+  EXPECT_FALSE(reapply.control->ReapplyAuto());
+  EXPECT_EQ(reapply.SentFlags(), (Flags{0x0010, 0x0015}));
 
   SettingsRig idle;
   idle.SetControlFlags(0x0050);  // saving off: nothing to re-apply

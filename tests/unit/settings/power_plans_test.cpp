@@ -213,12 +213,25 @@ TEST(PowerPlans, RestoreUserPowerSettings) {
   rig.state.m_bClockReady = 1;
   rig.state.m_bClockLow = 1;
   rig.state.m_hClockLib = rig.vendors.LoadClock();
+  rig.registry.SetString(RegRoot::LocalMachine, power::kSchemesRoot, "ActivePowerScheme",
+                         power::kBalanced);
   rig.control->RestoreUserPowerSettings();
+  // The time-outs go back to plan 4, where they were read, before the user's plan returns: the
+  // system command changes the active plan's.
   EXPECT_EQ(rig.Commands(), (std::vector<std::string>{
-                                kPowercfg + "\\powercfg\" -S SCHEME_MIN",
                                 kPowercfg + "\\Powercfg\" /X /disk-timeout-ac 20",
                                 kPowercfg + "\\Powercfg\" /X /monitor-timeout-ac 10",
+                                kPowercfg + "\\powercfg\" -S SCHEME_MIN",
                             }));
+  int plan = 0;
+  int disk = 0;
+  int monitor = 0;
+  rig.control->GetActivePowerPlan(&plan);
+  rig.control->GetDiskTimeout(kPlanBalanced, &disk);
+  rig.control->GetMonitorTimeout(kPlanBalanced, &monitor);
+  EXPECT_EQ(plan, 3);
+  EXPECT_EQ(disk, 20);
+  EXPECT_EQ(monitor, 10);
   EXPECT_EQ(rig.sleeper.waits, (std::vector<uint32_t>{10, 10, 10}));
   EXPECT_EQ(rig.vendors.calls, std::vector<std::string>{"SetCoreCLK 0"});
 }
@@ -229,8 +242,8 @@ TEST(PowerPlans, RestoreGivesUpAfterTenRetries) {
   rig.state.m_nSavedScheme = 2;
   rig.control->RestoreUserPowerSettings();
   const auto commands = rig.Commands();
-  ASSERT_EQ(commands.size(), 13u);  // 1 + 10 activations, then the two time-outs
-  EXPECT_EQ(commands[10], kPowercfg + "\\powercfg\" -S SCHEME_MAX");
+  ASSERT_EQ(commands.size(), 13u);  // the two time-outs, then 1 + 10 activations
+  EXPECT_EQ(commands[12], kPowercfg + "\\powercfg\" -S SCHEME_MAX");
   EXPECT_EQ(rig.sleeper.waits.size(), 13u);
 }
 
