@@ -24,7 +24,12 @@ zor_new_prefix "$prefix"
 export WINEPREFIX="$prefix"
 app="$prefix/drive_c/Program Files/Zorwise"
 winapp='C:\Program Files\Zorwise'
-info="$app/INFO.DAT"
+# INFO.DAT under whichever spelling made it first (the programs match the name without case).
+info_file() {
+  local name; name=$(ls "$app" 2>/dev/null | grep -i -m1 '^info\.dat$' || true)
+  echo "$app/${name:-INFO.DAT}"
+}
+info=$(info_file)
 title="ZOR 2.0 B10.1022.1"
 service="ZOR2 Service"
 mkdir -p "$app"
@@ -58,7 +63,7 @@ prefix_processes() {
 fail() {
   echo "FAIL: $*" >&2
   echo "screenshots in $shots" >&2
-  [ -f "$info" ] && { echo "--- INFO.DAT" >&2; tr -d '\r' < "$info" >&2; }
+  info=$(info_file); [ -f "$info" ] && { echo "--- INFO.DAT" >&2; tr -d '\r' < "$info" >&2; }
   echo "--- processes in the prefix" >&2
   prefix_processes >&2
   exit 1
@@ -77,6 +82,7 @@ wait_for() {
 
 # ---- INFO.DAT ----------------------------------------------------------------------------------
 value() {  # value SECTION KEY (case-insensitive, as the programs read it)
+  info=$(info_file)
   [ -f "$info" ] || return 0
   tr -d '\r' < "$info" | awk -v s="$1" -v k="$2" -F= '
     /^\[/ { in_s = (tolower($0) == "[" tolower(s) "]"); next }
@@ -85,6 +91,7 @@ value() {  # value SECTION KEY (case-insensitive, as the programs read it)
 # set_values SECTION KEY=VALUE...: changes or adds keys, and replaces the file in one rename, as the
 # programs do, so that a reader never sees half a file.
 set_values() {
+  info=$(info_file)
   local section=$1; shift
   local tmp="$app/INFO.tmp"
   { [ -f "$info" ] && tr -d '\r' < "$info" || true; } | awk -v s="$section" -v pairs="$*" '
@@ -402,6 +409,20 @@ ok "burst ends on its last click"
 click_button L2_N 84 501
 expect_board level_code = 3
 expect_timeouts "monitor 180 disk 180"
+
+# ---- L4: the advanced dialog opens over the window; Escape (QUIT) changes nothing ------------------
+# The service may be writing its figures meanwhile: what QUIT must leave alone is [SETTING].
+settings_section() { tr -d '\r' < "$(info_file)" | awk '/^\[/ { s = ($0 == "[SETTING]") } s'; }
+settings_before=$(settings_section)
+click_button L4_N 162 501
+# Three layouts share one size, the P67 one is lower.
+wait_for 20 eval 'box_of_size 612x396 || box_of_size 612x352' || fail "L4 opened no advanced dialog"
+ok "L4 opens the advanced dialog"
+sleep 1
+xdotool key Escape
+wait_for 10 eval '! box_of_size 612x396 && ! box_of_size 612x352' || fail "Escape left the advanced dialog open"
+[ "$(settings_section)" = "$settings_before" ] || fail "QUIT changed INFO.DAT's [SETTING]"
+ok "QUIT leaves the settings as they were"
 
 # ---- Resume from suspend: the rails again, once per resume ------------------------------------------
 show
