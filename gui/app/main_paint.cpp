@@ -109,13 +109,13 @@ bool CMainDialog::LoadSkin() {
 void CMainDialog::SetUpButtons(const ui::ResourceLibrary& skin) {
   for (int i = 0; i < layout::kPushButtons; ++i) {
     SKIN_BUTTON& b = m_aPush[i];
-    const PushSpec& spec = kPushSpecs[i];
-    b.normalImage = skin.GetBitmap(spec.normal);
-    b.normalMask = skin.GetBitmap(spec.normalMask);
-    b.overImage = skin.GetBitmap(spec.over);
-    b.overMask = skin.GetBitmap(spec.overMask);
-    b.downImage = skin.GetBitmap(spec.down);
-    b.downMask = skin.GetBitmap(spec.downMask);
+    const PushSpec& names = kPushSpecs[i];
+    b.normalImage = skin.GetBitmap(names.normal);
+    b.normalMask = skin.GetBitmap(names.normalMask);
+    b.overImage = skin.GetBitmap(names.over);
+    b.overMask = skin.GetBitmap(names.overMask);
+    b.downImage = skin.GetBitmap(names.down);
+    b.downMask = skin.GetBitmap(names.downMask);
     b.left = layout::kPushPlaces[i].x;
     b.top = layout::kPushPlaces[i].y;
     // A missing picture leaves an empty hit rectangle.
@@ -133,11 +133,11 @@ void CMainDialog::SetUpButtons(const ui::ResourceLibrary& skin) {
                        Host().SystemLanguage() == layout::kLangSimplifiedChinese;
   for (int i = 0; i < layout::kSelectors; ++i) {
     SKIN_RADIO& b = m_aSelect[i];
-    const SelectorSpec& spec = kSelectorSpecs[i];
-    b.normalImage = Optional(skin, spec.normal);
-    b.overImage = Optional(skin, spec.over);
-    b.downImage = Optional(skin, spec.down);
-    b.selectedImage = Optional(skin, spec.selected);
+    const SelectorSpec& names = kSelectorSpecs[i];
+    b.normalImage = Optional(skin, names.normal);
+    b.overImage = Optional(skin, names.over);
+    b.downImage = Optional(skin, names.down);
+    b.selectedImage = Optional(skin, names.selected);
     b.left = layout::kSelectorPlaces[i].x;
     b.top = layout::kSelectorPlaces[i].y;
     if (i == layout::kPower3D && chinese) b.top = layout::kPower3DChineseY;

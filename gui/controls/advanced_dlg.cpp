@@ -168,13 +168,13 @@ void CAdvancedDlg::SetUpButtons(const ui::ResourceLibrary& skin) {
   const int row = P67() ? kCommandRowTopP67 : kCommandRowTop;
   for (int i = 0; i < 6; ++i) {
     SKIN_BUTTON& b = m_buttons[i];
-    const ButtonSpec& spec = kButtons[i];
+    const ButtonSpec& entry = kButtons[i];
     // Each picture is its own mask: every draw is a plain copy.
-    b.normalImage = b.normalMask = skin.GetBitmap(spec.normal);
-    b.overImage = b.overMask = skin.GetBitmap(spec.over);
-    b.downImage = b.downMask = skin.GetBitmap(spec.down);
-    b.left = spec.left;
-    b.top = spec.top ? spec.top : row;
+    b.normalImage = b.normalMask = skin.GetBitmap(entry.normal);
+    b.overImage = b.overMask = skin.GetBitmap(entry.over);
+    b.downImage = b.downMask = skin.GetBitmap(entry.down);
+    b.left = entry.left;
+    b.top = entry.top ? entry.top : row;
     b.right = b.left + (b.normalImage ? b.normalImage->width : 0);
     b.bottom = b.top + (b.normalImage ? b.normalImage->height : 0);
     b.hover = 0;
@@ -183,13 +183,13 @@ void CAdvancedDlg::SetUpButtons(const ui::ResourceLibrary& skin) {
   }
   for (int i = 0; i < 3; ++i) {
     SKIN_RADIO& r = m_levels[i];
-    const LevelSpec& spec = kLevels[i];
-    r.normalImage = skin.GetBitmap(spec.normal);
-    r.overImage = skin.GetBitmap(spec.over);
-    r.downImage = skin.GetBitmap(spec.down);
-    r.selectedImage = skin.GetBitmap(spec.selected);
+    const LevelSpec& entry = kLevels[i];
+    r.normalImage = skin.GetBitmap(entry.normal);
+    r.overImage = skin.GetBitmap(entry.over);
+    r.downImage = skin.GetBitmap(entry.down);
+    r.selectedImage = skin.GetBitmap(entry.selected);
     r.left = P67() ? kLevelLeftP67 : kLevelLeft;
-    r.top = spec.top;
+    r.top = entry.top;
     r.right = r.left + (r.normalImage ? r.normalImage->width : 0);
     r.bottom = r.top + (r.normalImage ? r.normalImage->height : 0);
     r.hover = 0;
