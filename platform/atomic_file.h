@@ -16,7 +16,7 @@ FileRead ReadWholeFile(const std::string& path, std::string& content);
 enum class FileWrite { Ok, ReadOnly, Failed };
 
 // Writes content to a temporary file beside path and puts it in path's place in one step; an
-// existing file keeps its security and attributes. A file marked read-only is left alone
+// existing file keeps its access list and attributes. A file marked read-only is left alone
 // (ReadOnly). Temporary files that writers killed mid-write left beside path are removed first.
 FileWrite ReplaceWholeFile(const std::string& path, std::string_view content);
 

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/atomic_file.h"
 
@@ -85,18 +87,25 @@ void RemoveStaleTemporaries(const std::string& path) {
   FindClose(search);
 }
 
-// The temporary file takes path's place: ReplaceFile where path exists, so that the file keeps its
-// security, attributes and creation time, and a rename where it does not.
-bool PutInPlace(const std::string& temp, const std::string& path) {
-  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    if (ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                     nullptr)) {
-      return true;
-    }
-    // Only these leave path missing (removed, or never there) with the new content still in temp.
-    const DWORD error = GetLastError();
-    if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT && error != ERROR_FILE_NOT_FOUND) return false;
+// Gives the temporary file what the file it replaces had: its access list (so a file an
+// administrator opened up, or shut, stays so) and its hidden, system and archive attributes.
+void CarryOver(const std::string& path, DWORD attributes, const std::string& temp) {
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  DWORD needed = 0;
+  GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+  if (needed > 0) {
+    std::vector<char> descriptor(needed);
+    if (GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed, &needed))
+      SetFileSecurityA(temp.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
   }
+  const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+  if (attributes & kept) SetFileAttributesA(temp.c_str(), attributes & kept);
+}
+
+// The temporary file takes path's place in one rename, so that at every moment the file is either
+// the old one or the new one, even for a process killed half-way. (ReplaceFile is no such step
+// everywhere: Wine's removes the old file before it renames the new one.)
+bool PutInPlace(const std::string& temp, const std::string& path) {
   return MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
@@ -130,15 +139,9 @@ FileWrite ReplaceWholeFile(const std::string& path, std::string_view content) {
   // The data must be on disk before the new name is, or a power cut could leave an empty file.
   ok = ok && FlushFileBuffers(file);
   CloseHandle(file);
+  if (ok) CarryOver(path, attributes, temp);
   for (int attempt = 0; ok; ++attempt) {
-    if (PutInPlace(temp, path)) {
-      // ReplaceFile keeps them on Windows; not every implementation of it does.
-      const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kept)) {
-        SetFileAttributesA(path.c_str(), attributes);
-      }
-      return FileWrite::Ok;
-    }
+    if (PutInPlace(temp, path)) return FileWrite::Ok;
     if (attempt >= kBusyRetries || !IsBusy(GetLastError())) break;
     Sleep(kBusyWaitMs);
   }

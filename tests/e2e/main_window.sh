@@ -424,6 +424,21 @@ wait_for 10 eval '! box_of_size 612x396 && ! box_of_size 612x352' || fail "Escap
 [ "$(settings_section)" = "$settings_before" ] || fail "QUIT changed INFO.DAT's [SETTING]"
 ok "QUIT leaves the settings as they were"
 
+# ---- Help: the help file opens through its association (a recorder stands in for the viewer) ------
+if [ -f "$bin/zor2_eng.chm" ]; then
+  cp "$bin/zor2_eng.chm" "$app/"
+  recorder=$(winepath -w "$bin/fixtures/window_probe.exe" 2>/dev/null | tr -d '\r')
+  wine reg add 'HKCR\.chm' /ve /d ZorTestHelp /f >/dev/null 2>&1
+  wine reg add 'HKCR\ZorTestHelp\shell\open\command' /ve \
+    /d "\"$recorder\" record C:\\help-opened.txt \"%1\"" /f >/dev/null 2>&1
+  rm -f "$prefix/drive_c/help-opened.txt"
+  click_button HELP_N 518 7
+  wait_for 20 test -s "$prefix/drive_c/help-opened.txt" || fail "Help opened nothing"
+  grep -qiF 'Program Files\Zorwise\zor2_eng.chm' "$prefix/drive_c/help-opened.txt" \
+    || fail "Help opened $(cat "$prefix/drive_c/help-opened.txt")"
+  ok "Help opens zor2_eng.chm from the program's folder"
+fi
+
 # ---- Resume from suspend: the rails again, once per resume ------------------------------------------
 show
 applies=$(rail_applies)
