@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ui/win32/win32_canvas.h"
+#include "ui/win32/win32_hwnd_host.h"
 #include "ui/win32/win32_resources.h"
 
 namespace zor::ui {
@@ -39,11 +40,10 @@ Rect RectInParent(HWND hwnd) {
 
 // ---- Custom child windows ----
 
-class Win32ChildHost : public WindowHost {
+class Win32ChildHost : public Win32HwndHost {
  public:
   Win32ChildHost(WindowHost& parent, Window& window) : m_parent(parent), m_window(window) {}
 
-  void SetHwnd(HWND hwnd) { m_hwnd = hwnd; }
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
   int DoModal(Window& dialog) override { return m_parent.DoModal(dialog); }
@@ -51,14 +51,9 @@ class Win32ChildHost : public WindowHost {
   void MoveWindow(const Rect& r, bool repaint) override {
     ::MoveWindow(m_hwnd, r.left, r.top, r.Width(), r.Height(), repaint ? TRUE : FALSE);
   }
-  void Invalidate() override { InvalidateRect(m_hwnd, nullptr, FALSE); }
   std::unique_ptr<Canvas> ClientCanvas() override {
     return std::make_unique<DcCanvas>(m_hwnd, GetDC(m_hwnd));
   }
-  void SetTimer(int id, unsigned milliseconds) override {
-    ::SetTimer(m_hwnd, static_cast<UINT_PTR>(id), milliseconds, nullptr);
-  }
-  void KillTimer(int id) override { ::KillTimer(m_hwnd, static_cast<UINT_PTR>(id)); }
   void CaptureMouse() override { SetCapture(m_hwnd); }
   void ReleaseMouse() override {
     if (GetCapture() == m_hwnd) ReleaseCapture();
@@ -70,33 +65,11 @@ class Win32ChildHost : public WindowHost {
     MessageBoxA(m_hwnd, text.c_str(), caption.c_str(), MB_OK);
   }
   void ExitProcess(int status) override { std::exit(status); }
-  std::unique_ptr<ResourceLibrary> OpenLibrary(const std::string& path) override {
-    return Win32ResourceLibrary::Load(path);
-  }
-  std::unique_ptr<ResourceLibrary> ProgramResources() override {
-    return Win32ResourceLibrary::Program();
-  }
   unsigned SystemLanguage() const override { return m_parent.SystemLanguage(); }
-  bool CreateChild(Window& child, int id, const Rect& rect) override {
-    return CreateWin32Child(*this, m_hwnd, child, id, rect);
-  }
-  std::unique_ptr<ComboBox> CreateComboBox(ComboSkin& skin, int id, const Rect& rect) override {
-    return CreateWin32ComboBox(m_hwnd, skin, id, rect);
-  }
-  int ControlId() const override { return ControlIdOf(m_hwnd); }
-  void PostToParent(unsigned message, uintptr_t wParam, intptr_t lParam) override {
-    PostToParentOf(m_hwnd, message, wParam, lParam);
-  }
-  void SetFocus() override { ::SetFocus(m_hwnd); }
-  bool HasFocus() const override { return GetFocus() == m_hwnd; }
-  bool IsKeyDown(uintptr_t key) const override {
-    return GetKeyState(static_cast<int>(key)) < 0;
-  }
 
  private:
   WindowHost& m_parent;
   Window& m_window;
-  HWND m_hwnd = nullptr;
 };
 
 LRESULT Win32ChildHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -11,6 +11,7 @@
 #include "ui/desktop.h"
 #include "ui/drag_tracker.h"
 #include "ui/win32/win32_canvas.h"
+#include "ui/win32/win32_hwnd_host.h"
 #include "ui/win32/win32_children.h"
 #include "ui/win32/win32_resources.h"
 
@@ -51,13 +52,12 @@ class HwndPoster : public WindowPoster {
   HWND m_hwnd;
 };
 
-class Win32WindowHost : public WindowHost {
+class Win32WindowHost : public Win32HwndHost {
  public:
   explicit Win32WindowHost(Window& window)
       : m_window(window),
         m_drag(GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)) {}
 
-  void SetHwnd(HWND hwnd) { m_hwnd = hwnd; }
   HWND Hwnd() const { return m_hwnd; }
   bool Ended() const { return m_ended; }
   int Result() const { return m_result; }
@@ -75,12 +75,7 @@ class Win32WindowHost : public WindowHost {
   void MoveWindow(const Rect& r, bool repaint) override {
     ::MoveWindow(m_hwnd, r.left, r.top, r.Width(), r.Height(), repaint ? TRUE : FALSE);
   }
-  void Invalidate() override { InvalidateRect(m_hwnd, nullptr, FALSE); }
   std::unique_ptr<Canvas> ClientCanvas() override;
-  void SetTimer(int id, unsigned milliseconds) override {
-    ::SetTimer(m_hwnd, static_cast<UINT_PTR>(id), milliseconds, nullptr);
-  }
-  void KillTimer(int id) override { ::KillTimer(m_hwnd, static_cast<UINT_PTR>(id)); }
   void CaptureMouse() override { SetCapture(m_hwnd); }
   void ReleaseMouse() override { ReleaseCapture(); }
   void SetCursor(Cursor cursor) override {
@@ -103,12 +98,6 @@ class Win32WindowHost : public WindowHost {
   void ExitProcess(int status) override {
     HideTrayIcon();  // an icon left behind would stay until the pointer passes over it
     std::exit(status);
-  }
-  std::unique_ptr<ResourceLibrary> OpenLibrary(const std::string& path) override {
-    return Win32ResourceLibrary::Load(path);
-  }
-  std::unique_ptr<ResourceLibrary> ProgramResources() override {
-    return Win32ResourceLibrary::Program();
   }
   unsigned SystemLanguage() const override { return GetSystemDefaultLangID(); }
   void SetTitle(const std::string& title) override { SetWindowTextA(m_hwnd, title.c_str()); }
@@ -134,22 +123,6 @@ class Win32WindowHost : public WindowHost {
   }
   int ShowMenu(const std::vector<std::string>& items) override;
 
-  // Child controls, focus and keys
-  bool CreateChild(Window& child, int id, const Rect& rect) override {
-    return CreateWin32Child(*this, m_hwnd, child, id, rect);
-  }
-  std::unique_ptr<ComboBox> CreateComboBox(ComboSkin& skin, int id, const Rect& rect) override {
-    return CreateWin32ComboBox(m_hwnd, skin, id, rect);
-  }
-  int ControlId() const override { return ControlIdOf(m_hwnd); }
-  void PostToParent(unsigned message, uintptr_t wParam, intptr_t lParam) override {
-    PostToParentOf(m_hwnd, message, wParam, lParam);
-  }
-  void SetFocus() override { ::SetFocus(m_hwnd); }
-  bool HasFocus() const override { return GetFocus() == m_hwnd; }
-  bool IsKeyDown(uintptr_t key) const override {
-    return GetKeyState(static_cast<int>(key)) < 0;
-  }
 
  private:
   void PaintIcon();
@@ -157,7 +130,6 @@ class Win32WindowHost : public WindowHost {
   void MouseMove(WPARAM keys, LPARAM lParam);
 
   Window& m_window;
-  HWND m_hwnd = nullptr;
   bool m_ended = false;
   int m_result = kIdCancel;
   DragTracker m_drag;

@@ -1,0 +1,51 @@
+// What every Win32 host of a window answers the same way, top-level or child: timers,
+// invalidation, resource libraries, child controls, focus and keys, all on its HWND.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "ui/win32/win32_children.h"
+#include "ui/win32/win32_resources.h"
+#include "ui/window.h"
+
+namespace zor::ui {
+
+class Win32HwndHost : public WindowHost {
+ public:
+  void SetHwnd(HWND hwnd) { m_hwnd = hwnd; }
+
+  void Invalidate() override { InvalidateRect(m_hwnd, nullptr, FALSE); }
+  void SetTimer(int id, unsigned milliseconds) override {
+    ::SetTimer(m_hwnd, static_cast<UINT_PTR>(id), milliseconds, nullptr);
+  }
+  void KillTimer(int id) override { ::KillTimer(m_hwnd, static_cast<UINT_PTR>(id)); }
+  std::unique_ptr<ResourceLibrary> OpenLibrary(const std::string& path) override {
+    return Win32ResourceLibrary::Load(path);
+  }
+  std::unique_ptr<ResourceLibrary> ProgramResources() override {
+    return Win32ResourceLibrary::Program();
+  }
+
+  // Child controls, focus and keys
+  bool CreateChild(Window& child, int id, const Rect& rect) override {
+    return CreateWin32Child(*this, m_hwnd, child, id, rect);
+  }
+  std::unique_ptr<ComboBox> CreateComboBox(ComboSkin& skin, int id, const Rect& rect) override {
+    return CreateWin32ComboBox(m_hwnd, skin, id, rect);
+  }
+  int ControlId() const override { return ControlIdOf(m_hwnd); }
+  void PostToParent(unsigned message, uintptr_t wParam, intptr_t lParam) override {
+    PostToParentOf(m_hwnd, message, wParam, lParam);
+  }
+  void SetFocus() override { ::SetFocus(m_hwnd); }
+  bool HasFocus() const override { return GetFocus() == m_hwnd; }
+  bool IsKeyDown(uintptr_t key) const override { return GetKeyState(static_cast<int>(key)) < 0; }
+
+ protected:
+  HWND m_hwnd = nullptr;
+};
+
+}  // namespace zor::ui
