@@ -36,7 +36,13 @@ bool SettingsControl::RunSystemCommand(const std::string& tail) {
   const size_t blank = tail.find(' ');
   const std::string program = m_ports.systemDirectory + tail.substr(0, blank);
   const std::string arguments = blank == std::string::npos ? "" : tail.substr(blank + 1);
-  m_ports.processes.StartHidden(QuotedCommand(program, arguments));
+  // Giving the user's settings back, each command finishes before the next: a plan switch that
+  // overtook a time-out command would hand the time-out to the user's plan instead of plan 4.
+  if (m_restoring) {
+    m_ports.processes.RunHidden(QuotedCommand(program, arguments), kRestoreCommandWaitMs);
+  } else {
+    m_ports.processes.StartHidden(QuotedCommand(program, arguments));
+  }
   return true;
 }
 

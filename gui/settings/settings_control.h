@@ -51,6 +51,7 @@ constexpr int kReadBackAttempts = 10;  // bound of every set-and-read-back loop
 constexpr int kServicePolls = 10;
 constexpr uint32_t kServicePollMs = 1000;
 constexpr uint32_t kInstallerWaitMs = 10000;
+constexpr uint32_t kRestoreCommandWaitMs = 10000;  // each powercfg of the restore, at most
 // A recorded time-out that could not be read; the set operations refuse it, so a restore never
 // turns an unknown time-out into "never".
 constexpr int kTimeoutUnknown = -1;
