@@ -79,10 +79,10 @@ bool AppendHistoryHour(const std::string& path, const HistoryHour& hour) {
   std::string content;
   const FileRead read = ReadWholeFile(path, content);
   if (read == FileRead::Failed) return false;
-  std::string add;
-  if (read == FileRead::Missing || content.empty()) add = kHeader;
-  else if (content.back() != '\n') add = "\n";  // leave a torn line behind on a line of its own
-  add += FormatHistoryLine(hour);
+  // A last line without its end was cut short by a crash. It goes, rather than be ended by this
+  // append: the cut may fall inside a number and leave a line that reads as a wrong hour.
+  const bool torn = !content.empty() && content.back() != '\n';
+  if (torn) content.erase(content.find_last_of('\n') + 1);  // npos + 1 == 0: nothing whole is left
 
   const std::vector<HistoryHour> hours = ParseHistory(content);
   if (hours.size() + 1 > kHistoryKeepHours + kHistorySlackHours) {
@@ -91,9 +91,14 @@ bool AppendHistoryHour(const std::string& path, const HistoryHour& hour) {
     kept += FormatHistoryLine(hour);
     return ReplaceWholeFile(path, kept) == FileWrite::Ok;
   }
+  // A new file, or one that had a torn line, is written whole, in one atomic replace.
+  const bool fresh = content.empty();
+  if (fresh) content = kHeader;
+  if (torn || fresh) return ReplaceWholeFile(path, content + FormatHistoryLine(hour)) == FileWrite::Ok;
+  const std::string line = FormatHistoryLine(hour);
   FILE* file = std::fopen(path.c_str(), "ab");
   if (!file) return false;
-  const bool written = std::fwrite(add.data(), 1, add.size(), file) == add.size();
+  const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
   return std::fclose(file) == 0 && written;
 }
 

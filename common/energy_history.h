@@ -1,6 +1,6 @@
 // The energy history: one line per hour of saving, appended beside INFO.DAT in History.csv, so the
 // saving can be looked at over months (zorstat). The file only grows by whole lines; a line torn by
-// a crash is skipped when read and the next append starts on a fresh line. It keeps about three
+// a crash is skipped when read and dropped by the next append. It keeps about three
 // years: past that, the oldest hours are dropped in one atomic rewrite (about once a month).
 // INFO.DAT and its figures are not touched.
 //
@@ -43,7 +43,7 @@ std::vector<HistoryHour> ParseHistory(std::string_view text);
 
 std::string FormatHistoryLine(const HistoryHour& hour);
 
-// Appends one hour to the file at path (created with its header when missing), first ending a torn
+// Appends one hour to the file at path (created with its header when missing), first dropping a torn
 // last line, and trims the file when it holds more than the keep plus the slack.
 bool AppendHistoryHour(const std::string& path, const HistoryHour& hour);
 

@@ -29,14 +29,24 @@ TEST(EnergyHistory, ATornLineCostsOnlyItself) {
   const std::string path = dir.File(kHistoryFileName);
   ASSERT_TRUE(AppendHistoryHour(path, Hour(2026, 1, 1, 0, 1.5, 3600)));
   ASSERT_TRUE(AppendHistoryHour(path, Hour(2026, 1, 1, 1, 2.25, 1800)));
-  std::ofstream(path, std::ios::app | std::ios::binary) << "2026-01-01T02,0.7";  // cut by a crash
+  // Cut by a crash inside the seconds: ended by a newline, it would read as an hour of 36 s.
+  std::ofstream(path, std::ios::app | std::ios::binary) << "2026-01-01T02,0.700000,36";
   EXPECT_EQ(ParseHistory(Slurp(path)).size(), 2u);
 
   ASSERT_TRUE(AppendHistoryHour(path, Hour(2026, 1, 1, 3, 4.0, 60)));
-  const std::vector<HistoryHour> hours = ParseHistory(Slurp(path));
+  const std::string after = Slurp(path);
+  EXPECT_EQ(after.find("T02"), std::string::npos);
+  const std::vector<HistoryHour> hours = ParseHistory(after);
   ASSERT_EQ(hours.size(), 3u);
+  EXPECT_EQ(hours[1].when, (HourStamp{2026, 1, 1, 1}));
   EXPECT_EQ(hours[2].when, (HourStamp{2026, 1, 1, 3}));
   EXPECT_DOUBLE_EQ(hours[2].energy, 4.0);
+  // A file cut inside its first line, and an empty one, start again with the header.
+  for (const char* start : {"hour,ene", ""}) {
+    std::ofstream(path, std::ios::binary) << start;
+    ASSERT_TRUE(AppendHistoryHour(path, Hour(2026, 1, 1, 4, 1.0, 1.0)));
+    EXPECT_EQ(Slurp(path), "hour,energy,seconds\n2026-01-01T04,1.000000,1.0\n") << start;
+  }
   // Lines from another platform's editor, and damage in the middle, are read past too.
   EXPECT_EQ(ParseHistory("hour,energy,seconds\r\n2026-02-03T04,1.0,2.0\r\nrubbish\n"
                          "2026-13-03T04,1.0,2.0\n2026-02-03T24,1.0,2.0\n2026-02-03T05,-1,2.0\n"
