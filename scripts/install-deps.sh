@@ -11,7 +11,7 @@ packages=(
   wine wine64
   xvfb xauth xdotool x11-utils imagemagick
   libcairo2-dev fonts-dejavu-core fonts-noto-cjk
-  fp-utils nsis
+  fp-utils nsis faketime
 )
 
 missing=()

@@ -1,0 +1,133 @@
+#!/bin/bash
+# The energy history under Wine, with the whole Wine session's wall clock moved to just before the
+# turn of a local hour (libfaketime; time-outs keep the real monotonic clock): the hour is appended
+# once it is over and the hour in progress when the service stops; a killed service loses only its
+# hour in progress and a torn line only itself; each run's hours add up to what it added to
+# INFO.DAT's Total; zorstat's totals equal the sum of the hours.
+# Usage: history_e2e.sh BIN_DIR (the Windows build's bin folder)
+set -euo pipefail
+
+bin=$(cd "$1" && pwd)
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+source "$repo/tests/e2e/e2e_lib.sh"
+
+faketime_lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -1 || true)
+[ -n "$faketime_lib" ] || { echo "FAIL: libfaketime is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
+
+work="$bin/../e2e/history"
+prefix="$work/prefix"
+zor_new_prefix "$prefix"
+export WINEPREFIX="$prefix"
+app="$prefix/drive_c/Program Files/Zorwise"
+winapp='C:\Program Files\Zorwise'
+mkdir -p "$app"
+cp "$bin/Zor2Svr.exe" "$bin/hwk.dll" "$bin/simboard.exe" "$bin/zorstat.exe" "$app/"
+info="$app/INFO.DAT"
+history="$app/History.csv"
+service="ZOR2 Service"
+
+fail() {
+  echo "FAIL: $*" >&2
+  [ -f "$history" ] && { echo "--- History.csv" >&2; cat -A "$history" >&2; }
+  [ -f "$app/Satae.log" ] && { echo "--- Satae.log" >&2; tr -d '\r' < "$app/Satae.log" >&2; echo >&2; }
+  exit 1
+}
+ok() { echo "ok: $*"; }
+run() { wine "$winapp\\$1" "${@:2}" 2>/dev/null | tr -d '\r'; }
+total() { local t; t=$(ini_value "$info" Total); echo "${t:-0}"; }
+total_moved() { [ "$(total)" != "$1" ]; }
+state() { wine sc query "$service" 2>/dev/null | tr -d '\r' | awk '/STATE/ {print $4}'; }
+stopped() { [ "$(state)" = STOPPED ]; }
+service_pid() { wine_pid 'Zor2Svr.exe'; }
+no_pid() { ! service_pid >/dev/null; }
+start_service() {
+  local before
+  before=$(total)
+  wine net start "$service" >/dev/null 2>&1 || true
+  # Running and publishing: the Total moves once a second while the board saves.
+  wait_for 20 total_moved "$before" || fail "the service did not start saving"
+}
+stop_service() {
+  wine net stop "$service" >/dev/null 2>&1 || fail "net stop failed"
+  wait_for 20 stopped || fail "the service did not stop"
+}
+# The lines of one hour, and sums over the history's energy column.
+lines_of() { grep -c "^$1," "$history" || true; }
+energy_sum() { awk -F, -v from="${1:-2}" 'NR >= from { s += $2 } END { printf "%.6f", s }' "$history"; }
+has_line() { [ -f "$history" ] && grep -q "^$1," "$history"; }
+# The energy of a run's hours matches what the run added to the Total (each figure rounded to 6 places).
+matches() {
+  real_test "$1" "$(awk -v a="$2" -v b="$3" 'BEGIN { printf "%.6f", b - a }')" 0 'a - b < 0.00001 && b - a < 0.00001' ||
+    fail "$4: the hours hold $1, the Total grew from $2 to $3"
+}
+
+# The session's wall clock is moved to 50 s before the next local hour; the service starts in the
+# last seconds of that hour.
+into_hour=$((10#$(date +%M) * 60 + 10#$(date +%S)))
+export LD_PRELOAD="$faketime_lib" FAKETIME_DONT_FAKE_MONOTONIC=1
+FAKETIME=$(printf '%+ds' $((3600 - 50 - into_hour)))
+export FAKETIME
+zor_wine_session
+run simboard.exe create --profile x58-6 >/dev/null
+run simboard.exe pin-readings 150 40
+run Zor2Svr.exe -i >/dev/null
+
+# Wine's local time, as the service reads it.
+first_hour=$(date +%Y-%m-%dT%H)
+[ "$(date +%M)" = 59 ] || fail "setting up took past the turn of the hour ($(date +%T))"
+next_hour=$(date -d "@$(($(date +%s) + 3600))" +%Y-%m-%dT%H)
+
+# ---- Run 1 crosses the hour, then stops ------------------------------------------------------------
+total0=$(total)
+start_service
+wait_for 90 has_line "$first_hour" || fail "no line for $first_hour after the turn of the hour"
+[ "$(head -1 "$history")" = "hour,energy,seconds" ] || fail "no header"
+seconds=$(grep "^$first_hour," "$history" | cut -d, -f3)
+real_test "$seconds" 0 0 'a > 0 && a <= 60' || fail "$seconds s of saving in the last minute of $first_hour"
+ok "$first_hour appended once it was over ($seconds s of saving)"
+sleep 2
+stop_service
+[ "$(lines_of "$next_hour")" = 1 ] || fail "the stop did not write the hour in progress"
+total1=$(total)
+matches "$(energy_sum)" "$total0" "$total1" "run 1"
+ok "the stop wrote $next_hour; the two lines hold what run 1 added to the Total ($total0 -> $total1)"
+
+# ---- Run 2 is killed -----------------------------------------------------------------------------
+start_service
+sleep 2
+pid=$(service_pid) || fail "no service process"
+before_kill=$(cat "$history")
+kill -KILL "$pid"
+wait_for 20 no_pid || fail "the service survived SIGKILL"
+[ "$(cat "$history")" = "$before_kill" ] || fail "the kill changed the history"
+total2=$(total)
+real_test "$total2" "$total1" 0 'a > b' || fail "INFO.DAT lost run 2's saving"
+ok "a kill costs the history only the hour in progress; INFO.DAT kept run 2's saving"
+
+# As a kill in the middle of an append would leave it: a line cut inside its seconds.
+printf '%s,0.500000,36' "$next_hour" >> "$history"
+
+# ---- Run 3 appends after the torn line, then stops ---------------------------------------------------
+lines_before=$(grep -c . "$history")
+start_service
+sleep 2
+stop_service
+total3=$(total)
+grep -q ',36$' "$history" && fail "the torn line is still there"
+[ "$(tail -c 1 "$history" | od -An -c | tr -d ' ')" = '\n' ] || fail "the history does not end on a whole line"
+[ "$(grep -c . "$history")" = "$lines_before" ] || fail "run 3 did not replace the torn line by one hour"
+[ "$(lines_of "$next_hour")" = 2 ] || fail "run 3's hour is missing"
+matches "$(tail -1 "$history" | cut -d, -f2)" "$total2" "$total3" "run 3"
+ok "run 3 dropped the torn line and appended its hour"
+
+# ---- zorstat -----------------------------------------------------------------------------------------
+report=$(run zorstat.exe "$winapp\\History.csv" --html "$winapp\\history.html") || fail "zorstat failed"
+echo "$report"
+sum=$(energy_sum)
+close() { real_test "$1" "$2" 0 'a - b < 0.000003 && b - a < 0.000003'; }
+total_line=$(grep -E '^Total .*\(3 hours recorded\)' <<< "$report") || fail "zorstat does not count 3 hours"
+close "$(awk '{ print $2 }' <<< "$total_line")" "$sum" || fail "zorstat's total is not the sum $sum of the hours"
+day_sum=$(awk '/^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] / { s += $2 } END { printf "%.6f", s }' <<< "$report")
+close "$day_sum" "$sum" || fail "the days add up to $day_sum, the hours to $sum"
+grep -q "<svg" "$app/history.html" || fail "the HTML report lacks its chart or total"
+ok "zorstat: the days and the total equal the sum of the hours ($sum); the HTML report is written"
