@@ -174,13 +174,8 @@ Section "Zorwise" SecMain
 
   SetShellVarContext all
   CreateDirectory "$SMPROGRAMS\${PRODUCT}"
-  ; zor2.exe joins the file list as soon as the build makes it.
-  ${If} ${FileExists} "$INSTDIR\zor2.exe"
-    CreateShortCut "$SMPROGRAMS\${PRODUCT}\Zorwise.lnk" "$INSTDIR\zor2.exe"
-  ${EndIf}
-  ${If} ${FileExists} "$INSTDIR\zor2_eng.chm"
-    CreateShortCut "$SMPROGRAMS\${PRODUCT}\Zorwise Help.lnk" "$INSTDIR\zor2_eng.chm"
-  ${EndIf}
+  CreateShortCut "$SMPROGRAMS\${PRODUCT}\Zorwise.lnk" "$INSTDIR\zor2.exe"
+  CreateShortCut "$SMPROGRAMS\${PRODUCT}\Zorwise Help.lnk" "$INSTDIR\zor2_eng.chm"
   CreateShortCut "$SMPROGRAMS\${PRODUCT}\Uninstall Zorwise.lnk" "$INSTDIR\Uninstall.exe"
 SectionEnd
 

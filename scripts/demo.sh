@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds the 64-bit Windows programs and runs the system on the simulated board under Wine:
-# a board is created, two Windows processes discover it through hwk.dll, a level packet from one is
-# seen by the other, then the ZOR2 Service is installed from a directory with a blank in its path,
-# started, and its figures in INFO.DAT are shown live while the board's load changes; then the main
-# window opens on the running system (on the desktop, or photographed under a virtual display).
+# Builds the 64-bit Windows programs and their installer and runs the system on the simulated board
+# under Wine: the installer puts Zorwise and the "Simulated board (demo)" into a fresh prefix and
+# starts the ZOR2 Service; two Windows processes discover the board through hwk.dll and a level
+# packet from one is seen by the other; the service's figures in INFO.DAT are shown live while the
+# board's load changes; the main window opens on the running system (on the desktop, or
+# photographed under a virtual display); the service's trace and the hour it saved are shown last.
 # Everything it makes stays under build/demo (the window's screenshot among it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,6 +21,7 @@ cmake --build "$build" -j "$(nproc)"
 
 source scripts/wine-env.sh
 bin=$repo/$build/bin
+setup=$repo/$build/installer/ZorwiseSetup.exe
 demo=$repo/build/demo
 prefix=$demo/prefix
 echo "== A fresh Wine prefix in $prefix"
@@ -27,8 +29,6 @@ zor_new_prefix "$prefix"
 export WINEPREFIX=$prefix
 app="$prefix/drive_c/Program Files/Zorwise"
 winapp='C:\Program Files\Zorwise'
-mkdir -p "$app"
-cp "$bin"/*.exe "$bin"/*.dll "$app/"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wineserver -p
 wine cmd /c exit >/dev/null 2>&1 || true
@@ -36,8 +36,15 @@ wine cmd /c exit >/dev/null 2>&1 || true
 run() { wine "$winapp\\$1" "${@:2}" 2>/dev/null | tr -d '\r'; }
 section() { printf '\n== %s\n' "$*"; }
 
-section "The simulated board (simboard create; show)"
-run simboard.exe create --profile x58-6
+section "Install: ZorwiseSetup.exe /S /DEMO (silent, with the simulated board)"
+wine "$setup" /S /DEMO
+echo "   $(cd "$app" && ls | tr '\n' ' ')"
+wine sc query "ZOR2 Service" 2>/dev/null | tr -d '\r' | grep -E 'SERVICE_NAME|STATE' | sed 's/^ */   /'
+# The discovery probe is a developer's tool, not part of the product: it joins the installed
+# hwk.dll, whose board lives beside it.
+cp "$bin/fwprobe.exe" "$app/"
+
+section "The simulated board the service found (simboard show)"
 run simboard.exe show | head -n 30
 
 section "Discovery from two Windows processes at once"
@@ -54,9 +61,7 @@ run fwprobe.exe packet 1
 run fwprobe.exe gui | grep -i -E 'level|ControlFlags' | sed 's/^/   /'
 run fwprobe.exe packet 3 >/dev/null
 
-section "The ZOR2 Service: Zor2Svr.exe -i, net start \"ZOR2 Service\""
-run Zor2Svr.exe -i; echo
-wine net start "ZOR2 Service" 2>/dev/null | tr -d '\r' | grep -v '^$' || true
+section "The ZOR2 Service's figures in INFO.DAT, once a second"
 run simboard.exe pin-load 20 >/dev/null
 show_figures() {
   tr -d '\r' < "$app/INFO.DAT" 2>/dev/null | awk -F= '
@@ -82,10 +87,13 @@ wait "$zor2_pid" 2>/dev/null || true
 [ -f "$shot" ] && echo "   $shot"
 run simboard.exe show | grep -E '^(control|readings)' | sed 's/^/   /'
 
-section "Satae.log"
+section "Satae.log (net stop \"ZOR2 Service\")"
 wine net stop "ZOR2 Service" >/dev/null 2>&1 || true
 sleep 1
 tr -d '\r' < "$app/Satae.log" | sed 's/^/   /'
-run Zor2Svr.exe -u
 
-section "Done. The Wine prefix with the installed programs is in $prefix"
+section "The energy history: the stop wrote the hour in progress (zorstat)"
+run zorstat.exe | sed 's/^/   /'
+
+section "Done. Zorwise stays installed in $prefix"
+echo "   Its uninstaller: WINEPREFIX=$prefix wine '$winapp\\Uninstall.exe'"

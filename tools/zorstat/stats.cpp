@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <map>
+#include <set>
 
 namespace zor {
 
@@ -52,8 +53,11 @@ HistoryTotals Summarise(const std::vector<HistoryHour>& hours) {
   HistoryTotals totals;
   std::map<long, PeriodTotal> days;
   std::map<long, PeriodTotal> months;
+  std::set<long> distinctHours;
   for (const HistoryHour& h : hours) {
-    PeriodTotal& d = days[DayNumber(h.when.year, h.when.month, h.when.day)];
+    const long day = DayNumber(h.when.year, h.when.month, h.when.day);
+    distinctHours.insert(day * 24 + h.when.hour);
+    PeriodTotal& d = days[day];
     d.year = h.when.year;
     d.month = h.when.month;
     d.day = h.when.day;
@@ -67,7 +71,7 @@ HistoryTotals Summarise(const std::vector<HistoryHour>& hours) {
     totals.energy += h.energy;
     totals.seconds += h.seconds;
   }
-  totals.hours = hours.size();
+  totals.hours = distinctHours.size();
   for (const auto& entry : days) totals.days.push_back(entry.second);
   for (const auto& entry : months) totals.months.push_back(entry.second);
   return totals;
@@ -82,7 +86,8 @@ std::string TextReport(const HistoryTotals& t) {
   for (const PeriodTotal& m : t.months) {
     text += Format("%04d-%02d    %14.6f %13s\n", m.year, m.month, m.energy, Duration(m.seconds).c_str());
   }
-  text += Format("\nTotal        %14.6f %13s  (%lu hours recorded)\n", t.energy, Duration(t.seconds).c_str(), static_cast<unsigned long>(t.hours));
+  text += Format("\nTotal        %14.6f %13s  (%lu %s recorded)\n", t.energy, Duration(t.seconds).c_str(),
+                 static_cast<unsigned long>(t.hours), t.hours == 1 ? "hour" : "hours");
   return text;
 }
 
@@ -108,8 +113,8 @@ std::string HtmlReport(const HistoryTotals& t) {
       "table{border-collapse:collapse}td,th{border:1px solid #b9c0c8;padding:3px 8px;text-align:right}"
       "th{background:#e6ebe8}.bar{fill:#2b9d4a}.axis{stroke:#555}text{font-size:11px}</style></head><body>\n"
       "<h1>Zorwise energy history</h1>\n";
-  html += Format("<p>Energy saved in all: <b>%.6f</b> in %s of saving, over %lu recorded hours.</p>\n", t.energy,
-                 Duration(t.seconds).c_str(), static_cast<unsigned long>(t.hours));
+  html += Format("<p>Energy saved in all: <b>%.6f</b> in %s of saving, over %lu recorded %s.</p>\n", t.energy,
+                 Duration(t.seconds).c_str(), static_cast<unsigned long>(t.hours), t.hours == 1 ? "hour" : "hours");
   html += Format("<h2>The last %d days</h2>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"260\">\n",
                  kChartDays, width);
   html += Format("<line class=\"axis\" x1=\"%d\" y1=\"%d\" x2=\"%d\" y2=\"%d\"/>\n", kLeft, kBottom, width - 10, kBottom);

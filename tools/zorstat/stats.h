@@ -22,7 +22,7 @@ struct HistoryTotals {
   std::vector<PeriodTotal> months;  // oldest first
   double energy = 0;
   double seconds = 0;
-  size_t hours = 0;  // lines read
+  size_t hours = 0;  // distinct hours: a restart within an hour gives that hour a second line
 };
 
 HistoryTotals Summarise(const std::vector<HistoryHour>& hours);

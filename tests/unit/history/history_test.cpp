@@ -96,6 +96,7 @@ TEST(EnergyHistory, RecorderWritesEachHourOnceItIsOverAndOnStop) {
   const HistoryTotals totals = Summarise(hours);
   ASSERT_EQ(totals.days.size(), 2u);
   EXPECT_DOUBLE_EQ(totals.days[1].energy, 1.0);  // both lines of 0 h, one day
+  EXPECT_EQ(totals.hours, 2u);
   ASSERT_EQ(totals.months.size(), 2u);
   EXPECT_EQ(totals.months[0].year, 2026);
   EXPECT_DOUBLE_EQ(totals.energy, 11.0);
