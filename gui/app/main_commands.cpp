@@ -4,6 +4,7 @@
 
 #include "common/firmware_layout.h"
 #include "common/info_keys.h"
+#include "common/zor2_window.h"
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
 #include "gui/app/posted_boxes.h"
@@ -89,10 +90,23 @@ void CMainDialog::OnWorkerDone(const SettingsWorker::Done& done) {
 
 void CMainDialog::Close() {
   if (m_bClosing || !m_worker) return;
+  const bool keepSaving = m_state.m_bSavingOn && ShowMessage(Host(), kDialogClose) == 1;
+  // The updater may have closed the program while the question was open.
+  if (m_bClosing) return;
+  EndProgram(keepSaving);
+}
+
+void CMainDialog::CloseForUpdate() {
+  if (m_bClosing || !m_worker) return;
+  // The program is started again straight after the update: saving goes on meanwhile.
+  EndProgram(m_state.m_bSavingOn);
+}
+
+void CMainDialog::EndProgram(bool keepSaving) {
   // Levels still waiting are moot; the one in hand finishes before the close's own writes.
   m_worker->DropPendingLevels();
   InfoStore* info = m_info.get();
-  if (m_state.m_bSavingOn && ShowMessage(Host(), kDialogClose) == 1) {
+  if (keepSaving) {
     // Keep saving: the firmware keeps its setting, and the user's own settings are parked.
     const MainState saved = m_state;
     m_bClosing = true;
@@ -160,7 +174,12 @@ void CMainDialog::RunAdvanced() {
 }
 
 bool CMainDialog::OnMessage(unsigned message, uintptr_t wParam, intptr_t /*lParam*/,
-                            intptr_t& /*result*/) {
+                            intptr_t& result) {
+  if (message == kMsgCloseForUpdate) {
+    CloseForUpdate();
+    result = 0;
+    return true;
+  }
   if (message != ui::kMsgPowerBroadcast) return false;
   // A resume is announced as "automatic" and, when the user is present, once more as "suspend":
   // the second of the pair is the same resume.

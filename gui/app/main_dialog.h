@@ -138,7 +138,11 @@ class CMainDialog : public ui::Window {
   void ChooseLevel(ui::Canvas& dc, int index);
   void ChooseAdvanced();
   void RunAdvanced();
+  // The close button and the system close: asks whether to keep saving when saving is on.
   void Close();
+  // Asked by the updater (kMsgCloseForUpdate): no question, saving as it stands goes on.
+  void CloseForUpdate();
+  void EndProgram(bool keepSaving);
   void OnResume();
 
   // Timers.

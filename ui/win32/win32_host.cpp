@@ -19,8 +19,6 @@ namespace zor::ui {
 
 namespace {
 
-constexpr char kWindowClass[] = "ZorSkinWindow";
-
 // The size of the dialog template the windows start from, in dialog units; initialisation gives
 // every window the size of its picture.
 constexpr int kTemplateWidthDlu = 187;
@@ -317,7 +315,7 @@ bool RegisterWindowClass() {
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = nullptr;  // the window sets its cursor at every move
-    wc.lpszClassName = kWindowClass;
+    wc.lpszClassName = kSkinWindowClass;
     return RegisterClassExA(&wc) != 0;
   }();
   return registered;
@@ -361,7 +359,7 @@ int RunModal(Window& window, HWND owner) {
   // taskbar minimise and restore it; it still has no frame or caption.
   const DWORD exStyle = window.IsAppWindow() ? WS_EX_APPWINDOW : 0;
   const DWORD style = WS_POPUP | (window.IsAppWindow() ? WS_SYSMENU | WS_MINIMIZEBOX : 0);
-  HWND hwnd = CreateWindowExA(exStyle, kWindowClass, "", style, 0, 0, width, height, owner, nullptr,
+  HWND hwnd = CreateWindowExA(exStyle, kSkinWindowClass, "", style, 0, 0, width, height, owner, nullptr,
                               GetModuleHandleA(nullptr), &host);
   if (!hwnd) {
     window.Attach(nullptr);

@@ -13,6 +13,9 @@
 
 namespace zor::ui {
 
+// The window class of every top-level skinned window, by which other programs find them.
+constexpr char kSkinWindowClass[] = "ZorSkinWindow";
+
 class Win32HwndHost : public WindowHost {
  public:
   void SetHwnd(HWND hwnd) { m_hwnd = hwnd; }

@@ -8,6 +8,7 @@
 
 #include "common/firmware_layout.h"
 #include "common/info_keys.h"
+#include "common/zor2_window.h"
 #include "gui/app/digit_strip.h"
 #include "gui/app/main_layout.h"
 #include "tests/unit/app/main_rig.h"
@@ -350,9 +351,13 @@ TEST(MainCommandsTest, CloseAnswers) {
     bool ends;   // exit status 0 rather than the dialog's end
     int plan;
     const char* pv;
-  } cases[] = {{"keep saving", 1, true, true, 4, "1"},
-               {"stop saving", 2, true, false, 3, "0"},
-               {"saving off", 0, false, false, 3, "0"}};
+    bool byUpdater;  // the updater's close message instead of the Close button
+  } cases[] = {{"keep saving", 1, true, true, 4, "1", false},
+               {"stop saving", 2, true, false, 3, "0", false},
+               {"saving off", 0, false, false, 3, "0", false},
+               // The updater: no question, and saving goes on until zor2 is started again.
+               {"updater, saving on", 2, true, true, 4, "1", true},
+               {"updater, saving off", 1, false, false, 3, "0", true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     MainRig rig("x58-6");
@@ -364,9 +369,13 @@ TEST(MainCommandsTest, CloseAnswers) {
     }
     rig.ClickSelector(layout::kL3);  // still waiting or running at close
     rig.answer = c.answer;
-    rig.ClickPush(layout::kClose);
+    if (c.byUpdater) {
+      rig.host->Deliver(kMsgCloseForUpdate, 0, 0);
+    } else {
+      rig.ClickPush(layout::kClose);
+    }
     rig.Settle();
-    EXPECT_EQ(rig.dialogs.size(), c.savingOn ? 1u : 0u);
+    EXPECT_EQ(rig.dialogs.size(), c.savingOn && !c.byUpdater ? 1u : 0u);
     for (const auto& box : rig.boxes.ShownBoxes()) ADD_FAILURE() << box.text;
     EXPECT_EQ(rig.host->ExitStatus().has_value(), c.ends);
     EXPECT_EQ(rig.host->Ended(), !c.ends);

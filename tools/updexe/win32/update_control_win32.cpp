@@ -5,17 +5,22 @@
 #include <cstring>
 #include <vector>
 
+#include "common/service_name.h"
+#include "common/zor2_window.h"
 #include "platform/processes.h"
 #include "platform/program_paths.h"
 #include "platform/service_manager.h"
 #include "tools/updexe/update_control_win32.h"
+#include "ui/win32/win32_hwnd_host.h"
 
 namespace zor {
 
 namespace {
 
-constexpr const char* kServiceName = "ZOR2 Service";
 constexpr DWORD kEndWaitMs = 5000;
+// A close finishes the write in hand and gives back the user's power settings, a system command
+// or two of at most 10 s each.
+constexpr DWORD kCloseWaitMs = 30000;
 constexpr uint32_t kNetWaitMs = 60000;
 constexpr int kStopPolls = 300;  // 100 ms apart
 constexpr DWORD kPollMs = 100;
@@ -27,6 +32,32 @@ uint32_t ServiceState() {
   uint32_t state = 0;
   if (!service || !service->QueryState(&state)) return 0;
   return state;
+}
+
+struct CloseRequest {
+  DWORD processId;
+  bool posted;
+};
+
+BOOL CALLBACK PostCloseToMainWindow(HWND window, LPARAM param) {
+  CloseRequest& request = *reinterpret_cast<CloseRequest*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char className[64] = {};
+  if (owner == request.processId && !GetWindow(window, GW_OWNER) &&
+      GetClassNameA(window, className, sizeof className) > 0 &&
+      lstrcmpA(className, ui::kSkinWindowClass) == 0 &&
+      PostMessageA(window, kMsgCloseForUpdate, 0, 0)) {
+    request.posted = true;
+  }
+  return TRUE;
+}
+
+// Posts the close request to the main window of one zor2 process; false when it has none.
+bool AskToClose(DWORD processId) {
+  CloseRequest request = {processId, false};
+  EnumWindows(PostCloseToMainWindow, reinterpret_cast<LPARAM>(&request));
+  return request.posted;
 }
 
 }  // namespace
@@ -54,8 +85,12 @@ bool Win32UpdateControl::StopZor2(bool* wasRunning) {
       continue;
     }
     *wasRunning = true;
-    // zor2 asks questions when closed; an update cannot answer them, so it is ended outright.
-    if (!TerminateProcess(process, 0) || WaitForSingleObject(process, kEndWaitMs) != WAIT_OBJECT_0) {
+    // Asked first, so that zor2 parks the user's power settings as it does when closed: ended
+    // outright, it would leave the saving plan in force, and the restarted zor2 would take that
+    // for the user's own. One that has no window (a logon start) or does not answer is ended.
+    const bool asked = AskToClose(id);
+    if (WaitForSingleObject(process, asked ? kCloseWaitMs : kEndWaitMs) != WAIT_OBJECT_0 &&
+        (!TerminateProcess(process, 0) || WaitForSingleObject(process, kEndWaitMs) != WAIT_OBJECT_0)) {
       ended = false;
     }
     CloseHandle(process);

@@ -1,0 +1,12 @@
+// What another Zorwise program may ask of a running zor2 through a message to its main window
+// (the top-level skin window, without an owner, of a zor2.exe process).
+#pragma once
+
+namespace zor {
+
+// Posted by the updater: close now, without the closing question. Saving that is on stays on and
+// the user's own power settings are parked in INFO.DAT, as when the user answers "keep saving";
+// saving that is off ends as any close does. (The platform's private message range, WM_APP + 0x40.)
+constexpr unsigned kMsgCloseForUpdate = 0x8000 + 0x40;
+
+}  // namespace zor
