@@ -27,6 +27,8 @@ constexpr unsigned kMsgMouseMove = 0x0200;
 constexpr unsigned kMsgPowerBroadcast = 0x0218;
 constexpr uintptr_t kPbtResumeSuspend = 0x0007;
 constexpr uintptr_t kPbtResumeAutomatic = 0x0012;
+// The session ends (logoff or shutdown) when wParam is not 0; the process goes once it returns.
+constexpr unsigned kMsgEndSession = 0x0016;
 constexpr uintptr_t kKeyReturn = 13;
 constexpr uintptr_t kKeyEscape = 27;
 

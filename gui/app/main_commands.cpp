@@ -114,12 +114,7 @@ void CMainDialog::EndProgram(bool keepSaving) {
     Post(kTaskCloseKeep, [info, saved](SettingsControl& c) {
       // A failed write ends the program, which then gives the user's settings back.
       if (!c.UpdataBiosSetting(c.State().m_pEs.U16(fw::et::kControlFlags))) return 0;
-      info->Update([&saved](InfoFile& file) {
-        file.Write(info::kInfo, info::kPv, "1");
-        file.Write(info::kInfo, info::kPowerValue, Decimal(saved.m_nSavedScheme));
-        file.Write(info::kInfo, info::kDisk, Decimal(saved.m_nSavedDiskTimeout));
-        file.Write(info::kInfo, info::kMonitor, Decimal(saved.m_nSavedMonitorTimeout));
-      });
+      ParkUserPowerSettings(*info, saved);
       return 0;
     });
     return;
@@ -173,10 +168,26 @@ void CMainDialog::RunAdvanced() {
   });
 }
 
+void CMainDialog::ParkUserPowerSettings(InfoStore& info, const MainState& state) {
+  info.Update([&state](InfoFile& file) {
+    file.Write(info::kInfo, info::kPv, "1");
+    file.Write(info::kInfo, info::kPowerValue, Decimal(state.m_nSavedScheme));
+    file.Write(info::kInfo, info::kDisk, Decimal(state.m_nSavedDiskTimeout));
+    file.Write(info::kInfo, info::kMonitor, Decimal(state.m_nSavedMonitorTimeout));
+  });
+}
+
 bool CMainDialog::OnMessage(unsigned message, uintptr_t wParam, intptr_t /*lParam*/,
                             intptr_t& result) {
   if (message == kMsgCloseForUpdate) {
     CloseForUpdate();
+    result = 0;
+    return true;
+  }
+  if (message == ui::kMsgEndSession) {
+    // The system ends the process without a close: the saving plan stays in force, so the user's
+    // own settings are parked, for the next start to take them from INFO.DAT and not from the system.
+    if (wParam && m_state.m_bSavingOn && !m_bClosing && m_info) ParkUserPowerSettings(*m_info, m_state);
     result = 0;
     return true;
   }

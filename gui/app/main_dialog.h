@@ -143,6 +143,9 @@ class CMainDialog : public ui::Window {
   // Asked by the updater (kMsgCloseForUpdate): no question, saving as it stands goes on.
   void CloseForUpdate();
   void EndProgram(bool keepSaving);
+  // Writes the user's recorded power settings to INFO.DAT with "PV" = "1", as a close that keeps
+  // saving leaves them.
+  static void ParkUserPowerSettings(InfoStore& info, const MainState& state);
   void OnResume();
 
   // Timers.

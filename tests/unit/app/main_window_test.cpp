@@ -389,6 +389,31 @@ TEST(MainCommandsTest, CloseAnswers) {
   }
 }
 
+TEST(MainCommandsTest, TheEndOfTheSessionParksTheUsersPowerSettingsWhileSaving) {
+  for (const bool savingOn : {true, false}) {
+    SCOPED_TRACE(savingOn ? "saving on" : "saving off");
+    MainRig rig("x58-6");
+    ASSERT_TRUE(rig.Start());
+    rig.Settle();
+    if (!savingOn) {
+      rig.ClickPush(layout::kOn);
+      rig.Settle();
+    }
+    const std::string pvBefore = rig.Info(info::kInfo, info::kPv);
+    rig.host->Deliver(ui::kMsgEndSession, 0, 0);  // another program refused the end
+    EXPECT_EQ(rig.Info(info::kInfo, info::kPv), pvBefore);
+    rig.host->Deliver(ui::kMsgEndSession, 1, 0);
+    if (savingOn) {
+      // The saving plan stays in force; the next start takes the user's plan from INFO.DAT.
+      EXPECT_EQ(rig.Info(info::kInfo, info::kPv), "1");
+      EXPECT_EQ(rig.Info(info::kInfo, info::kPowerValue), "3");
+      EXPECT_EQ(rig.ActivePlan(), 4);
+    } else {
+      EXPECT_EQ(rig.Info(info::kInfo, info::kPv), pvBefore);
+    }
+  }
+}
+
 TEST(MainCommandsTest, EnterAndEscapeDoNothingAndTheSystemCloseAsksFirst) {
   MainRig rig("x58-6");
   ASSERT_TRUE(rig.Start());
