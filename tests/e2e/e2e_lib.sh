@@ -38,3 +38,40 @@ zor_wine_session() {
   wineserver -p
   wine cmd /c exit >/dev/null 2>&1 || true
 }
+
+# fail MESSAGE: ends the test; a script whose failure should show its own files defines its own.
+fail() { echo "FAIL: $*" >&2; exit 1; }
+# ok WHAT: a check that passed.
+ok() { echo "ok: $*"; }
+
+# zor_app_prefix PREFIX [BIN FILE...]: a new WINEPREFIX; app, winapp: its Zorwise folder, with BIN's FILEs.
+zor_app_prefix() {
+  zor_new_prefix "$1"
+  export WINEPREFIX="$1"
+  app="$1/drive_c/Program Files/Zorwise"
+  winapp='C:\Program Files\Zorwise'
+  if [ $# -gt 1 ]; then
+    mkdir -p "$app"
+    local f
+    for f in "${@:3}"; do cp "$2/$f" "$app/"; done
+  fi
+}
+# run PROGRAM ARGS...: a program of the app folder by its Windows path, its output without CRs.
+run() { wine "$winapp\\$1" "${@:2}" 2>/dev/null | tr -d '\r'; }
+
+# The service as the manager knows it.
+service="ZOR2 Service"
+# service_state: RUNNING, STOPPED... as "sc query" reports it, empty when the service is unknown.
+service_state() { wine sc query "$service" 2>/dev/null | tr -d '\r' | awk '/STATE/ {print $4}'; }
+# service_is STATE: whether the service is in STATE now.
+service_is() { [ "$(service_state)" = "$1" ]; }
+# start_service: "net start", a failure of which fails the test.
+start_service() { wine net start "$service" >/dev/null 2>&1 || fail "net start failed"; }
+# stop_service: "net stop", then up to 20 s for the manager to report the service stopped.
+stop_service() {
+  wine net stop "$service" >/dev/null 2>&1 || fail "net stop failed"
+  wait_for 20 service_is STOPPED || fail "service did not stop (state $(service_state))"
+}
+# service_pid: the Unix process id of this prefix's running service.
+service_pid() { wine_pid 'Zor2Svr.exe'; }
+
