@@ -1,13 +1,13 @@
 # Sourced by the Wine end-to-end tests: what most of them need besides Wine itself.
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
 
-# wait_for SECONDS COMMAND...: polls every 0.1 s until the command succeeds.
+# wait_for SECONDS COMMAND...: polls every $poll_seconds (0.1 unless set) until the command succeeds.
 wait_for() {
   local until=$(($(date +%s%N) + $1 * 1000000000))
   shift
   while ! "$@"; do
     [ "$(date +%s%N)" -lt "$until" ] || return 1
-    sleep 0.1
+    sleep "${poll_seconds:-0.1}"
   done
 }
 
