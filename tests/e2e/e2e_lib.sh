@@ -43,6 +43,8 @@ zor_wine_session() {
 fail() { echo "FAIL: $*" >&2; exit 1; }
 # ok WHAT: a check that passed.
 ok() { echo "ok: $*"; }
+# expect WHAT ACTUAL WANTED: says ok, or fails when ACTUAL is not WANTED.
+expect() { if [ "$2" = "$3" ]; then echo "ok: $1 = $3"; else fail "$1: got '$2', wanted '$3'"; fi; }
 
 # zor_app_prefix PREFIX [BIN FILE...]: a new WINEPREFIX; app, winapp: its Zorwise folder, with BIN's FILEs.
 zor_app_prefix() {
@@ -58,6 +60,13 @@ zor_app_prefix() {
 }
 # run PROGRAM ARGS...: a program of the app folder by its Windows path, its output without CRs.
 run() { wine "$winapp\\$1" "${@:2}" 2>/dev/null | tr -d '\r'; }
+
+# reg_dword KEY VALUE: a DWORD of the registry in decimal, "missing" when there is none.
+reg_dword() {
+  local hex
+  hex=$(wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v v="$2" '$1 == v { print $3 }')
+  [ -n "$hex" ] && echo $((hex)) || echo missing
+}
 
 # The service as the manager knows it.
 service="ZOR2 Service"
@@ -75,3 +84,24 @@ stop_service() {
 # service_pid: the Unix process id of this prefix's running service.
 service_pid() { wine_pid 'Zor2Svr.exe'; }
 
+# window_geometry CLASS WxH: WxH+X+Y of a visible window of CLASS of that size, empty while there is none.
+window_geometry() {
+  local id WINDOW WIDTH HEIGHT X Y SCREEN
+  for id in $(xdotool search --onlyvisible --class "$1" 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
+    if [ "${WIDTH}x${HEIGHT}" = "$2" ]; then echo "${WIDTH}x${HEIGHT}+${X}+${Y}"; return 0; fi
+  done
+}
+# answer_worry SHOT: up to 60 s for a "Worry" box, the screen saved to SHOT, Enter on it; 1 when none came.
+answer_worry() {
+  local worry=""
+  for _ in $(seq 1 120); do
+    worry=$(xdotool search --name '^Worry$' 2>/dev/null | head -n1 || true)
+    [ -n "$worry" ] && break
+    sleep 0.5
+  done
+  sleep 0.5
+  import -window root "$1"
+  xdotool key --window "$worry" Return 2>/dev/null || xdotool key Return
+  [ -n "$worry" ]
+}
