@@ -12,46 +12,26 @@ bin=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
 pictures=$bin/../skins/generated/AdvEng
 out=$bin/../e2e/advanced_dialog
-source "$root/scripts/wine-env.sh"
+source "$root/tests/e2e/e2e_lib.sh"
 rm -rf "$out"
 mkdir -p "$out"
-zor_new_prefix "$out/prefix"
-export WINEPREFIX=$out/prefix
+zor_app_prefix "$out/prefix" "$bin" advdemo.exe hwk.dll simboard.exe settings_probe.exe Clockvane.dll \
+  SF.DLL AdvEng.dll AdvSC.dll AdvTC.dll res.dll
 trap 'wineserver -k 2>/dev/null || true' EXIT
-app="$WINEPREFIX/drive_c/Program Files/Zorwise"
-mkdir -p "$app"
-for f in advdemo.exe hwk.dll simboard.exe settings_probe.exe Clockvane.dll SF.DLL AdvEng.dll \
-         AdvSC.dll AdvTC.dll res.dll; do
-  cp "$bin/$f" "$app/"
-done
 cp "$bin/fixtures/powercfg.exe" "$WINEPREFIX/drive_c/windows/system32/powercfg.exe"
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-expect() {  # what got wanted
-  if [ "$2" = "$3" ]; then echo "ok: $1 = $3"; else fail "$1: got '$2', wanted '$3'"; fi
-}
 run() { (cd "$app" && wine "./$1" "${@:2}") | tr -d '\r'; }
 ini() { tr -d '\r' < "$app/Info.dat"; }
 setting_keys() { ini | awk '/^\[/ { s = ($0 == "[SETTING]") } s && /=/ { sub(/=.*/, ""); printf "%s ", $0 }'; }
 setting() { ini | awk -v k="$1" '/^\[/ { s = ($0 == "[SETTING]") } s && index($0, k "=") == 1 { print substr($0, length(k) + 2) }'; }
 state() { run advdemo.exe --state | sed -n "s/^$1 //p"; }
-reg_dword() {
-  local hex
-  hex=$(wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v v="$2" '$1 == v { print $3 }')
-  [ -n "$hex" ] && echo $((hex)) || echo missing
-}
 balanced='HKLM\SYSTEM\CurrentControlSet\Control\Power\User\PowerSchemes\381b4222-f694-41f0-9685-ff5bb260df2e'
 disk_key="$balanced\\0012ee47-9041-4b5d-9b77-535fba8b1442\\6738e2c4-e8a5-4a42-b16a-e040e769756e"
 
 # The visible advdemo window of size $1 as WxH+X+Y (empty while there is none).
-geometry_of() {
-  local id WINDOW WIDTH HEIGHT X Y SCREEN
-  for id in $(xdotool search --onlyvisible --class advdemo 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
-    if [ "${WIDTH}x${HEIGHT}" = "$1" ]; then echo "${WIDTH}x${HEIGHT}+${X}+${Y}"; return 0; fi
-  done
-}
+geometry_of() { window_geometry advdemo "$1"; }
 # Pixels where the screen's crop $1 differs from picture $2 at client offset $3,$4.
 differs() {  # geometry picture dx dy
   local size; size=$(identify -format '%wx%h' "$2")
@@ -225,16 +205,7 @@ expect "No: firmware low-power" "$(state low-power)" off
 mv "$app/AdvEng.dll" "$app/AdvEng.off"
 (cd "$app" && exec wine ./advdemo.exe --platform x58) >"$out/no-skin.txt" 2>/dev/null &
 pid=$!
-worry=""
-for _ in $(seq 1 120); do
-  worry=$(xdotool search --name '^Worry$' 2>/dev/null | head -n1 || true)
-  [ -n "$worry" ] && break
-  sleep 0.5
-done
-[ -n "$worry" ] || fail "no \"Worry\" box without AdvEng.dll"
-sleep 0.5
-import -window root "$out/no-skin-screen.png"
-xdotool key --window "$worry" Return 2>/dev/null || xdotool key Return
+answer_worry "$out/no-skin-screen.png" || fail "no \"Worry\" box without AdvEng.dll"
 finish 1
 mv "$app/AdvEng.off" "$app/AdvEng.dll"
 

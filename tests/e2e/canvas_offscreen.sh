@@ -6,7 +6,7 @@ set -euo pipefail
 
 bin=$(cd "$1" && pwd)
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-source "$repo/scripts/wine-env.sh"
+source "$repo/tests/e2e/e2e_lib.sh"
 
 prefix="$bin/../e2e/canvas_offscreen/prefix"
 zor_new_prefix "$prefix"

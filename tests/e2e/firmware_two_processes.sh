@@ -7,7 +7,7 @@ set -euo pipefail
 
 bin=$(cd "$1" && pwd)
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-source "$repo/scripts/wine-env.sh"
+source "$repo/tests/e2e/e2e_lib.sh"
 
 work="$bin/../e2e/firmware_two_processes"
 prefix="$work/prefix"
@@ -19,7 +19,6 @@ rm -f "$app/SimBoard.bin"
 zor_new_prefix "$prefix"
 
 run() { WINEPREFIX="$prefix" wine "$app/$1" "${@:2}" | tr -d '\r'; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
 field() { sed -n "s/^$1=//p" <<<"$2" | head -1; }
 
 run simboard.exe create --profile x58-6 >/dev/null

@@ -9,32 +9,22 @@ set -euo pipefail
 
 bin=$(cd "$1" && pwd)
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-source "$repo/scripts/wine-env.sh"
+source "$repo/tests/e2e/e2e_lib.sh"
 setup="$bin/../installer/ZorwiseSetup.exe"
 [ -f "$setup" ] || { echo "FAIL: no installer at $setup (is makensis installed?)" >&2; exit 1; }
 
 work="$bin/../e2e/installer"
 prefix="$work/prefix"
-zor_new_prefix "$prefix"
-export WINEPREFIX="$prefix"
-app="$prefix/drive_c/Program Files/Zorwise"
-winapp='C:\Program Files\Zorwise'
-service="ZOR2 Service"
+zor_app_prefix "$prefix"
 run_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 runonce_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce'
-
-cleanup() { wineserver -k >/dev/null 2>&1 || true; }
-trap cleanup EXIT
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 || true
+zor_wine_session
 
 fail() {
   echo "FAIL: $*" >&2
   [ -f "$app/Satae.log" ] && { echo "--- Satae.log" >&2; tr -d '\r' < "$app/Satae.log" >&2; echo >&2; }
   exit 1
 }
-ok() { echo "ok: $*"; }
-state() { wine sc query "$service" 2>/dev/null | tr -d '\r' | awk '/STATE/ {print $4}'; }
 listing() { (cd "$app" && ls -1 | sort | tr '\n' ' '); }
 # The setup and the uninstaller it copies to a temporary folder run on after the first returns.
 install() {
@@ -44,14 +34,8 @@ install() {
 }
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zorwise'
 uninstalled() { ! wine reg query "$uninstall_key" >/dev/null 2>&1; }
-# wait_for SECONDS COMMAND...: polls every 0.2 s until the command succeeds.
-wait_for() {
-  local until=$(( $(date +%s%N) + $1 * 1000000000 )); shift
-  while ! "$@"; do
-    [ "$(date +%s%N)" -lt "$until" ] || return 1
-    sleep 0.2
-  done
-}
+# Each poll asks the registry through Wine: every 0.2 s is often enough.
+poll_seconds=0.2
 uninstall() {
   wine "$app/Uninstall.exe" /S "$@" || fail "uninstall failed"
   # The uninstaller runs on from a temporary copy; its last step removes its uninstall entry.
@@ -68,7 +52,7 @@ have=$(listing | tr ' ' '\n' | grep -v -e '^INFO.DAT$' -e '^Satae.log$' -e '^Sim
 want=$(tr ' ' '\n' <<< "$expected" | sort | tr '\n' ' ')
 [ "$have" = "$want" ] || fail "installed files: $have; expected: $want"
 ok "the programs are in Program Files\\Zorwise"
-[ "$(state)" = RUNNING ] || fail "the service is not running after setup (state $(state))"
+[ "$(service_state)" = RUNNING ] || fail "the service is not running after setup (state $(service_state))"
 ok "the service runs"
 image=$(wine reg query 'HKLM\System\CurrentControlSet\Services\ZOR2 Service' /v ImagePath 2>/dev/null | tr -d '\r' | grep ImagePath | sed 's/.*REG_[A-Z_]*[[:space:]]*//')
 [ "$image" = "\"$winapp\\Zor2Svr.exe\"" ] || fail "image path is $image"
@@ -83,7 +67,7 @@ ok "Start-menu entries"
 printf 'OLD' >> "$app/SF.DLL"
 install /DEMO
 [ "$(tail -c 3 "$app/SF.DLL")" != OLD ] || fail "the demo's own SF.DLL was not replaced by the new setup"
-[ "$(state)" = RUNNING ] || fail "the service is not running after setup over an installation (state $(state))"
+[ "$(service_state)" = RUNNING ] || fail "the service is not running after setup over an installation (state $(service_state))"
 ok "setup over an installation updates it and restarts the service"
 
 # What the programs leave at run time: zor2's logon value (32-bit view), the service's INFO.DAT.
@@ -106,7 +90,7 @@ uninstall
 [ "$(listing)" = "History.csv INFO.DAT " ] || fail "left behind: $(listing)"
 grep -q "^\[VALUE\]" "$app/INFO.DAT" || fail "INFO.DAT lost the service's figures"
 ok "the uninstall leaves only the user's INFO.DAT and History.csv"
-[ -z "$(state)" ] || fail "the service is still known (state $(state))"
+[ -z "$(service_state)" ] || fail "the service is still known (state $(service_state))"
 ok "the service is removed"
 for key in "$run_key" "$runonce_key"; do
   if wine reg query "$key" /v ZOR2 /reg:32 >/dev/null 2>&1; then fail "ZOR2 left under $key"; fi
@@ -121,7 +105,7 @@ ok "the Start-menu entries are removed"
 install /DEMO
 [ "$(tail -c 5 "$app/hwk.dll")" = MAKER ] || fail "the maker's hwk.dll was overwritten"
 [ -f "$app/Clockvane.dll" ] || fail "the missing demo libraries were not installed"
-[ "$(state)" = RUNNING ] || fail "the service is not running with the maker's library (state $(state))"
+[ "$(service_state)" = RUNNING ] || fail "the service is not running with the maker's library (state $(service_state))"
 ok "the maker's hwk.dll is kept and used"
 uninstall /REMOVEDATA
 [ "$(listing)" = "hwk.dll " ] || fail "expected only the maker's library, left: $(listing)"

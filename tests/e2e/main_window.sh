@@ -11,7 +11,7 @@ bin=$(cd "$1" && pwd)
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 skin=$bin/../skins/generated/ENG
 res=$bin/../skins/generated/res
-source "$repo/scripts/wine-env.sh"
+source "$repo/tests/e2e/e2e_lib.sh"
 # The skin library follows the system language: keep it English whatever the machine's locale.
 export LC_ALL=C.UTF-8 LANG=C.UTF-8
 
@@ -20,10 +20,9 @@ shots="$work/shots"
 rm -rf "$work"
 mkdir -p "$shots"
 prefix="$work/prefix"
-zor_new_prefix "$prefix"
-export WINEPREFIX="$prefix"
-app="$prefix/drive_c/Program Files/Zorwise"
-winapp='C:\Program Files\Zorwise'
+zor_app_prefix "$prefix" "$bin" zor2.exe Zor2Svr.exe hwk.dll Clockvane.dll SF.DLL ENG.dll SC.dll \
+  TC.dll AdvEng.dll AdvSC.dll AdvTC.dll res.dll simboard.exe
+cp "$bin/fixtures/powercfg.exe" "$prefix/drive_c/windows/system32/powercfg.exe"
 # INFO.DAT under whichever spelling made it first (the programs match the name without case).
 info_file() {
   local name; name=$(ls "$app" 2>/dev/null | grep -i -m1 '^info\.dat$' || true)
@@ -31,13 +30,6 @@ info_file() {
 }
 info=$(info_file)
 title="ZOR 2.0 B10.1022.1"
-service="ZOR2 Service"
-mkdir -p "$app"
-for f in zor2.exe Zor2Svr.exe hwk.dll Clockvane.dll SF.DLL ENG.dll SC.dll \
-         TC.dll AdvEng.dll AdvSC.dll AdvTC.dll res.dll simboard.exe; do
-  cp "$bin/$f" "$app/"
-done
-cp "$bin/fixtures/powercfg.exe" "$prefix/drive_c/windows/system32/powercfg.exe"
 
 zor2_pid=""
 keeper_pid=""
@@ -46,10 +38,9 @@ cleanup() {
   [ -n "$keeper_pid" ] && kill "$keeper_pid" 2>/dev/null
   wineserver -k >/dev/null 2>&1 || true
 }
+zor_wine_session
+# zor2 and the X client are ended before the session's Wine server.
 trap cleanup EXIT
-# One Wine server for the whole test, so that each command does not boot the prefix again.
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 || true
 
 # The programs still running in this test's prefix (a command zor2 started that never finished).
 prefix_processes() {
@@ -68,17 +59,8 @@ fail() {
   prefix_processes >&2
   exit 1
 }
-ok() { echo "ok: $*"; }
 run() { (cd "$app" && wine "./$1" "${@:2}" 2>/dev/null) | tr -d '\r'; }
 probe() { wine "$bin/fixtures/window_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
-# wait_for SECONDS COMMAND...: polls every 0.1 s until the command succeeds.
-wait_for() {
-  local until=$(( $(date +%s%N) + $1 * 1000000000 )); shift
-  while ! "$@"; do
-    [ "$(date +%s%N)" -lt "$until" ] || return 1
-    sleep 0.1
-  done
-}
 
 # ---- INFO.DAT ----------------------------------------------------------------------------------
 value() {  # value SECTION KEY (case-insensitive, as the programs read it)
@@ -254,8 +236,6 @@ expect_box() {  # expect_box CAPTION TEXT
   probe ok "$1" >/dev/null
   ok "message box \"$1\": $2"
 }
-service_state() { wine sc query "$service" 2>/dev/null | tr -d '\r' | awk '/STATE/ {print $4}'; }
-service_is() { [ "$(service_state)" = "$1" ]; }
 
 # ---- A fresh prefix: 32-bit RunOnce, no Run ----------------------------------------------------
 run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
@@ -315,8 +295,7 @@ show
 [ "$(level_code)" = 3 ] && [ "$(flag active)" = 1 ] || fail "board at start: control $(control_word)"
 
 # ==== Figures: the service stopped, the test's own figures in INFO.DAT ============================
-wine net stop "$service" >/dev/null 2>&1 || fail "net stop failed"
-wait_for 20 service_is STOPPED || fail "service did not stop"
+stop_service
 set_values VALUE CPU_MAX=95 Current=12.5 Total=1234.5 SaveTime=90061
 
 # 95 -> "95.000000": 9, 5, point, 0, 0 (the strip stops past x = 135).
@@ -477,7 +456,7 @@ show
 ok "second starts left the firmware alone"
 
 # ---- The service answers the reset ---------------------------------------------------------------------
-wine net start "$service" >/dev/null 2>&1 || fail "net start failed"
+start_service
 wait_for 10 value_is VALUE cmd 0 || fail "the service left cmd at '$(value VALUE cmd)'"
 ok "the running service sets cmd back to 0"
 

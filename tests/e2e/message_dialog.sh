@@ -7,7 +7,7 @@ bin=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
 pictures=$bin/../skins/generated/res
 out=$bin/../e2e/message_dialog
-source "$root/scripts/wine-env.sh"
+source "$root/tests/e2e/e2e_lib.sh"
 rm -rf "$out"
 mkdir -p "$out"
 zor_new_prefix "$out/prefix"
@@ -20,16 +20,7 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # Geometry WxH+X+Y of the program's visible window of size $1 (empty while there is none).
-geometry_of() {
-  local id WINDOW WIDTH HEIGHT X Y SCREEN
-  for id in $(xdotool search --onlyvisible --class msgdemo 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
-    if [ "${WIDTH}x${HEIGHT}" = "$1" ]; then
-      echo "${WIDTH}x${HEIGHT}+${X}+${Y}"
-      return 0
-    fi
-  done
-}
+geometry_of() { window_geometry msgdemo "$1"; }
 
 wait_for_window() {  # size
   local g=""
@@ -144,16 +135,7 @@ mkdir -p "$out/alone"
 cp "$bin/msgdemo.exe" "$out/alone/"
 wine "$out/alone/msgdemo.exe" 1 >"$out/alone/answer.txt" 2>/dev/null &
 pid=$!
-worry=""
-for _ in $(seq 1 120); do
-  worry=$(xdotool search --name '^Worry$' 2>/dev/null | head -n1 || true)
-  [ -n "$worry" ] && break
-  sleep 0.5
-done
-[ -n "$worry" ] || fail "no \"Worry\" box without res.dll"
-sleep 0.5
-import -window root "$out/no-res-screen.png"
-xdotool key --window "$worry" Return 2>/dev/null || xdotool key Return
+answer_worry "$out/no-res-screen.png" || fail "no \"Worry\" box without res.dll"
 status=0
 for _ in $(seq 1 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.25; done
 wait "$pid" || status=$?

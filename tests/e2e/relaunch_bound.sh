@@ -7,7 +7,7 @@ set -euo pipefail
 
 bin=$(cd "$1" && pwd)
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-source "$repo/scripts/wine-env.sh"
+source "$repo/tests/e2e/e2e_lib.sh"
 
 work="$bin/../e2e/relaunch_bound"
 prefix="$work/prefix"
@@ -19,7 +19,6 @@ cp "$bin/fixtures/zor2_standin.exe" "$app/zor2.exe"
 zor_new_prefix "$prefix"
 
 run() { WINEPREFIX="$prefix" wine "$app/$1" "${@:2}" | tr -d '\r'; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
 count() { sed -n 's/^Count=//p' "$app/INFO.DAT" | tr -d '\r'; }
 log() { tr -d '\r' < "$app/zor2_starts.log"; }
 starts() { log | grep -c . || true; }

@@ -7,26 +7,14 @@ set -euo pipefail
 
 bin=$(cd "$1" && pwd)
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-source "$repo/scripts/wine-env.sh"
+source "$repo/tests/e2e/e2e_lib.sh"
 
 work="$bin/../e2e/service"
 prefix="$work/prefix"
-zor_new_prefix "$prefix"
-export WINEPREFIX="$prefix"
-app="$prefix/drive_c/Program Files/Zorwise"
-winapp='C:\Program Files\Zorwise'
-mkdir -p "$app"
-cp "$bin/Zor2Svr.exe" "$bin/hwk.dll" "$bin/simboard.exe" "$bin/svcpoke.exe" "$bin/store_squat.exe" "$app/"
+zor_app_prefix "$prefix" "$bin" Zor2Svr.exe hwk.dll simboard.exe svcpoke.exe store_squat.exe
 info="$app/INFO.DAT"
 log="$app/Satae.log"
-service="ZOR2 Service"
-
-cleanup() { wineserver -k >/dev/null 2>&1 || true; }
-trap cleanup EXIT
-# One persistent Wine server for the whole test: otherwise each command may boot the prefix again,
-# and the boot starts the (automatic) service before "net start" gets to it.
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 || true
+zor_wine_session
 
 fail() {
   echo "FAIL: $*" >&2
@@ -34,34 +22,16 @@ fail() {
   [ -f "$info" ] && { echo "--- INFO.DAT" >&2; tr -d '\r' < "$info" >&2; }
   exit 1
 }
-ok() { echo "ok: $*"; }
-run() { wine "$winapp\\$1" "${@:2}" 2>/dev/null | tr -d '\r'; }
-value() { [ -f "$info" ] && tr -d '\r' < "$info" | grep -i "^$1=" | head -1 | cut -d= -f2- || true; }
+value() { ini_value "$info" "$1"; }
 # Figures that belong together come from one read of the file: the service publishes once a second,
 # and a loaded machine can take that long between separate reads.
 snapshot() { tr -d '\r' < "$info"; }
 from() { grep -i "^$2=" <<< "$1" | head -1 | cut -d= -f2- || true; }
-state() { wine sc query "$service" 2>/dev/null | tr -d '\r' | awk '/STATE/ {print $4}'; }
-in_state() { [ "$(state)" = "$1" ]; }
-# wait_for SECONDS COMMAND...: polls every 0.1 s until the command succeeds.
-wait_for() {
-  local until=$(( $(date +%s%N) + $1 * 1000000000 )); shift
-  while ! "$@"; do
-    [ "$(date +%s%N)" -lt "$until" ] || return 1
-    sleep 0.1
-  done
-}
 logged() { [ -f "$log" ] && tr -d '\r' < "$log" | grep -qF -- "$1"; }
 equals() { [ "$(value "$1")" = "$2" ]; }
-# Real-number checks through awk; the key's value is read again at each call.
-real_test() { awk -v a="$1" -v b="$2" -v t="$3" "BEGIN { exit !($4) }"; }
+# Real-number checks; the key's value is read again at each call.
 above() { [ -n "$(value "$1")" ] && real_test "$(value "$1")" "$2" 0 'a > b'; }
 below() { [ -n "$(value "$1")" ] && real_test "$(value "$1")" "$2" 0 'a < b'; }
-start_service() { wine net start "$service" >/dev/null 2>&1 || fail "net start failed"; }
-stop_service() {
-  wine net stop "$service" >/dev/null 2>&1 || fail "net stop failed"
-  wait_for 20 in_state STOPPED || fail "service did not stop (state $(state))"
-}
 
 # ---- Install, with the image path quoted ----------------------------------------------------
 run simboard.exe create --profile x58-6 >/dev/null
@@ -95,7 +65,7 @@ vout=1.200000      # 150 x 8 mV
 cpumax=24.000000   # 40 x 0.5 A x 1.2 V
 per_second=0.000722222222  # 10 x 20 A x 1.95 / 360000 x 2/3
 start_service
-wait_for 10 in_state RUNNING || fail "service is $(state)"
+wait_for 10 service_is RUNNING || fail "service is $(service_state)"
 wait_for 3 equals VOUT $vout || fail "VOUT is '$(value VOUT)'"
 wait_for 2 equals CPU_MAX $cpumax || fail "CPU_MAX is '$(value CPU_MAX)'"
 ok "VOUT $vout and CPU_MAX $cpumax"
@@ -127,7 +97,7 @@ chmod a-w "$info"
 sleep 3.5
 readonly_lines=$(tr -d '\r' < "$log" | grep -c "INFO.DAT is read-only" || true)
 [ "$readonly_lines" = 1 ] || fail "read-only INFO.DAT traced $readonly_lines times"
-[ "$(state)" = RUNNING ] || fail "service died on a read-only INFO.DAT"
+[ "$(service_state)" = RUNNING ] || fail "service died on a read-only INFO.DAT"
 frozen=$(value SaveTime)
 chmod u+w "$info"
 wait_for 3 above SaveTime "$frozen" || fail "figures not written again after the file became writable"
@@ -137,7 +107,7 @@ ok "a read-only INFO.DAT gives one trace line and the figures resume when it is 
 # ---- A busy hardware lock skips cycles without harm --------------------------------------------
 run svcpoke.exe hold-lock isa 1.5 >/dev/null
 sleep 1.5
-[ "$(state)" = RUNNING ] || fail "service died while the sensor lock was busy"
+[ "$(service_state)" = RUNNING ] || fail "service died while the sensor lock was busy"
 ok "a busy sensor lock is waited out"
 
 # ---- Stop: control lines and the last figures --------------------------------------------------
@@ -176,7 +146,7 @@ sleep 1.5
 frozen=$(value Total)
 sleep 1.5
 [ "$(value Total)" = "$frozen" ] || fail "figures moved with 0xFF voltage readings"
-[ "$(state)" = RUNNING ] || fail "service died on 0xFF readings"
+[ "$(service_state)" = RUNNING ] || fail "service died on 0xFF readings"
 run simboard.exe fault clear ff-voltage
 ok "0xFF readings skip the cycles"
 stop_service
@@ -186,13 +156,13 @@ run simboard.exe fault add smbus-stuck
 start_service
 wait_for 5 logged "SMBIO=0x400" || fail "SMBus board did not start"
 sleep 2
-[ "$(state)" = RUNNING ] || fail "service died on a stuck SMBus"
+[ "$(service_state)" = RUNNING ] || fail "service died on a stuck SMBus"
 ok "a stuck SMBus keeps the service running"
 stop_service
 
 run simboard.exe fault add refuse-b0-b8
 start_service
-wait_for 10 in_state STOPPED || fail "service kept running without firmware support"
+wait_for 10 service_is STOPPED || fail "service kept running without firmware support"
 for line in "BIOS Not Support ZOR!!" "init Error!!" "Stopping..." "Bye Bye!!"; do
   logged "$line" || fail "log lacks '$line' after a refused 0xB0"
 done

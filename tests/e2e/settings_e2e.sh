@@ -8,26 +8,15 @@ set -euo pipefail
 
 bin=$(cd "$1" && pwd)
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-source "$repo/scripts/wine-env.sh"
+source "$repo/tests/e2e/e2e_lib.sh"
 
 work="$bin/../e2e/settings"
 prefix="$work/prefix"
-zor_new_prefix "$prefix"
-export WINEPREFIX="$prefix"
-app="$prefix/drive_c/Program Files/Zorwise"
-mkdir -p "$app"
-for f in hwk.dll simboard.exe settings_probe.exe Clockvane.dll SF.DLL Zor2Svr.exe; do
-  cp "$bin/$f" "$app/"
-done
+zor_app_prefix "$prefix" "$bin" hwk.dll simboard.exe settings_probe.exe Clockvane.dll SF.DLL Zor2Svr.exe
 cp "$bin/fixtures/powercfg.exe" "$prefix/drive_c/windows/system32/powercfg.exe"
 
 run() { (cd "$app" && wine "./$1" "${@:2}") | tr -d '\r'; }
 probe() { run settings_probe.exe "$@"; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
-expect() {  # expect WHAT ACTUAL WANTED
-  [ "$2" = "$3" ] || fail "$1: got '$2', wanted '$3'"
-  echo "ok: $1 = $3"
-}
 show() { run simboard.exe show > "$work/show.txt"; }
 level_code() { sed -n 's/^control .*level code \([0-9]*\).*/\1/p' "$work/show.txt"; }
 control_word() { sed -n 's/^control *\(0x[0-9A-F]*\):.*/\1/p' "$work/show.txt"; }
@@ -41,11 +30,6 @@ rail_offset() {  # rail NAME -> nominal minus present
 clock() { sed -n 's/^clock *setting \(-\{0,1\}[0-9]*\).*/\1/p' "$work/show.txt"; }
 clock_calls() { sed -n 's/^clock .*(\([0-9]*\) calls).*/\1/p' "$work/show.txt"; }
 fan_curve() { sed -n 's/^fan .*(\([a-z-]*\) curve.*/\1/p' "$work/show.txt"; }
-reg_dword() {  # reg_dword KEY VALUE -> decimal
-  local hex
-  hex=$(wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v v="$2" '$1 == v { print $3 }')
-  [ -n "$hex" ] && echo $((hex)) || echo missing
-}
 schemes='HKLM\SYSTEM\CurrentControlSet\Control\Power\User\PowerSchemes'
 balanced="$schemes\\381b4222-f694-41f0-9685-ff5bb260df2e"
 disk_key="$balanced\\0012ee47-9041-4b5d-9b77-535fba8b1442\\6738e2c4-e8a5-4a42-b16a-e040e769756e"

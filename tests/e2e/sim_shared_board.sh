@@ -6,7 +6,7 @@ set -euo pipefail
 
 bin=$(cd "$1" && pwd)
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-source "$repo/scripts/wine-env.sh"
+source "$repo/tests/e2e/e2e_lib.sh"
 
 work="$bin/../e2e/sim_shared_board"
 prefix="$work/prefix"
@@ -17,11 +17,6 @@ cp "$bin/hwk.dll" "$bin/simboard.exe" "$bin/hwkprobe.exe" "$app/"
 zor_new_prefix "$prefix"
 
 run() { WINEPREFIX="$prefix" wine "$app/$1" "${@:2}" | tr -d '\r'; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
-expect() {  # expect WHAT ACTUAL WANTED
-  [ "$2" = "$3" ] || fail "$1: got '$2', wanted '$3'"
-  echo "ok: $1 = $3"
-}
 
 run simboard.exe create --profile p55-24-smbus >/dev/null
 [ -f "$app/SimBoard.bin" ] || fail "simboard did not create SimBoard.bin beside itself"

@@ -9,23 +9,13 @@ set -euo pipefail
 bin=$(cd "$1" && pwd)
 rounds=${2:-15}
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-source "$repo/scripts/wine-env.sh"
+source "$repo/tests/e2e/e2e_lib.sh"
 
 work="$bin/../e2e/store_crash"
 prefix="$work/prefix"
-zor_new_prefix "$prefix"
-export WINEPREFIX="$prefix"
-app="$prefix/drive_c/Program Files/Zorwise"
-winapp='C:\Program Files\Zorwise'
-mkdir -p "$app"
-cp "$bin/Zor2Svr.exe" "$bin/hwk.dll" "$bin/simboard.exe" "$app/"
+zor_app_prefix "$prefix" "$bin" Zor2Svr.exe hwk.dll simboard.exe
 info="$app/INFO.DAT"
-service="ZOR2 Service"
-
-cleanup() { wineserver -k >/dev/null 2>&1 || true; }
-trap cleanup EXIT
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 || true
+zor_wine_session
 
 fail() {
   echo "FAIL: $*" >&2
@@ -33,26 +23,7 @@ fail() {
   ls -la "$app" >&2
   exit 1
 }
-run() { wine "$winapp\\$1" "${@:2}" 2>/dev/null | tr -d '\r'; }
-value() { tr -d '\r' < "$info" | grep -i "^$1=" | head -1 | cut -d= -f2-; }
-wait_for() {
-  local until=$(( $(date +%s%N) + $1 * 1000000000 )); shift
-  while ! "$@"; do
-    [ "$(date +%s%N)" -lt "$until" ] || return 1
-    sleep 0.1
-  done
-}
-# The service's Wine process: the one of this prefix, whatever else runs on the machine.
-service_pid() {
-  local pid
-  for pid in $(pgrep -f 'Zor2Svr.exe' || true); do
-    if { tr '\0' '\n' < "/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; then
-      echo "$pid"
-      return 0
-    fi
-  done
-  return 1
-}
+value() { ini_value "$info" "$1"; }
 has_pid() { service_pid >/dev/null; }
 no_pid() { ! service_pid >/dev/null; }
 # Every line a section header, a key=value entry or blank; the figures plain numbers.

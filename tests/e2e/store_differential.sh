@@ -10,7 +10,7 @@ bin=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 # shellcheck source=/dev/null
-source "$root/scripts/wine-env.sh"
+source "$root/tests/e2e/e2e_lib.sh"
 
 work=$(cd "$bin/.." && pwd)/e2e-store
 prefix="$work/prefix"

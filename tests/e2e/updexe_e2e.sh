@@ -8,27 +8,16 @@ set -euo pipefail
 
 bin=$(cd "$1" && pwd)
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-source "$repo/scripts/wine-env.sh"
+source "$repo/tests/e2e/e2e_lib.sh"
 setup="$bin/../installer/ZorwiseSetup.exe"
 [ -f "$setup" ] || { echo "FAIL: no installer at $setup (is makensis installed?)" >&2; exit 1; }
 
 work="$bin/../e2e/updexe"
 prefix="$work/prefix"
-zor_new_prefix "$prefix"
-export WINEPREFIX="$prefix"
-app="$prefix/drive_c/Program Files/Zorwise"
-winapp='C:\Program Files\Zorwise'
+zor_app_prefix "$prefix"
 package="$app/Updates"
-service="ZOR2 Service"
+zor_wine_session
 
-cleanup() { wineserver -k >/dev/null 2>&1 || true; }
-trap cleanup EXIT
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 || true
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-ok() { echo "ok: $*"; }
-state() { wine sc query "$service" 2>/dev/null | tr -d '\r' | awk '/STATE/ {print $4}'; }
 version() { tr -d '\r' < "$app/INFO.DAT" | awk '/^\[Update\]/{s=1;next} /^\[/{s=0} s && /^Version=/{sub(/^Version=/,"");print}'; }
 sums() { (cd "$app" && sha256sum Zor2Svr.exe res.dll Updexe.exe); }
 # update EXPECTED_EXIT: runs the updater as a script would, prints what it said.
@@ -47,7 +36,7 @@ package() {
 }
 
 wine "$setup" /S /DEMO || fail "setup failed"
-[ "$(state)" = RUNNING ] || fail "the service does not run after setup"
+[ "$(service_state)" = RUNNING ] || fail "the service does not run after setup"
 
 update 2
 grep -q "No update package" <<< "$said" || fail "no package was not reported"
@@ -68,7 +57,7 @@ for f in Zor2Svr.exe res.dll Updexe.exe; do
   cmp -s "$app/$f" "$package/$f" || fail "$f was not replaced"
 done
 [ "$(version)" = 2.1 ] || fail "INFO.DAT holds version $(version)"
-[ "$(state)" = RUNNING ] || fail "the service does not run after the update (state $(state))"
+[ "$(service_state)" = RUNNING ] || fail "the service does not run after the update (state $(service_state))"
 grep -q "The service was started again" <<< "$said" || fail "the restart was not reported"
 ok "version 2.1 applied, Updexe.exe included, and the service runs again"
 
@@ -80,7 +69,7 @@ update 5
 grep -q "res.dll does not match" <<< "$said" || fail "the altered file was not named"
 [ "$(sums)" = "$before" ] || fail "files changed by a refused package"
 [ "$(version)" = 2.1 ] || fail "the version changed to $(version)"
-[ "$(state)" = RUNNING ] || fail "the service was disturbed by a refused package (state $(state))"
+[ "$(service_state)" = RUNNING ] || fail "the service was disturbed by a refused package (state $(service_state))"
 ok "an altered package is refused and nothing changes"
 
 # Started by the Update button (no /silent): the product's notice box, closed with its OK button.
