@@ -15,16 +15,9 @@ faketime_lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -1 || 
 [ -n "$faketime_lib" ] || { echo "FAIL: libfaketime is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
 
 work="$bin/../e2e/history"
-prefix="$work/prefix"
-zor_new_prefix "$prefix"
-export WINEPREFIX="$prefix"
-app="$prefix/drive_c/Program Files/Zorwise"
-winapp='C:\Program Files\Zorwise'
-mkdir -p "$app"
-cp "$bin/Zor2Svr.exe" "$bin/hwk.dll" "$bin/simboard.exe" "$bin/zorstat.exe" "$app/"
+zor_app_prefix "$work/prefix" "$bin" Zor2Svr.exe hwk.dll simboard.exe zorstat.exe
 info="$app/INFO.DAT"
 history="$app/History.csv"
-service="ZOR2 Service"
 
 fail() {
   echo "FAIL: $*" >&2
@@ -32,24 +25,16 @@ fail() {
   [ -f "$app/Satae.log" ] && { echo "--- Satae.log" >&2; tr -d '\r' < "$app/Satae.log" >&2; echo >&2; }
   exit 1
 }
-ok() { echo "ok: $*"; }
-run() { wine "$winapp\\$1" "${@:2}" 2>/dev/null | tr -d '\r'; }
 total() { local t; t=$(ini_value "$info" Total); echo "${t:-0}"; }
 total_moved() { [ "$(total)" != "$1" ]; }
-state() { wine sc query "$service" 2>/dev/null | tr -d '\r' | awk '/STATE/ {print $4}'; }
-stopped() { [ "$(state)" = STOPPED ]; }
-service_pid() { wine_pid 'Zor2Svr.exe'; }
 no_pid() { ! service_pid >/dev/null; }
-start_service() {
+# Started, and saving: the Total moves once a second while the board saves. (Wine's manager may
+# still show a killed service as running, but starts it again.)
+start_saving() {
   local before
   before=$(total)
   wine net start "$service" >/dev/null 2>&1 || true
-  # Running and publishing: the Total moves once a second while the board saves.
   wait_for 20 total_moved "$before" || fail "the service did not start saving"
-}
-stop_service() {
-  wine net stop "$service" >/dev/null 2>&1 || fail "net stop failed"
-  wait_for 20 stopped || fail "the service did not stop"
 }
 # The lines of one hour, and sums over the history's energy column.
 lines_of() { grep -c "^$1," "$history" || true; }
@@ -79,7 +64,7 @@ next_hour=$(date -d "@$(($(date +%s) + 3600))" +%Y-%m-%dT%H)
 
 # ---- Run 1 crosses the hour, then stops ------------------------------------------------------------
 total0=$(total)
-start_service
+start_saving
 wait_for 90 has_line "$first_hour" || fail "no line for $first_hour after the turn of the hour"
 [ "$(head -1 "$history")" = "hour,energy,seconds" ] || fail "no header"
 seconds=$(grep "^$first_hour," "$history" | cut -d, -f3)
@@ -93,7 +78,7 @@ matches "$(energy_sum)" "$total0" "$total1" "run 1"
 ok "the stop wrote $next_hour; the two lines hold what run 1 added to the Total ($total0 -> $total1)"
 
 # ---- Run 2 is killed -----------------------------------------------------------------------------
-start_service
+start_saving
 sleep 2
 pid=$(service_pid) || fail "no service process"
 before_kill=$(cat "$history")
@@ -109,7 +94,7 @@ printf '%s,0.500000,36' "$next_hour" >> "$history"
 
 # ---- Run 3 appends after the torn line, then stops ---------------------------------------------------
 lines_before=$(grep -c . "$history")
-start_service
+start_saving
 sleep 2
 stop_service
 total3=$(total)
