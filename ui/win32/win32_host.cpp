@@ -135,6 +135,7 @@ class Win32WindowHost : public Win32HwndHost {
   HICON m_icon = nullptr;
   std::shared_ptr<HwndPoster> m_poster;
   bool m_trayShown = false;
+  HICON m_trayIcon = nullptr;
 };
 
 void Win32WindowHost::ShowTrayIcon(int resourceId, const std::string& tip) {
@@ -145,11 +146,17 @@ void Win32WindowHost::ShowTrayIcon(int resourceId, const std::string& tip) {
   data.uID = kTrayIconId;
   data.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
   data.uCallbackMessage = kMsgTray;
-  data.hIcon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
-                                             IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                             GetSystemMetrics(SM_CYSMICON), 0));
+  // Loaded once: the tooltip changes every second, the icon does not.
+  if (!m_trayIcon) {
+    m_trayIcon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+                                               IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+  }
+  data.hIcon = m_trayIcon;
   lstrcpynA(data.szTip, tip.c_str(), 64);
-  if (Shell_NotifyIconA(m_trayShown ? NIM_MODIFY : NIM_ADD, &data)) m_trayShown = true;
+  // A shell that started again has forgotten the icon: the change fails, and it is added anew.
+  if (m_trayShown && Shell_NotifyIconA(NIM_MODIFY, &data)) return;
+  m_trayShown = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
 }
 
 void Win32WindowHost::HideTrayIcon() {
@@ -160,6 +167,8 @@ void Win32WindowHost::HideTrayIcon() {
   data.uID = kTrayIconId;
   Shell_NotifyIconA(NIM_DELETE, &data);
   m_trayShown = false;
+  if (m_trayIcon) DestroyIcon(m_trayIcon);
+  m_trayIcon = nullptr;
 }
 
 int Win32WindowHost::ShowMenu(const std::vector<std::string>& items) {
