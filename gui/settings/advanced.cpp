@@ -34,7 +34,7 @@ void SettingsControl::SetTimeoutVerified(Timeout which, int minutes) {
 }
 
 bool SettingsControl::ApplyAdvancedSettings() {
-  if (m_exitRequested) return true;
+  if (m_exit.Requested()) return true;
   auto setting = [this](const char* key, const char* def) { return m_ports.readSetting(key, def); };
   auto flag = [&](const char* key) { return ProfileInt(setting(key, "0")); };
   auto rail = [&](const RailKey& r) {
@@ -66,7 +66,7 @@ bool SettingsControl::ApplyAdvancedSettings() {
   if (!ReadFanCurveState(&energyCurve)) return true;
   if (wantFan == 1 && !energyCurve) WriteFanCurve(true);
   if (wantFan == 0 && energyCurve) WriteFanCurve(false);
-  if (m_exitRequested) return true;
+  if (m_exit.Requested()) return true;
 
   const uint16_t reduction = static_cast<uint16_t>(flag("FSB"));
   uint16_t present = reduction;  // stays so when the profile has no free item

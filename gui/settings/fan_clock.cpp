@@ -21,7 +21,7 @@ bool SettingsControl::LoadGraphicsClock() {
   m_state.m_bClockLow = 0;
   m_state.m_hClockLib = m_ports.vendors.LoadClock();
   if (!m_state.m_hClockLib) {
-    Exit(1, "Load VGA library failure!!", "Error", MessageIcon::None);
+    m_exit.Request(1, m_ports.boxes, "Load VGA library failure!!", "Error", MessageIcon::None);
     return false;
   }
   if (m_state.m_hClockLib->ClockvaneInit() != 0) m_state.m_bClockReady = 1;
@@ -30,7 +30,7 @@ bool SettingsControl::LoadGraphicsClock() {
 
 bool SettingsControl::SetGraphicsClockSaving(bool low) {
   if (low == (m_state.m_bClockLow != 0)) return true;
-  if (m_exitRequested && !m_restoring) return false;
+  if (m_exit.Blocks()) return false;
   if (!m_state.m_bClockReady || !m_state.m_hClockLib) return false;
   m_state.m_hClockLib->SetCoreCLK(low ? kCoreClockLow : 0);
   m_state.m_bClockLow = low ? 1 : 0;
@@ -45,11 +45,11 @@ void SettingsControl::ShowLastErrorText() {
 }
 
 bool SettingsControl::ReadFanCurveState(bool* energy) {
-  if (m_exitRequested) return false;
+  if (m_exit.Requested()) return false;
   std::unique_ptr<FanLibrary> fan = m_ports.vendors.LoadFan();
   if (!fan) {
     ShowLastErrorText();
-    Exit(1, "Load sf library failure!!", "Error", MessageIcon::None);
+    m_exit.Request(1, m_ports.boxes, "Load sf library failure!!", "Error", MessageIcon::None);
     return false;
   }
   uint32_t info = 0;
@@ -63,10 +63,10 @@ bool SettingsControl::ReadFanCurveState(bool* energy) {
 }
 
 bool SettingsControl::WriteFanCurve(bool energy) {
-  if (m_exitRequested) return false;
+  if (m_exit.Requested()) return false;
   std::unique_ptr<FanLibrary> fan = m_ports.vendors.LoadFan();
   if (!fan) {
-    Exit(1, "Load sf library failure!!", "Error", MessageIcon::None);
+    m_exit.Request(1, m_ports.boxes, "Load sf library failure!!", "Error", MessageIcon::None);
     return false;
   }
   uint32_t info = 0;

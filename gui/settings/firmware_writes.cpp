@@ -20,14 +20,14 @@ constexpr uint16_t kAutoOffKeep = fw::cf::kPhases12 | fw::cf::kLevelMask;
 }  // namespace
 
 bool SettingsControl::SubmitFlags(uint16_t flags, bool autoOffWord, const char* failureText) {
-  if (m_exitRequested) return false;
+  if (m_exit.Requested()) return false;
   const fw::TpsePacket packet = fw::BuildTpsePacket(
       m_state.m_pEs, flags,
       autoOffWord ? fw::PhaseWord::FromAutoOffWord : fw::PhaseWord::FromPhaseMask);
   const fw::SmiTarget target{m_state.m_wSmiPort, static_cast<uint8_t>(m_state.m_wSmiType)};
   // A buffer whose physical address is unknown is as useless as none: the packet never left.
   if (fw::SubmitTpsePacket(m_ports.hwk, target, packet) != fw::SubmitStatus::Ok) {
-    Exit(1, failureText, "Error", MessageIcon::Stop);
+    m_exit.Request(1, m_ports.boxes, failureText, "Error", MessageIcon::Stop);
     return false;
   }
   return true;
@@ -93,7 +93,7 @@ bool SettingsControl::GetPowerItemValue(uint16_t* value) {
 }
 
 bool SettingsControl::SetPowerItemValue(uint16_t value) {
-  if (m_exitRequested) return false;
+  if (m_exit.Requested()) return false;
   fw::FreePowerItem free;
   fw::FindFreePowerItem(m_state.m_pEs, fw::TableProfileNumber(m_state.m_pEs), free);
   if (free.found) m_state.m_pEs.Write16(free.item.valueOffset(), value);
@@ -101,12 +101,13 @@ bool SettingsControl::SetPowerItemValue(uint16_t value) {
 }
 
 bool SettingsControl::UpdataBiosSetting(uint16_t value) {
-  if (m_exitRequested) return false;
+  if (m_exit.Requested()) return false;
   const fw::SmiTarget target{m_state.m_wSmiPort, static_cast<uint8_t>(m_state.m_wSmiType)};
   const fw::RomUpdateOutcome outcome =
       fw::UpdataBiosSetting(m_ports.hwk, target, m_ports.sleeper, value);
   if (outcome.status == fw::RomUpdateStatus::Ok) return true;
-  Exit(outcome.exitCode ? outcome.exitCode : 1, outcome.message, outcome.caption, MessageIcon::Stop);
+  m_exit.Request(outcome.exitCode ? outcome.exitCode : 1, m_ports.boxes, outcome.message,
+                 outcome.caption, MessageIcon::Stop);
   return false;
 }
 

@@ -28,7 +28,7 @@ std::string Format(const char* format, int a, int b) {
 }  // namespace
 
 bool SettingsControl::RunSystemCommand(const std::string& tail) {
-  if (m_exitRequested && !m_restoring) return false;
+  if (m_exit.Blocks()) return false;
   // Without the system directory the command would run "\powercfg" from the current drive's root.
   if (m_ports.systemDirectory.empty()) return false;
   // tail is "\powercfg <arguments>"; the program path is quoted so that a system directory with
@@ -38,7 +38,7 @@ bool SettingsControl::RunSystemCommand(const std::string& tail) {
   const std::string arguments = blank == std::string::npos ? "" : tail.substr(blank + 1);
   // Giving the user's settings back, each command finishes before the next: a plan switch that
   // overtook a time-out command would hand the time-out to the user's plan instead of plan 4.
-  if (m_restoring) {
+  if (m_exit.Restoring()) {
     m_ports.processes.RunHidden(QuotedCommand(program, arguments), kRestoreCommandWaitMs);
   } else {
     m_ports.processes.StartHidden(QuotedCommand(program, arguments));
@@ -172,7 +172,7 @@ void SettingsControl::RecordUserPowerSettings() {
 void SettingsControl::RestoreUserPowerSettings() {
   // Giving the user's own settings back is the one change still made once the program is to end:
   // no way out of the program may leave the saving plan in force.
-  m_restoring = true;
+  const SettingsExit::RestoreScope restoring(m_exit);
   // The time-outs first, while plan 4 (where they were read) is still the active one: the system
   // command changes the active plan's, and after the switch they would land on the user's plan.
   SetDiskTimeout(kPlanBalanced, m_state.m_nSavedDiskTimeout);
@@ -189,7 +189,6 @@ void SettingsControl::RestoreUserPowerSettings() {
   }
   m_ports.sleeper.SleepMs(10);
   SetGraphicsClockSaving(false);
-  m_restoring = false;
 }
 
 }  // namespace zor

@@ -29,7 +29,7 @@ int RoleIndex(uint8_t code) {
 }  // namespace
 
 bool SettingsControl::LoadRailBases() {
-  if (m_exitRequested) return false;  // it stores bases into the firmware's table
+  if (m_exit.Requested()) return false;  // it stores bases into the firmware's table
   for (RailSlot& slot : m_state.m_aRails) slot = RailSlot();
   m_state.m_dwPchOverride = 0;
 
@@ -70,7 +70,7 @@ bool SettingsControl::LoadRailBases() {
 }
 
 bool SettingsControl::SetRailTarget(int index, uint32_t reduction, bool useBase) {
-  if (m_exitRequested) return false;
+  if (m_exit.Requested()) return false;
   if (index < 0 || index >= kRailRoles) return false;
   const RailSlot& slot = m_state.m_aRails[index];
   if (slot.offset == 0) return false;
@@ -97,7 +97,7 @@ bool SettingsControl::SetRailTarget(int index, uint32_t reduction, bool useBase)
 }
 
 bool SettingsControl::CommitRails() {
-  if (m_exitRequested) return false;
+  if (m_exit.Requested()) return false;
   fw::ApplyRailTable(m_ports.hwk,
                      fw::SmiTarget{m_state.m_wSmiPort, static_cast<uint8_t>(m_state.m_wSmiType)});
   return true;
@@ -135,7 +135,7 @@ bool SettingsControl::ApplyRails(int level) {
 }
 
 void SettingsControl::ApplyLevel(int level) {
-  if (m_exitRequested) return;
+  if (m_exit.Requested()) return;
   bool vgaSaving = false;
   if (level == fw::kLevelL1) {
     SetMonitorTimeout(kPlanBalanced, m_state.m_nSavedMonitorTimeout);

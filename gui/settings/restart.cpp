@@ -21,7 +21,7 @@ int SettingsControl::DisablePrivilege(const std::string& name) {
 }
 
 int SettingsControl::RestartSystem() {
-  if (m_exitRequested) return 0;
+  if (m_exit.Requested()) return 0;
   if (!EnablePrivilege(kShutdownPrivilege)) return 0;
   if (!m_ports.shutdown.RequestRestart()) {
     FatalExit();

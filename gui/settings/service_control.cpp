@@ -9,7 +9,7 @@ constexpr uint32_t kStateUnknown = 99;  // not installed, or its state could not
 }
 
 void SettingsControl::EnsureServiceRunning() {
-  if (m_exitRequested) return;
+  if (m_exit.Requested()) return;
   uint32_t state = kStateUnknown;
   bool queried = false;
   if (auto manager = m_ports.services.Open()) {
@@ -25,7 +25,7 @@ void SettingsControl::EnsureServiceRunning() {
 }
 
 bool SettingsControl::StartSaverService() {
-  if (m_exitRequested) return false;
+  if (m_exit.Requested()) return false;
   auto manager = m_ports.services.Open();
   if (!manager) return false;
   auto service = manager->OpenNamed(kServiceName);
@@ -42,7 +42,7 @@ bool SettingsControl::StartSaverService() {
 }
 
 void SettingsControl::RunServiceInstaller() {
-  if (m_exitRequested) return;
+  if (m_exit.Requested()) return;
   // Without the program directory the command would run "\Zor2Svr.exe" from the drive's root.
   if (m_state.m_szAppDir.empty()) return;
   // Quoted, so that an install under a directory with blanks starts the right program. The starts

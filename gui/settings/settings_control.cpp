@@ -7,17 +7,7 @@ namespace zor {
 SettingsControl::SettingsControl(MainState& state, SettingsPorts ports)
     : m_state(state), m_ports(std::move(ports)) {}
 
-void SettingsControl::Exit(int code, const std::string& text, const std::string& caption,
-                           MessageIcon icon) {
-  m_ports.boxes.Show(text, caption, icon);
-  m_exitRequested = true;
-  m_exitCode = code;
-}
-
-void SettingsControl::FatalExit() {
-  m_exitRequested = true;
-  m_exitCode = 1;
-}
+void SettingsControl::FatalExit() { m_exit.Request(1); }
 
 uint16_t SettingsControl::ControlFlags() const { return m_state.m_pEs.U16(fw::et::kControlFlags); }
 

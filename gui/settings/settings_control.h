@@ -20,6 +20,7 @@
 #include "common/firmware.h"
 #include "common/service_name.h"
 #include "gui/app/main_state.h"
+#include "gui/settings/settings_exit.h"
 #include "platform/hwk.h"
 #include "platform/message_box.h"
 #include "platform/processes.h"
@@ -61,8 +62,8 @@ class SettingsControl {
   SettingsControl(MainState& state, SettingsPorts ports);
 
   std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(m_mutex); }
-  bool ExitRequested() const { return m_exitRequested; }
-  int ExitCode() const { return m_exitCode; }
+  bool ExitRequested() const { return m_exit.Requested(); }
+  int ExitCode() const { return m_exit.Code(); }
   MainState& State() { return m_state; }
 
   // ---- Firmware writes ----
@@ -135,14 +136,11 @@ class SettingsControl {
   uint16_t ControlFlags() const;
   uint16_t StatusFlags() const;
   MemoryView RailTable() const;
-  void Exit(int code, const std::string& text, const std::string& caption, MessageIcon icon);
 
   MainState& m_state;
   SettingsPorts m_ports;
   std::mutex m_mutex;
-  bool m_exitRequested = false;
-  bool m_restoring = false;  // RestoreUserPowerSettings is under way
-  int m_exitCode = 0;
+  SettingsExit m_exit;
 };
 
 }  // namespace zor
