@@ -5,9 +5,11 @@
 namespace zor {
 
 SettingsControl::SettingsControl(MainState& state, SettingsPorts ports)
-    : m_state(state), m_ports(std::move(ports)) {}
-
-void SettingsControl::FatalExit() { m_exit.Request(1); }
+    : m_state(state),
+      m_ports(std::move(ports)),
+      m_vendor(state, m_ports.vendors, m_ports.boxes, m_exit),
+      m_service(state, m_ports.services, m_ports.processes, m_ports.sleeper, m_exit),
+      m_restart(m_ports.shutdown, m_exit) {}
 
 uint16_t SettingsControl::ControlFlags() const { return m_state.m_pEs.U16(fw::et::kControlFlags); }
 

@@ -20,7 +20,10 @@
 #include "common/firmware.h"
 #include "common/service_name.h"
 #include "gui/app/main_state.h"
+#include "gui/settings/restart_control.h"
+#include "gui/settings/service_settings.h"
 #include "gui/settings/settings_exit.h"
+#include "gui/settings/vendor_settings.h"
 #include "platform/hwk.h"
 #include "platform/message_box.h"
 #include "platform/processes.h"
@@ -49,9 +52,6 @@ constexpr int kPlanBalanced = 4;
 constexpr int kPlanHighPerformance = 3;
 constexpr int kPlanPowerSaver = 2;
 constexpr int kReadBackAttempts = 10;  // bound of every set-and-read-back loop
-constexpr int kServicePolls = 10;
-constexpr uint32_t kServicePollMs = 1000;
-constexpr uint32_t kInstallerWaitMs = 10000;
 constexpr uint32_t kRestoreCommandWaitMs = 10000;  // each powercfg of the restore, at most
 // A recorded time-out that could not be read; the set operations refuse it, so a restore never
 // turns an unknown time-out into "never".
@@ -90,22 +90,20 @@ class SettingsControl {
   void RestoreUserPowerSettings();
 
   // ---- Graphics clock and fan curve ----
-  bool LoadGraphicsClock();
-  bool SetGraphicsClockSaving(bool low);
-  bool ReadFanCurveState(bool* energy);
-  bool WriteFanCurve(bool energy);
-  void ShowLastErrorText();
+  bool LoadGraphicsClock() { return m_vendor.LoadGraphicsClock(); }
+  bool SetGraphicsClockSaving(bool low) { return m_vendor.SetGraphicsClockSaving(low); }
+  bool ReadFanCurveState(bool* energy) { return m_vendor.ReadFanCurveState(energy); }
+  bool WriteFanCurve(bool energy) { return m_vendor.WriteFanCurve(energy); }
 
   // ---- Service ----
-  void EnsureServiceRunning();
-  bool StartSaverService();
-  void RunServiceInstaller();
+  void EnsureServiceRunning() { m_service.EnsureServiceRunning(); }
+  bool StartSaverService() { return m_service.StartSaverService(); }
+  void RunServiceInstaller() { m_service.RunServiceInstaller(); }
 
   // ---- Restart ----
-  int RestartSystem();
-  int EnablePrivilege(const std::string& name);
-  int DisablePrivilege(const std::string& name);
-  void FatalExit();
+  int RestartSystem() { return m_restart.RestartSystem(); }
+  int EnablePrivilege(const std::string& name) { return m_restart.EnablePrivilege(name); }
+  int DisablePrivilege(const std::string& name) { return m_restart.DisablePrivilege(name); }
 
   // ---- Rails and levels ----
   bool LoadRailBases();
@@ -141,6 +139,9 @@ class SettingsControl {
   SettingsPorts m_ports;
   std::mutex m_mutex;
   SettingsExit m_exit;
+  VendorSettings m_vendor;
+  ServiceSettings m_service;
+  RestartControl m_restart;
 };
 
 }  // namespace zor
