@@ -21,18 +21,6 @@ constexpr RailKey kPch = {"PCH", kRailPch, 5000};
 
 }  // namespace
 
-void SettingsControl::SetTimeoutVerified(Timeout which, int minutes) {
-  // The read-back never matches when the command fails or changes another plan, so it is bounded.
-  SetTimeout(which, kPlanBalanced, minutes);
-  int readBack = 0;
-  bool matches = GetTimeout(which, kPlanBalanced, &readBack) && readBack == minutes;
-  for (int attempt = 0; attempt < kReadBackAttempts && !matches; ++attempt) {
-    m_ports.sleeper.SleepMs(100);
-    SetTimeout(which, kPlanBalanced, minutes);
-    matches = GetTimeout(which, kPlanBalanced, &readBack) && readBack == minutes;
-  }
-}
-
 bool SettingsControl::ApplyAdvancedSettings() {
   if (m_exit.Requested()) return true;
   auto setting = [this](const char* key, const char* def) { return m_ports.readSetting(key, def); };
@@ -45,8 +33,9 @@ bool SettingsControl::ApplyAdvancedSettings() {
     }
   };
 
-  SetTimeoutVerified(Timeout::Disk, TimeoutMinutes(setting("HDD", "3 Mins")));
-  SetTimeoutVerified(Timeout::Monitor, TimeoutMinutes(setting("MONI", "3 Mins")));
+  using Timeout = PowerPlanSettings::Timeout;
+  m_plans.SetTimeoutVerified(Timeout::Disk, TimeoutMinutes(setting("HDD", "3 Mins")));
+  m_plans.SetTimeoutVerified(Timeout::Monitor, TimeoutMinutes(setting("MONI", "3 Mins")));
 
   if (m_state.m_bP55 || m_state.m_bP67) {
     rail(kPch);

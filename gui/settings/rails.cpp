@@ -138,13 +138,13 @@ void SettingsControl::ApplyLevel(int level) {
   if (m_exit.Requested()) return;
   bool vgaSaving = false;
   if (level == fw::kLevelL1) {
-    SetMonitorTimeout(kPlanBalanced, m_state.m_nSavedMonitorTimeout);
+    m_plans.SetMonitorTimeout(kPlanBalanced, m_state.m_nSavedMonitorTimeout);
     m_ports.sleeper.SleepMs(10);
-    SetDiskTimeout(kPlanBalanced, m_state.m_nSavedDiskTimeout);
+    m_plans.SetDiskTimeout(kPlanBalanced, m_state.m_nSavedDiskTimeout);
   } else if (level == fw::kLevelL2 || level == fw::kLevelL3) {
-    SetMonitorTimeout(kPlanBalanced, 3);
+    m_plans.SetMonitorTimeout(kPlanBalanced, 3);
     m_ports.sleeper.SleepMs(10);
-    SetDiskTimeout(kPlanBalanced, 3);
+    m_plans.SetDiskTimeout(kPlanBalanced, 3);
     vgaSaving = true;
   } else {
     return;

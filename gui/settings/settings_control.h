@@ -20,6 +20,7 @@
 #include "common/firmware.h"
 #include "common/service_name.h"
 #include "gui/app/main_state.h"
+#include "gui/settings/power_plan_settings.h"
 #include "gui/settings/restart_control.h"
 #include "gui/settings/service_settings.h"
 #include "gui/settings/settings_exit.h"
@@ -48,15 +49,6 @@ struct SettingsPorts {
   std::function<std::string(const std::string& key, const std::string& def)> readSetting;
 };
 
-constexpr int kPlanBalanced = 4;
-constexpr int kPlanHighPerformance = 3;
-constexpr int kPlanPowerSaver = 2;
-constexpr int kReadBackAttempts = 10;  // bound of every set-and-read-back loop
-constexpr uint32_t kRestoreCommandWaitMs = 10000;  // each powercfg of the restore, at most
-// A recorded time-out that could not be read; the set operations refuse it, so a restore never
-// turns an unknown time-out into "never".
-constexpr int kTimeoutUnknown = -1;
-
 class SettingsControl {
  public:
   SettingsControl(MainState& state, SettingsPorts ports);
@@ -77,16 +69,16 @@ class SettingsControl {
   bool UpdataBiosSetting(uint16_t value);
 
   // ---- Windows power plans and time-outs (minutes; 0 = never) ----
-  bool GetActivePowerPlan(int* plan);
-  bool SetActivePowerPlan(int plan);
-  bool GetDiskTimeout(int plan, int* minutes);
-  bool SetDiskTimeout(int plan, int minutes);
-  bool GetMonitorTimeout(int plan, int* minutes);
-  bool SetMonitorTimeout(int plan, int minutes);
-  void ShowSystemError(unsigned long code);
-  // Records the active plan and the time-outs of plan 4 in m_nSavedScheme, m_nSavedDiskTimeout and
-  // m_nSavedMonitorTimeout; a time-out that cannot be read is kept as kTimeoutUnknown.
-  void RecordUserPowerSettings();
+  bool GetActivePowerPlan(int* plan) { return m_plans.GetActivePowerPlan(plan); }
+  bool SetActivePowerPlan(int plan) { return m_plans.SetActivePowerPlan(plan); }
+  bool GetDiskTimeout(int plan, int* minutes) { return m_plans.GetDiskTimeout(plan, minutes); }
+  bool SetDiskTimeout(int plan, int minutes) { return m_plans.SetDiskTimeout(plan, minutes); }
+  bool GetMonitorTimeout(int plan, int* minutes) {
+    return m_plans.GetMonitorTimeout(plan, minutes);
+  }
+  bool SetMonitorTimeout(int plan, int minutes) { return m_plans.SetMonitorTimeout(plan, minutes); }
+  void RecordUserPowerSettings() { m_plans.RecordUserPowerSettings(); }
+  // The recorded plan and time-outs, and the graphics clock at full speed.
   void RestoreUserPowerSettings();
 
   // ---- Graphics clock and fan curve ----
@@ -124,11 +116,6 @@ class SettingsControl {
   void ToggleLowPowerState();
 
  private:
-  enum class Timeout { Disk, Monitor };
-  bool GetTimeout(Timeout which, int plan, int* minutes);
-  bool SetTimeout(Timeout which, int plan, int minutes);
-  void SetTimeoutVerified(Timeout which, int minutes);
-  bool RunSystemCommand(const std::string& tail);
   bool CommitRails();
   bool SubmitFlags(uint16_t flags, bool autoOffWord, const char* failureText);
   uint16_t ControlFlags() const;
@@ -139,6 +126,7 @@ class SettingsControl {
   SettingsPorts m_ports;
   std::mutex m_mutex;
   SettingsExit m_exit;
+  PowerPlanSettings m_plans;
   VendorSettings m_vendor;
   ServiceSettings m_service;
   RestartControl m_restart;

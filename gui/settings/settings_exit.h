@@ -34,13 +34,17 @@ class SettingsExit {
   // Marks the giving back of the user's power settings for as long as it lives.
   class RestoreScope {
    public:
-    explicit RestoreScope(SettingsExit& exit) : m_exit(exit) { m_exit.m_restoring = true; }
-    ~RestoreScope() { m_exit.m_restoring = false; }
+    // Scopes nest: the giving back of the power plans runs within the whole one.
+    explicit RestoreScope(SettingsExit& exit) : m_exit(exit), m_outer(exit.m_restoring) {
+      m_exit.m_restoring = true;
+    }
+    ~RestoreScope() { m_exit.m_restoring = m_outer; }
     RestoreScope(const RestoreScope&) = delete;
     RestoreScope& operator=(const RestoreScope&) = delete;
 
    private:
     SettingsExit& m_exit;
+    bool m_outer;
   };
 
  private:
