@@ -48,7 +48,7 @@ void ServiceSettings::RunServiceInstaller() {
   // Quoted, so that an install under a directory with blanks starts the right program. The starts
   // that follow need the service registered, so the installer is given time to finish.
   m_processes.RunHidden(QuotedCommand(m_state.m_szAppDir + "\\Zor2Svr.exe", "-i"),
-                              kInstallerWaitMs);
+                        kInstallerWaitMs);
 }
 
 }  // namespace zor
