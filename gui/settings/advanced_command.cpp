@@ -1,7 +1,5 @@
 #include "gui/settings/advanced_command.h"
 
-#include "common/firmware_layout.h"
-
 namespace zor {
 
 AdvancedStart ReadAdvancedStart(SettingsControl& control) {
@@ -24,15 +22,6 @@ AdvancedStart ReadAdvancedStart(SettingsControl& control) {
   control.IsThrottlingOn(&start.throttling);
   control.ReadFanCurveState(&start.fanEnergyCurve);
   return start;
-}
-
-void SettingsControl::ToggleLowPowerState() {
-  const uint16_t flags = ControlFlags();
-  if (flags & fw::cf::kLowPower) {
-    UpdataBiosSetting(flags & 0x01FF);
-  } else {
-    UpdataBiosSetting(flags | fw::cf::kLowPower);
-  }
 }
 
 bool StoreAdvancedSettings(SettingsControl& control, InfoStore& store, const AdvancedChoice& choice) {

@@ -1,30 +1,137 @@
+// The face over the settings pieces: what spans several of them.
 #include "gui/settings/settings_control.h"
 
 #include "common/firmware_layout.h"
+#include "common/info_store.h"
 
 namespace zor {
 
+namespace {
+
+struct RailKey {
+  const char* key;
+  int role;
+  uint32_t reduction;
+};
+constexpr RailKey kNorthBridge = {"NB", kRailNorthBridge, 10000};
+constexpr RailKey kSouthBridge = {"SB", kRailSouthBridge, 10000};
+constexpr RailKey kVtt = {"VTT", kRailVtt, 10000};
+constexpr RailKey kMemory = {"MEM", kRailMemory, 2000};
+constexpr RailKey kPch = {"PCH", kRailPch, 5000};
+
+}  // namespace
+
 SettingsControl::SettingsControl(MainState& state, SettingsPorts ports)
-    : m_state(state), m_ports(std::move(ports)) {}
+    : m_state(state),
+      m_sleeper(ports.sleeper),
+      m_readSetting(std::move(ports.readSetting)),
+      m_firmware(state, ports.hwk, ports.sleeper, ports.boxes, m_exit),
+      m_rails(state, ports.hwk, ports.boxes, m_exit),
+      m_plans(state, ports.registry, ports.processes, ports.boxes, ports.sleeper,
+              std::move(ports.systemDirectory), m_exit),
+      m_vendor(state, ports.vendors, ports.boxes, m_exit),
+      m_service(state, ports.services, ports.processes, ports.sleeper, m_exit),
+      m_restart(ports.shutdown, m_exit) {}
 
-void SettingsControl::Exit(int code, const std::string& text, const std::string& caption,
-                           MessageIcon icon) {
-  m_ports.boxes.Show(text, caption, icon);
-  m_exitRequested = true;
-  m_exitCode = code;
+void SettingsControl::RestoreUserPowerSettings() {
+  // Giving the user's own settings back is the one change still made once the program is to end:
+  // no way out of the program may leave the saving plan in force.
+  const SettingsExit::RestoreScope restoring(m_exit);
+  m_plans.RestoreUserPowerSettings();
+  m_sleeper.SleepMs(10);
+  m_vendor.SetGraphicsClockSaving(false);
 }
 
-void SettingsControl::FatalExit() {
-  m_exitRequested = true;
-  m_exitCode = 1;
+void SettingsControl::ApplyLevel(int level) {
+  if (m_exit.Requested()) return;
+  bool vgaSaving = false;
+  if (level == fw::kLevelL1) {
+    m_plans.SetMonitorTimeout(kPlanBalanced, m_state.m_nSavedMonitorTimeout);
+    m_sleeper.SleepMs(10);
+    m_plans.SetDiskTimeout(kPlanBalanced, m_state.m_nSavedDiskTimeout);
+  } else if (level == fw::kLevelL2 || level == fw::kLevelL3) {
+    m_plans.SetMonitorTimeout(kPlanBalanced, 3);
+    m_sleeper.SleepMs(10);
+    m_plans.SetDiskTimeout(kPlanBalanced, 3);
+    vgaSaving = true;
+  } else {
+    return;
+  }
+  m_sleeper.SleepMs(10);
+  m_rails.ApplyRails(level);
+  m_state.m_bVgaSaving = vgaSaving;
+  m_vendor.SetGraphicsClockSaving(vgaSaving);
+  uint16_t value = 0;
+  m_firmware.GetPowerItemValue(&value);
+  if (value != 0) m_firmware.SetPowerItemValue(0);
+  m_firmware.SetVoltSatae(level);
 }
 
-uint16_t SettingsControl::ControlFlags() const { return m_state.m_pEs.U16(fw::et::kControlFlags); }
+bool SettingsControl::ApplyAdvancedSettings() {
+  if (m_exit.Requested()) return true;
+  auto setting = [this](const char* key, const char* def) { return m_readSetting(key, def); };
+  auto flag = [&](const char* key) { return ProfileInt(setting(key, "0")); };
+  auto rail = [&](const RailKey& r) {
+    if (flag(r.key) == 1) {
+      m_rails.SetRailTarget(r.role, r.reduction, false);
+    } else {
+      m_rails.SetRailTarget(r.role, 0, true);
+    }
+  };
 
-uint16_t SettingsControl::StatusFlags() const { return m_state.m_pEs.U16(fw::et::kStatusFlags); }
+  using Timeout = PowerPlanSettings::Timeout;
+  m_plans.SetTimeoutVerified(Timeout::Disk, TimeoutMinutes(setting("HDD", "3 Mins")));
+  m_plans.SetTimeoutVerified(Timeout::Monitor, TimeoutMinutes(setting("MONI", "3 Mins")));
 
-MemoryView SettingsControl::RailTable() const {
-  return fw::RailTableWithin(m_state.m_pEs, m_state.m_dwEsAddr, m_state.m_dwEs2Addr);
+  if (m_state.m_bP55 || m_state.m_bP67) {
+    rail(kPch);
+  } else {
+    rail(kNorthBridge);
+    rail(kSouthBridge);
+  }
+  rail(kMemory);
+  if (!m_state.m_bX58 && !m_state.m_bP55 && !m_state.m_bP67) rail(kVtt);
+  m_rails.CommitRails();
+
+  m_state.m_bVgaSaving = flag("VGA") == 1;
+  m_vendor.SetGraphicsClockSaving(m_state.m_bVgaSaving);
+
+  const int wantFan = flag("SF");
+  bool energyCurve = false;
+  if (!m_vendor.ReadFanCurveState(&energyCurve)) return true;
+  if (wantFan == 1 && !energyCurve) m_vendor.WriteFanCurve(true);
+  if (wantFan == 0 && energyCurve) m_vendor.WriteFanCurve(false);
+  if (m_exit.Requested()) return true;
+
+  const uint16_t reduction = static_cast<uint16_t>(flag("FSB"));
+  uint16_t present = reduction;  // stays so when the profile has no free item
+  m_firmware.GetPowerItemValue(&present);
+  if (present != reduction) m_firmware.SetPowerItemValue(reduction);
+
+  const uint16_t before = m_firmware.ControlFlags();
+  uint16_t flags = before;
+  const int level = ProfileInt(setting("CURVOLT", "5"));
+  if (level == fw::kLevelL1 || level == fw::kLevelL2 || level == fw::kLevelL3) {
+    flags = static_cast<uint16_t>((flags & 0xFF1F) | (level << fw::cf::kLevelShift));
+  }
+  m_state.m_nLevel = static_cast<int16_t>(level);
+  if (flag("THRO") == 1) {
+    flags |= fw::cf::kThrottle | fw::cf::kUseDivisor;
+  } else {
+    flags &= static_cast<uint16_t>(~fw::cf::kUseDivisor);
+  }
+
+  if (flags == before) {
+    // The firmware acts only on a change, so an unchanged word is sent around a cleared one.
+    const uint16_t cleared = before & 0xFFF0;
+    m_firmware.SetVoltSataeFlags(cleared);
+    m_firmware.SetVoltSataeFlags(flags);
+    m_firmware.SetVoltSataeFlags(cleared);
+    m_firmware.SetVoltSataeFlags(flags);
+  } else {
+    m_firmware.SetVoltSataeFlags(flags);
+  }
+  return true;
 }
 
 }  // namespace zor

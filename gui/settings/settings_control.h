@@ -1,6 +1,13 @@
-// zor2's settings operations: firmware writes, rails and level application, Windows power plans,
-// graphics clock and fan curve, advanced settings, service management and the restart. They work on
-// the main window's MainState and reach the system only through the ports in SettingsPorts.
+// zor2's settings control: the face over the settings pieces, each of which reaches the system
+// only through its own ports (from SettingsPorts) and works on the main window's MainState:
+//   FirmwareSettings   firmware writes, the PowerItem, the ROM setting, the level flags
+//   RailSettings       voltage rails
+//   PowerPlanSettings  Windows power plans and time-outs, recording and giving back the user's
+//   VendorSettings     graphics clock and fan curve
+//   ServiceSettings    the energy-saving service
+//   RestartControl     the restart
+// The face owns them and the one exit state they share, and itself runs what spans several: the
+// level application, the advanced set and the giving back of the user's settings.
 //
 // Where the program must end (a failed firmware buffer, a missing vendor library), the operation
 // shows its message box through the port, records the exit code and returns false; from then on
@@ -18,8 +25,14 @@
 #include <string>
 
 #include "common/firmware.h"
-#include "common/service_name.h"
 #include "gui/app/main_state.h"
+#include "gui/settings/firmware_settings.h"
+#include "gui/settings/power_plan_settings.h"
+#include "gui/settings/rail_settings.h"
+#include "gui/settings/restart_control.h"
+#include "gui/settings/service_settings.h"
+#include "gui/settings/settings_exit.h"
+#include "gui/settings/vendor_settings.h"
 #include "platform/hwk.h"
 #include "platform/message_box.h"
 #include "platform/processes.h"
@@ -44,105 +57,90 @@ struct SettingsPorts {
   std::function<std::string(const std::string& key, const std::string& def)> readSetting;
 };
 
-constexpr int kPlanBalanced = 4;
-constexpr int kPlanHighPerformance = 3;
-constexpr int kPlanPowerSaver = 2;
-constexpr int kReadBackAttempts = 10;  // bound of every set-and-read-back loop
-constexpr int kServicePolls = 10;
-constexpr uint32_t kServicePollMs = 1000;
-constexpr uint32_t kInstallerWaitMs = 10000;
-constexpr uint32_t kRestoreCommandWaitMs = 10000;  // each powercfg of the restore, at most
-// A recorded time-out that could not be read; the set operations refuse it, so a restore never
-// turns an unknown time-out into "never".
-constexpr int kTimeoutUnknown = -1;
-
 class SettingsControl {
  public:
   SettingsControl(MainState& state, SettingsPorts ports);
 
   std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(m_mutex); }
-  bool ExitRequested() const { return m_exitRequested; }
-  int ExitCode() const { return m_exitCode; }
+  bool ExitRequested() const { return m_exit.Requested(); }
+  int ExitCode() const { return m_exit.Code(); }
   MainState& State() { return m_state; }
 
-  // ---- Firmware writes ----
-  bool SetVoltSatae(int level);
-  bool SetVoltSataeFlags(uint16_t flags);
-  bool SetBiosAuto(bool on, bool toggle3D);
-  bool SetLedBit(bool on);
-  bool ReapplyAuto();  // bit 11 of the flags after the re-apply
-  bool GetPowerItemValue(uint16_t* value);
-  bool SetPowerItemValue(uint16_t value);
-  bool UpdataBiosSetting(uint16_t value);
+  FirmwareSettings& Firmware() { return m_firmware; }
+  RailSettings& Rails() { return m_rails; }
+  PowerPlanSettings& PowerPlans() { return m_plans; }
+  VendorSettings& Vendor() { return m_vendor; }
+  ServiceSettings& Service() { return m_service; }
+  RestartControl& Restart() { return m_restart; }
 
-  // ---- Windows power plans and time-outs (minutes; 0 = never) ----
-  bool GetActivePowerPlan(int* plan);
-  bool SetActivePowerPlan(int plan);
-  bool GetDiskTimeout(int plan, int* minutes);
-  bool SetDiskTimeout(int plan, int minutes);
-  bool GetMonitorTimeout(int plan, int* minutes);
-  bool SetMonitorTimeout(int plan, int minutes);
-  void ShowSystemError(unsigned long code);
-  // Records the active plan and the time-outs of plan 4 in m_nSavedScheme, m_nSavedDiskTimeout and
-  // m_nSavedMonitorTimeout; a time-out that cannot be read is kept as kTimeoutUnknown.
-  void RecordUserPowerSettings();
-  void RestoreUserPowerSettings();
-
-  // ---- Graphics clock and fan curve ----
-  bool LoadGraphicsClock();
-  bool SetGraphicsClockSaving(bool low);
-  bool ReadFanCurveState(bool* energy);
-  bool WriteFanCurve(bool energy);
-  void ShowLastErrorText();
-
-  // ---- Service ----
-  void EnsureServiceRunning();
-  bool StartSaverService();
-  void RunServiceInstaller();
-
-  // ---- Restart ----
-  int RestartSystem();
-  int EnablePrivilege(const std::string& name);
-  int DisablePrivilege(const std::string& name);
-  void FatalExit();
-
-  // ---- Rails and levels ----
-  bool LoadRailBases();
-  bool SetRailTarget(int index, uint32_t reduction, bool useBase);
-  bool ApplyRails(int level);
+  // ---- Run by the face: they span several pieces ----
   // The level application of a level button: time-outs, rails, graphics clock, PowerItem, level.
   void ApplyLevel(int level);
-
-  // ---- Advanced settings ----
+  // The user's advanced set from INFO.DAT [SETTING]: time-outs, rails, graphics clock, fan curve,
+  // PowerItem, level and throttling.
   bool ApplyAdvancedSettings();
-  bool IsRailReduced(int index, bool* reduced);
-  bool GetLowPowerState(bool* offered, bool* on);
-  bool IsThrottlingOn(bool* on);
-  bool IsLowPowerStateOn(bool* on);
+  // The recorded plan and time-outs, and the graphics clock at full speed; also after an exit
+  // request.
+  void RestoreUserPowerSettings();
 
-  // ---- Advanced settings command ----
-  // Switches the firmware's low-power state over (the ROM setting); takes effect at restart.
-  void ToggleLowPowerState();
+  // ---- Forwarded to the pieces ----
+  bool SetVoltSatae(int level) { return m_firmware.SetVoltSatae(level); }
+  bool SetVoltSataeFlags(uint16_t flags) { return m_firmware.SetVoltSataeFlags(flags); }
+  bool SetBiosAuto(bool on, bool toggle3D) { return m_firmware.SetBiosAuto(on, toggle3D); }
+  bool SetLedBit(bool on) { return m_firmware.SetLedBit(on); }
+  bool ReapplyAuto() { return m_firmware.ReapplyAuto(); }
+  bool GetPowerItemValue(uint16_t* value) { return m_firmware.GetPowerItemValue(value); }
+  bool SetPowerItemValue(uint16_t value) { return m_firmware.SetPowerItemValue(value); }
+  bool UpdataBiosSetting(uint16_t value) { return m_firmware.UpdataBiosSetting(value); }
+  void ToggleLowPowerState() { m_firmware.ToggleLowPowerState(); }
+  bool GetLowPowerState(bool* offered, bool* on) {
+    return m_firmware.GetLowPowerState(offered, on);
+  }
+  bool IsThrottlingOn(bool* on) { return m_firmware.IsThrottlingOn(on); }
+  bool IsLowPowerStateOn(bool* on) { return m_firmware.IsLowPowerStateOn(on); }
+
+  bool LoadRailBases() { return m_rails.LoadRailBases(); }
+  bool SetRailTarget(int index, uint32_t reduction, bool useBase) {
+    return m_rails.SetRailTarget(index, reduction, useBase);
+  }
+  bool ApplyRails(int level) { return m_rails.ApplyRails(level); }
+  bool IsRailReduced(int index, bool* reduced) { return m_rails.IsRailReduced(index, reduced); }
+
+  bool GetActivePowerPlan(int* plan) { return m_plans.GetActivePowerPlan(plan); }
+  bool SetActivePowerPlan(int plan) { return m_plans.SetActivePowerPlan(plan); }
+  bool GetDiskTimeout(int plan, int* minutes) { return m_plans.GetDiskTimeout(plan, minutes); }
+  bool SetDiskTimeout(int plan, int minutes) { return m_plans.SetDiskTimeout(plan, minutes); }
+  bool GetMonitorTimeout(int plan, int* minutes) {
+    return m_plans.GetMonitorTimeout(plan, minutes);
+  }
+  bool SetMonitorTimeout(int plan, int minutes) { return m_plans.SetMonitorTimeout(plan, minutes); }
+  void RecordUserPowerSettings() { m_plans.RecordUserPowerSettings(); }
+
+  bool LoadGraphicsClock() { return m_vendor.LoadGraphicsClock(); }
+  bool SetGraphicsClockSaving(bool low) { return m_vendor.SetGraphicsClockSaving(low); }
+  bool ReadFanCurveState(bool* energy) { return m_vendor.ReadFanCurveState(energy); }
+  bool WriteFanCurve(bool energy) { return m_vendor.WriteFanCurve(energy); }
+
+  void EnsureServiceRunning() { m_service.EnsureServiceRunning(); }
+  bool StartSaverService() { return m_service.StartSaverService(); }
+  void RunServiceInstaller() { m_service.RunServiceInstaller(); }
+
+  int RestartSystem() { return m_restart.RestartSystem(); }
+  int EnablePrivilege(const std::string& name) { return m_restart.EnablePrivilege(name); }
+  int DisablePrivilege(const std::string& name) { return m_restart.DisablePrivilege(name); }
 
  private:
-  enum class Timeout { Disk, Monitor };
-  bool GetTimeout(Timeout which, int plan, int* minutes);
-  bool SetTimeout(Timeout which, int plan, int minutes);
-  void SetTimeoutVerified(Timeout which, int minutes);
-  bool RunSystemCommand(const std::string& tail);
-  bool CommitRails();
-  bool SubmitFlags(uint16_t flags, bool autoOffWord, const char* failureText);
-  uint16_t ControlFlags() const;
-  uint16_t StatusFlags() const;
-  MemoryView RailTable() const;
-  void Exit(int code, const std::string& text, const std::string& caption, MessageIcon icon);
-
   MainState& m_state;
-  SettingsPorts m_ports;
+  fw::Sleeper& m_sleeper;
+  std::function<std::string(const std::string& key, const std::string& def)> m_readSetting;
   std::mutex m_mutex;
-  bool m_exitRequested = false;
-  bool m_restoring = false;  // RestoreUserPowerSettings is under way
-  int m_exitCode = 0;
+  SettingsExit m_exit;  // before the pieces, which hold it
+  FirmwareSettings m_firmware;
+  RailSettings m_rails;
+  PowerPlanSettings m_plans;
+  VendorSettings m_vendor;
+  ServiceSettings m_service;
+  RestartControl m_restart;
 };
 
 }  // namespace zor

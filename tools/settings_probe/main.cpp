@@ -18,6 +18,7 @@
 #include "common/firmware_layout.h"
 #include "common/hwk_binding.h"
 #include "common/info_store.h"
+#include "common/service_name.h"
 #include "gui/settings/settings_worker.h"
 #include "gui/settings/settings_control.h"
 #include "platform/dynamic_library.h"

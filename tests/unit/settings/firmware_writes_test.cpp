@@ -116,6 +116,7 @@ TEST(FirmwareWrites, FailedPacketBufferEndsWithTheOperationsMessage) {
 TEST(FirmwareWrites, RequestedExitStopsEveryLaterWrite) {
   SettingsRig rig("core2-6-probe", sim::kFaultNoDecg, kOsNt61);
   rig.control->LoadGraphicsClock();
+  ASSERT_TRUE(rig.control->SetGraphicsClockSaving(true));  // lowered before the failure
   rig.services.installed = true;
   rig.settings = {{"NB", "1"},  {"MEM", "1"},     {"VGA", "1"},      {"SF", "1"},
                   {"FSB", "7"}, {"CURVOLT", "1"}, {"HDD", "10 Mins"}};
@@ -136,7 +137,7 @@ TEST(FirmwareWrites, RequestedExitStopsEveryLaterWrite) {
   rig.control->ApplyRails(1);
   EXPECT_FALSE(rig.control->SetPowerItemValue(9));
   EXPECT_FALSE(rig.control->SetVoltSatae(3));
-  EXPECT_FALSE(rig.control->SetGraphicsClockSaving(true));
+  EXPECT_FALSE(rig.control->SetGraphicsClockSaving(false));
   EXPECT_FALSE(rig.control->WriteFanCurve(true));
   EXPECT_FALSE(rig.control->SetDiskTimeout(4, 5));
   rig.control->EnsureServiceRunning();
@@ -156,9 +157,11 @@ TEST(FirmwareWrites, RequestedExitStopsEveryLaterWrite) {
   EXPECT_EQ(rig.boxes.ShownBoxes().size(), boxes);
   EXPECT_EQ(rig.control->ExitCode(), 1);
 
-  // The one exception: the user's own power settings still go back, and only they.
+  // The one exception: the user's own power settings still go back, the graphics clock with them,
+  // and only they.
   rig.control->RestoreUserPowerSettings();
   EXPECT_FALSE(rig.Commands().empty());
+  EXPECT_EQ(rig.vendors.calls, std::vector<std::string>{"SetCoreCLK 0"});
   EXPECT_TRUE(rig.SentFlags().empty());
   EXPECT_FALSE(rig.control->SetDiskTimeout(4, 5));
 }

@@ -1,6 +1,4 @@
-// The graphics-clock reduction (Clockvane.dll, bound once) and the CPU fan curve (SF.DLL, bound for
-// each operation).
-#include "gui/settings/settings_control.h"
+#include "gui/settings/vendor_settings.h"
 
 namespace zor {
 
@@ -17,39 +15,39 @@ constexpr int kCoreClockLow = 10;
 
 }  // namespace
 
-bool SettingsControl::LoadGraphicsClock() {
+bool VendorSettings::LoadGraphicsClock() {
   m_state.m_bClockLow = 0;
-  m_state.m_hClockLib = m_ports.vendors.LoadClock();
+  m_state.m_hClockLib = m_vendors.LoadClock();
   if (!m_state.m_hClockLib) {
-    Exit(1, "Load VGA library failure!!", "Error", MessageIcon::None);
+    m_exit.Request(1, m_boxes, "Load VGA library failure!!", "Error", MessageIcon::None);
     return false;
   }
   if (m_state.m_hClockLib->ClockvaneInit() != 0) m_state.m_bClockReady = 1;
   return true;
 }
 
-bool SettingsControl::SetGraphicsClockSaving(bool low) {
+bool VendorSettings::SetGraphicsClockSaving(bool low) {
   if (low == (m_state.m_bClockLow != 0)) return true;
-  if (m_exitRequested && !m_restoring) return false;
+  if (m_exit.Blocks()) return false;
   if (!m_state.m_bClockReady || !m_state.m_hClockLib) return false;
   m_state.m_hClockLib->SetCoreCLK(low ? kCoreClockLow : 0);
   m_state.m_bClockLow = low ? 1 : 0;
   return true;
 }
 
-void SettingsControl::ShowLastErrorText() {
+void VendorSettings::ShowLastErrorText() {
   std::string text;
-  if (m_ports.boxes.SystemErrorText(m_ports.boxes.LastError(), &text)) {
-    m_ports.boxes.Show(text, "Error", MessageIcon::Information);
+  if (m_boxes.SystemErrorText(m_boxes.LastError(), &text)) {
+    m_boxes.Show(text, "Error", MessageIcon::Information);
   }
 }
 
-bool SettingsControl::ReadFanCurveState(bool* energy) {
-  if (m_exitRequested) return false;
-  std::unique_ptr<FanLibrary> fan = m_ports.vendors.LoadFan();
+bool VendorSettings::ReadFanCurveState(bool* energy) {
+  if (m_exit.Requested()) return false;
+  std::unique_ptr<FanLibrary> fan = m_vendors.LoadFan();
   if (!fan) {
     ShowLastErrorText();
-    Exit(1, "Load sf library failure!!", "Error", MessageIcon::None);
+    m_exit.Request(1, m_boxes, "Load sf library failure!!", "Error", MessageIcon::None);
     return false;
   }
   uint32_t info = 0;
@@ -62,16 +60,16 @@ bool SettingsControl::ReadFanCurveState(bool* energy) {
   return true;
 }
 
-bool SettingsControl::WriteFanCurve(bool energy) {
-  if (m_exitRequested) return false;
-  std::unique_ptr<FanLibrary> fan = m_ports.vendors.LoadFan();
+bool VendorSettings::WriteFanCurve(bool energy) {
+  if (m_exit.Requested()) return false;
+  std::unique_ptr<FanLibrary> fan = m_vendors.LoadFan();
   if (!fan) {
-    Exit(1, "Load sf library failure!!", "Error", MessageIcon::None);
+    m_exit.Request(1, m_boxes, "Load sf library failure!!", "Error", MessageIcon::None);
     return false;
   }
   uint32_t info = 0;
   if (fan->Check_CPU_SmartFan(&info) == 0) {
-    m_ports.boxes.Show("Smart FAN initial failure!!", "Error", MessageIcon::None);
+    m_boxes.Show("Smart FAN initial failure!!", "Error", MessageIcon::None);
     return false;
   }
   const FanCurve& curve = energy ? kEnergyCurve : kNormalCurve;

@@ -1,10 +1,9 @@
-// Windows power plans and the monitor and disk time-outs of plan 4. Settings change only through
-// the system's powercfg command; the registry tells what is in force.
+#include "gui/settings/power_plan_settings.h"
+
 #include <cstdio>
 #include <cstdlib>
 
 #include "gui/settings/power_plan_names.h"
-#include "gui/settings/settings_control.h"
 #include "platform/reg_key.h"
 
 namespace zor {
@@ -27,27 +26,27 @@ std::string Format(const char* format, int a, int b) {
 
 }  // namespace
 
-bool SettingsControl::RunSystemCommand(const std::string& tail) {
-  if (m_exitRequested && !m_restoring) return false;
+bool PowerPlanSettings::RunSystemCommand(const std::string& tail) {
+  if (m_exit.Blocks()) return false;
   // Without the system directory the command would run "\powercfg" from the current drive's root.
-  if (m_ports.systemDirectory.empty()) return false;
+  if (m_systemDirectory.empty()) return false;
   // tail is "\powercfg <arguments>"; the program path is quoted so that a system directory with
   // blanks cannot be taken as another program.
   const size_t blank = tail.find(' ');
-  const std::string program = m_ports.systemDirectory + tail.substr(0, blank);
+  const std::string program = m_systemDirectory + tail.substr(0, blank);
   const std::string arguments = blank == std::string::npos ? "" : tail.substr(blank + 1);
   // Giving the user's settings back, each command finishes before the next: a plan switch that
   // overtook a time-out command would hand the time-out to the user's plan instead of plan 4.
-  if (m_restoring) {
-    m_ports.processes.RunHidden(QuotedCommand(program, arguments), kRestoreCommandWaitMs);
+  if (m_exit.Restoring()) {
+    m_processes.RunHidden(QuotedCommand(program, arguments), kRestoreCommandWaitMs);
   } else {
-    m_ports.processes.StartHidden(QuotedCommand(program, arguments));
+    m_processes.StartHidden(QuotedCommand(program, arguments));
   }
   return true;
 }
 
-bool SettingsControl::GetActivePowerPlan(int* plan) {
-  RegKey key(m_ports.registry);
+bool PowerPlanSettings::GetActivePowerPlan(int* plan) {
+  RegKey key(m_registry);
   if (PolicyBranch(m_state.m_nOsClass)) {
     std::string text;
     if (key.Open(RegRoot::CurrentUser, power::kPolicyRoot)) key.ReadString("CurrentPowerPolicy", &text);
@@ -73,17 +72,17 @@ bool SettingsControl::GetActivePowerPlan(int* plan) {
   return true;
 }
 
-bool SettingsControl::SetActivePowerPlan(int plan) {
+bool PowerPlanSettings::SetActivePowerPlan(int plan) {
   if (PolicyBranch(m_state.m_nOsClass)) return RunSystemCommand(Format("\\powercfg /s %d /n", plan));
   if (plan == kPlanBalanced) return RunSystemCommand("\\powercfg -S SCHEME_BALANCED");
   if (plan == kPlanHighPerformance) return RunSystemCommand("\\powercfg -S SCHEME_MIN");
   return RunSystemCommand("\\powercfg -S SCHEME_MAX");
 }
 
-bool SettingsControl::GetTimeout(Timeout which, int plan, int* minutes) {
+bool PowerPlanSettings::GetTimeout(Timeout which, int plan, int* minutes) {
   const bool disk = which == Timeout::Disk;
   if (PolicyBranch(m_state.m_nOsClass)) {
-    RegKey key(m_ports.registry);
+    RegKey key(m_registry);
     std::vector<uint8_t> policies;
     const bool read = key.Open(RegRoot::CurrentUser, power::PolicyKey(plan)) &&
                       key.ReadBuffer("Policies", &policies);
@@ -100,7 +99,7 @@ bool SettingsControl::GetTimeout(Timeout which, int plan, int* minutes) {
     return true;
   }
   std::unique_ptr<RegistryKey> key;
-  const long opened = m_ports.registry.Open(RegRoot::LocalMachine, power::SettingKey(plan, disk),
+  const long opened = m_registry.Open(RegRoot::LocalMachine, power::SettingKey(plan, disk),
                                             RegAccess::Read, &key);
   if (opened != kRegSuccess) {
     if (plan == kPlanBalanced && m_state.m_nOsClass == kOsNt61) {
@@ -128,7 +127,7 @@ bool SettingsControl::GetTimeout(Timeout which, int plan, int* minutes) {
   return true;
 }
 
-bool SettingsControl::SetTimeout(Timeout which, int plan, int minutes) {
+bool PowerPlanSettings::SetTimeout(Timeout which, int plan, int minutes) {
   if (minutes < 0) return false;  // kTimeoutUnknown: nothing known to set
   const bool disk = which == Timeout::Disk;
   if (PolicyBranch(m_state.m_nOsClass)) {
@@ -141,26 +140,25 @@ bool SettingsControl::SetTimeout(Timeout which, int plan, int minutes) {
              minutes));
 }
 
-bool SettingsControl::GetDiskTimeout(int plan, int* minutes) {
-  return GetTimeout(Timeout::Disk, plan, minutes);
-}
-bool SettingsControl::SetDiskTimeout(int plan, int minutes) {
-  return SetTimeout(Timeout::Disk, plan, minutes);
-}
-bool SettingsControl::GetMonitorTimeout(int plan, int* minutes) {
-  return GetTimeout(Timeout::Monitor, plan, minutes);
-}
-bool SettingsControl::SetMonitorTimeout(int plan, int minutes) {
-  return SetTimeout(Timeout::Monitor, plan, minutes);
+void PowerPlanSettings::SetTimeoutVerified(Timeout which, int minutes) {
+  // The read-back never matches when the command fails or changes another plan, so it is bounded.
+  SetTimeout(which, kPlanBalanced, minutes);
+  int readBack = 0;
+  bool matches = GetTimeout(which, kPlanBalanced, &readBack) && readBack == minutes;
+  for (int attempt = 0; attempt < kReadBackAttempts && !matches; ++attempt) {
+    m_sleeper.SleepMs(100);
+    SetTimeout(which, kPlanBalanced, minutes);
+    matches = GetTimeout(which, kPlanBalanced, &readBack) && readBack == minutes;
+  }
 }
 
-void SettingsControl::ShowSystemError(unsigned long code) {
+void PowerPlanSettings::ShowSystemError(unsigned long code) {
   std::string text;
-  m_ports.boxes.SystemErrorText(code, &text);
-  m_ports.boxes.Show(text, "Error", MessageIcon::Information);
+  m_boxes.SystemErrorText(code, &text);
+  m_boxes.Show(text, "Error", MessageIcon::Information);
 }
 
-void SettingsControl::RecordUserPowerSettings() {
+void PowerPlanSettings::RecordUserPowerSettings() {
   GetActivePowerPlan(&m_state.m_nSavedScheme);
   int minutes = kTimeoutUnknown;
   m_state.m_nSavedDiskTimeout = GetDiskTimeout(kPlanBalanced, &minutes) ? minutes : kTimeoutUnknown;
@@ -169,27 +167,22 @@ void SettingsControl::RecordUserPowerSettings() {
       GetMonitorTimeout(kPlanBalanced, &minutes) ? minutes : kTimeoutUnknown;
 }
 
-void SettingsControl::RestoreUserPowerSettings() {
-  // Giving the user's own settings back is the one change still made once the program is to end:
-  // no way out of the program may leave the saving plan in force.
-  m_restoring = true;
+void PowerPlanSettings::RestoreUserPowerSettings() {
+  const SettingsExit::RestoreScope restoring(m_exit);
   // The time-outs first, while plan 4 (where they were read) is still the active one: the system
   // command changes the active plan's, and after the switch they would land on the user's plan.
   SetDiskTimeout(kPlanBalanced, m_state.m_nSavedDiskTimeout);
-  m_ports.sleeper.SleepMs(10);
+  m_sleeper.SleepMs(10);
   SetMonitorTimeout(kPlanBalanced, m_state.m_nSavedMonitorTimeout);
-  m_ports.sleeper.SleepMs(10);
+  m_sleeper.SleepMs(10);
   int plan = 0;
   SetActivePowerPlan(m_state.m_nSavedScheme);
   GetActivePowerPlan(&plan);
   for (int attempt = 0; attempt < kReadBackAttempts && plan != m_state.m_nSavedScheme; ++attempt) {
-    m_ports.sleeper.SleepMs(100);
+    m_sleeper.SleepMs(100);
     SetActivePowerPlan(m_state.m_nSavedScheme);
     GetActivePowerPlan(&plan);
   }
-  m_ports.sleeper.SleepMs(10);
-  SetGraphicsClockSaving(false);
-  m_restoring = false;
 }
 
 }  // namespace zor

@@ -1,9 +1,9 @@
-// ControlFlags changes through TpsePackets, the free PowerItem, and the ROM settings value.
+#include "gui/settings/firmware_settings.h"
+
 #include "common/firmware_layout.h"
 #include "common/firmware_packet.h"
 #include "common/firmware_rom.h"
 #include "common/firmware_tables.h"
-#include "gui/settings/settings_control.h"
 
 namespace zor {
 
@@ -19,21 +19,21 @@ constexpr uint16_t kAutoOnBits = fw::cf::kActive | fw::cf::kLed;
 constexpr uint16_t kAutoOffKeep = fw::cf::kPhases12 | fw::cf::kLevelMask;
 }  // namespace
 
-bool SettingsControl::SubmitFlags(uint16_t flags, bool autoOffWord, const char* failureText) {
-  if (m_exitRequested) return false;
+bool FirmwareSettings::SubmitFlags(uint16_t flags, bool autoOffWord, const char* failureText) {
+  if (m_exit.Requested()) return false;
   const fw::TpsePacket packet = fw::BuildTpsePacket(
       m_state.m_pEs, flags,
       autoOffWord ? fw::PhaseWord::FromAutoOffWord : fw::PhaseWord::FromPhaseMask);
   const fw::SmiTarget target{m_state.m_wSmiPort, static_cast<uint8_t>(m_state.m_wSmiType)};
   // A buffer whose physical address is unknown is as useless as none: the packet never left.
-  if (fw::SubmitTpsePacket(m_ports.hwk, target, packet) != fw::SubmitStatus::Ok) {
-    Exit(1, failureText, "Error", MessageIcon::Stop);
+  if (fw::SubmitTpsePacket(m_hwk, target, packet) != fw::SubmitStatus::Ok) {
+    m_exit.Request(1, m_boxes, failureText, "Error", MessageIcon::Stop);
     return false;
   }
   return true;
 }
 
-bool SettingsControl::SetVoltSatae(int level) {
+bool FirmwareSettings::SetVoltSatae(int level) {
   if (level % 2 == 0) return false;
   m_state.m_nLevel = static_cast<int16_t>(level);
   uint16_t flags = ControlFlags() & static_cast<uint16_t>(~kLevelBits);
@@ -45,11 +45,11 @@ bool SettingsControl::SetVoltSatae(int level) {
   return SubmitFlags(flags, false, kVoltFailure);
 }
 
-bool SettingsControl::SetVoltSataeFlags(uint16_t flags) {
+bool FirmwareSettings::SetVoltSataeFlags(uint16_t flags) {
   return SubmitFlags(flags, false, kVoltFailure);
 }
 
-bool SettingsControl::SetBiosAuto(bool on, bool toggle3D) {
+bool FirmwareSettings::SetBiosAuto(bool on, bool toggle3D) {
   const uint16_t current = ControlFlags();
   if (!on) {
     m_state.m_bLedOn = false;
@@ -65,14 +65,14 @@ bool SettingsControl::SetBiosAuto(bool on, bool toggle3D) {
   return SubmitFlags(flags, false, kAutoFailure);
 }
 
-bool SettingsControl::SetLedBit(bool on) {
+bool FirmwareSettings::SetLedBit(bool on) {
   const uint16_t current = ControlFlags();
   const uint16_t flags = on ? static_cast<uint16_t>(current | fw::cf::kLed)
                             : static_cast<uint16_t>(current & ~fw::cf::kLed);
   return SubmitFlags(flags, false, kAutoFailure);
 }
 
-bool SettingsControl::ReapplyAuto() {
+bool FirmwareSettings::ReapplyAuto() {
   if (ControlFlags() & fw::cf::kActive) {
     // The button turns 3D power over. The off word clears the bit on a firmware that applies the
     // word as sent, so the on word's toggle is judged against the state before, not after it;
@@ -85,29 +85,58 @@ bool SettingsControl::ReapplyAuto() {
   return (ControlFlags() & fw::cf::k3dPower) != 0;
 }
 
-bool SettingsControl::GetPowerItemValue(uint16_t* value) {
+bool FirmwareSettings::GetPowerItemValue(uint16_t* value) {
   fw::FreePowerItem free;
   fw::FindFreePowerItem(m_state.m_pEs, fw::TableProfileNumber(m_state.m_pEs), free);
   if (free.found) *value = free.item.value;
   return true;
 }
 
-bool SettingsControl::SetPowerItemValue(uint16_t value) {
-  if (m_exitRequested) return false;
+bool FirmwareSettings::SetPowerItemValue(uint16_t value) {
+  if (m_exit.Requested()) return false;
   fw::FreePowerItem free;
   fw::FindFreePowerItem(m_state.m_pEs, fw::TableProfileNumber(m_state.m_pEs), free);
   if (free.found) m_state.m_pEs.Write16(free.item.valueOffset(), value);
   return true;
 }
 
-bool SettingsControl::UpdataBiosSetting(uint16_t value) {
-  if (m_exitRequested) return false;
+bool FirmwareSettings::UpdataBiosSetting(uint16_t value) {
+  if (m_exit.Requested()) return false;
   const fw::SmiTarget target{m_state.m_wSmiPort, static_cast<uint8_t>(m_state.m_wSmiType)};
-  const fw::RomUpdateOutcome outcome =
-      fw::UpdataBiosSetting(m_ports.hwk, target, m_ports.sleeper, value);
+  const fw::RomUpdateOutcome outcome = fw::UpdataBiosSetting(m_hwk, target, m_sleeper, value);
   if (outcome.status == fw::RomUpdateStatus::Ok) return true;
-  Exit(outcome.exitCode ? outcome.exitCode : 1, outcome.message, outcome.caption, MessageIcon::Stop);
+  m_exit.Request(outcome.exitCode ? outcome.exitCode : 1, m_boxes, outcome.message, outcome.caption,
+                 MessageIcon::Stop);
   return false;
+}
+
+void FirmwareSettings::ToggleLowPowerState() {
+  const uint16_t flags = ControlFlags();
+  if (flags & fw::cf::kLowPower) {
+    UpdataBiosSetting(flags & 0x01FF);
+  } else {
+    UpdataBiosSetting(flags | fw::cf::kLowPower);
+  }
+}
+
+uint16_t FirmwareSettings::ControlFlags() const { return m_state.m_pEs.U16(fw::et::kControlFlags); }
+
+uint16_t FirmwareSettings::StatusFlags() const { return m_state.m_pEs.U16(fw::et::kStatusFlags); }
+
+bool FirmwareSettings::GetLowPowerState(bool* offered, bool* on) {
+  *offered = (StatusFlags() & fw::sf::kLowPowerOffered) != 0;
+  *on = *offered && (ControlFlags() & fw::cf::kLowPower) != 0;
+  return true;
+}
+
+bool FirmwareSettings::IsThrottlingOn(bool* on) {
+  *on = (ControlFlags() & fw::cf::kUseDivisor) != 0;
+  return true;
+}
+
+bool FirmwareSettings::IsLowPowerStateOn(bool* on) {
+  *on = (ControlFlags() & fw::cf::kLowPower) != 0;
+  return true;
 }
 
 }  // namespace zor

@@ -1,6 +1,6 @@
-// Making sure the energy-saving service is installed and running. Silent: the window learns the
-// service's figures only through INFO.DAT, so every failure just leaves it without them.
-#include "gui/settings/settings_control.h"
+#include "gui/settings/service_settings.h"
+
+#include "common/service_name.h"
 
 namespace zor {
 
@@ -8,11 +8,11 @@ namespace {
 constexpr uint32_t kStateUnknown = 99;  // not installed, or its state could not be read
 }
 
-void SettingsControl::EnsureServiceRunning() {
-  if (m_exitRequested) return;
+void ServiceSettings::EnsureServiceRunning() {
+  if (m_exit.Requested()) return;
   uint32_t state = kStateUnknown;
   bool queried = false;
-  if (auto manager = m_ports.services.Open()) {
+  if (auto manager = m_services.Open()) {
     if (auto service = manager->OpenNamed(kServiceName)) queried = service->QueryState(&state);
   }
   if (!queried) {
@@ -24,9 +24,9 @@ void SettingsControl::EnsureServiceRunning() {
   StartSaverService();
 }
 
-bool SettingsControl::StartSaverService() {
-  if (m_exitRequested) return false;
-  auto manager = m_ports.services.Open();
+bool ServiceSettings::StartSaverService() {
+  if (m_exit.Requested()) return false;
+  auto manager = m_services.Open();
   if (!manager) return false;
   auto service = manager->OpenNamed(kServiceName);
   if (!service) return false;
@@ -35,20 +35,20 @@ bool SettingsControl::StartSaverService() {
   if (state == kServiceRunning) return true;
   if (!service->Start()) return false;
   for (int poll = 0; poll < kServicePolls; ++poll) {
-    m_ports.sleeper.SleepMs(kServicePollMs);
+    m_sleeper.SleepMs(kServicePollMs);
     if (service->Interrogate(&state) && state == kServiceRunning) return true;
   }
   return false;
 }
 
-void SettingsControl::RunServiceInstaller() {
-  if (m_exitRequested) return;
+void ServiceSettings::RunServiceInstaller() {
+  if (m_exit.Requested()) return;
   // Without the program directory the command would run "\Zor2Svr.exe" from the drive's root.
   if (m_state.m_szAppDir.empty()) return;
   // Quoted, so that an install under a directory with blanks starts the right program. The starts
   // that follow need the service registered, so the installer is given time to finish.
-  m_ports.processes.RunHidden(QuotedCommand(m_state.m_szAppDir + "\\Zor2Svr.exe", "-i"),
-                              kInstallerWaitMs);
+  m_processes.RunHidden(QuotedCommand(m_state.m_szAppDir + "\\Zor2Svr.exe", "-i"),
+                        kInstallerWaitMs);
 }
 
 }  // namespace zor

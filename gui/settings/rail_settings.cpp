@@ -1,10 +1,9 @@
-// Voltage rails: finding each role's RailTable entry and base at start, writing targets, and the
-// level application that a level button runs.
+#include "gui/settings/rail_settings.h"
+
 #include <cstdio>
 
 #include "common/firmware_layout.h"
 #include "common/firmware_tables.h"
-#include "gui/settings/settings_control.h"
 
 namespace zor {
 
@@ -28,8 +27,8 @@ int RoleIndex(uint8_t code) {
 
 }  // namespace
 
-bool SettingsControl::LoadRailBases() {
-  if (m_exitRequested) return false;  // it stores bases into the firmware's table
+bool RailSettings::LoadRailBases() {
+  if (m_exit.Requested()) return false;  // it stores bases into the firmware's table
   for (RailSlot& slot : m_state.m_aRails) slot = RailSlot();
   m_state.m_dwPchOverride = 0;
 
@@ -69,8 +68,8 @@ bool SettingsControl::LoadRailBases() {
   return true;
 }
 
-bool SettingsControl::SetRailTarget(int index, uint32_t reduction, bool useBase) {
-  if (m_exitRequested) return false;
+bool RailSettings::SetRailTarget(int index, uint32_t reduction, bool useBase) {
+  if (m_exit.Requested()) return false;
   if (index < 0 || index >= kRailRoles) return false;
   const RailSlot& slot = m_state.m_aRails[index];
   if (slot.offset == 0) return false;
@@ -87,7 +86,7 @@ bool SettingsControl::SetRailTarget(int index, uint32_t reduction, bool useBase)
                     "keeps its present value.",
                     kRailNames[index], static_cast<unsigned>(reduction),
                     static_cast<unsigned>(slot.base));
-      m_ports.boxes.Show(text, "Worry", MessageIcon::Information);
+      m_boxes.Show(text, "Worry", MessageIcon::Information);
       return false;
     } else {
       target = slot.base - reduction;
@@ -96,14 +95,14 @@ bool SettingsControl::SetRailTarget(int index, uint32_t reduction, bool useBase)
   return RailTable().Write32(slot.offset + fw::rt::kPresentValue, target);
 }
 
-bool SettingsControl::CommitRails() {
-  if (m_exitRequested) return false;
-  fw::ApplyRailTable(m_ports.hwk,
+bool RailSettings::CommitRails() {
+  if (m_exit.Requested()) return false;
+  fw::ApplyRailTable(m_hwk,
                      fw::SmiTarget{m_state.m_wSmiPort, static_cast<uint8_t>(m_state.m_wSmiType)});
   return true;
 }
 
-bool SettingsControl::ApplyRails(int level) {
+bool RailSettings::ApplyRails(int level) {
   const bool none = !m_state.m_bX58 && !m_state.m_bP55 && !m_state.m_bP67;
   if (level == fw::kLevelL3) {
     if (m_state.m_bP55) {
@@ -134,29 +133,16 @@ bool SettingsControl::ApplyRails(int level) {
   return true;
 }
 
-void SettingsControl::ApplyLevel(int level) {
-  if (m_exitRequested) return;
-  bool vgaSaving = false;
-  if (level == fw::kLevelL1) {
-    SetMonitorTimeout(kPlanBalanced, m_state.m_nSavedMonitorTimeout);
-    m_ports.sleeper.SleepMs(10);
-    SetDiskTimeout(kPlanBalanced, m_state.m_nSavedDiskTimeout);
-  } else if (level == fw::kLevelL2 || level == fw::kLevelL3) {
-    SetMonitorTimeout(kPlanBalanced, 3);
-    m_ports.sleeper.SleepMs(10);
-    SetDiskTimeout(kPlanBalanced, 3);
-    vgaSaving = true;
-  } else {
-    return;
-  }
-  m_ports.sleeper.SleepMs(10);
-  ApplyRails(level);
-  m_state.m_bVgaSaving = vgaSaving;
-  SetGraphicsClockSaving(vgaSaving);
-  uint16_t value = 0;
-  GetPowerItemValue(&value);
-  if (value != 0) SetPowerItemValue(0);
-  SetVoltSatae(level);
+bool RailSettings::IsRailReduced(int index, bool* reduced) {
+  *reduced = false;
+  if (index < 0 || index >= kRailRoles || m_state.m_aRails[index].offset == 0) return false;
+  const RailSlot& slot = m_state.m_aRails[index];
+  *reduced = RailTable().U32(slot.offset + fw::rt::kPresentValue) < slot.base;
+  return true;
+}
+
+MemoryView RailSettings::RailTable() const {
+  return fw::RailTableWithin(m_state.m_pEs, m_state.m_dwEsAddr, m_state.m_dwEs2Addr);
 }
 
 }  // namespace zor
