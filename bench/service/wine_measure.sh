@@ -1,8 +1,8 @@
 #!/bin/bash
 # Whole-process figures of the running service under Wine: its CPU time over a minute as a share
-# of one core, how often it replaces INFO.DAT, and (with saving on) how far SaveTime drifts from the
-# wall clock over a longer run. With saving off the readings follow the host's load, so the power
-# figure changes from cycle to cycle.
+# of one core, its requests to the Wine server (with strace), how often it replaces INFO.DAT, and
+# (with saving on) how far SaveTime drifts from the wall clock over a longer run. With saving off
+# the readings follow the host's load, so the power figure changes from cycle to cycle.
 # Usage: wine_measure.sh BIN_DIR [DRIFT_SECONDS] [on|off]   (BIN_DIR: the win64 build's bin folder)
 set -euo pipefail
 
@@ -89,6 +89,14 @@ sleep 60
 cpu_b=$(ticks)
 awk -v t="$((cpu_b - cpu_a))" -v hz="$hz" -v s="$saving" \
   'BEGIN { printf "CPU over 60 s (saving %s): %d ticks = %.3f s = %.3f%% of one core\n", s, t, t / hz, 100 * t / hz / 60 }'
+# Each request to the Wine server is one write or writev on the request pipe (file contents go
+# through pwrite), so their count over ten seconds is the service's server round trips.
+if command -v strace >/dev/null; then
+  trace="$work/strace.txt"
+  timeout -s INT 10 strace -f -c -o "$trace" -p "$pid" >/dev/null 2>&1 || true
+  awk '$NF == "write" || $NF == "writev" { calls += $4 }
+       END { if (calls) printf "Wine server requests: %.0f per second\n", calls / 10 }' "$trace" 2>/dev/null || true
+fi
 replaces
 if [ "$saving" != on ]; then
   wine net stop "ZOR2 Service" >/dev/null 2>&1 || true

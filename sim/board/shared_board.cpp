@@ -3,6 +3,6 @@
 namespace zor::sim {
 
 SharedBoard::SharedBoard(const std::string& path)
-    : m_lock(kBoardMutexName), m_ready(OpenBoardFile(m_file, m_lock, path) != OpenResult::kFailed) {}
+    : m_ready(OpenBoardFile(m_file, path) != OpenResult::kFailed) {}
 
 }  // namespace zor::sim

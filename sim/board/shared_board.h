@@ -5,7 +5,6 @@
 #include <functional>
 #include <string>
 
-#include "platform/named_mutex.h"
 #include "sim/board/board.h"
 #include "sim/board/board_file.h"
 
@@ -26,7 +25,7 @@ class SharedBoard {
   template <typename R, typename Fn>
   R With(R fallback, Fn fn) {
     if (!m_ready) return fallback;
-    NamedMutexLock held(m_lock, kBoardLockTimeoutMs);
+    BoardLockHold held(m_file.Lock(), kBoardLockTimeoutMs);
     if (!held.Held()) return fallback;
     Board board(*m_file.State());
     board.SetLoadSource(m_loadSource);
@@ -34,7 +33,6 @@ class SharedBoard {
   }
 
  private:
-  NamedMutex m_lock;
   BoardFile m_file;
   bool m_ready;
   std::function<int()> m_loadSource;

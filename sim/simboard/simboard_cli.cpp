@@ -41,11 +41,11 @@ bool ParseNumber(const char* text, long low, long high, long& value) {
 
 class Session {
  public:
-  Session(std::FILE* out, std::FILE* err) : m_lock(kBoardMutexName), m_out(out), m_err(err) {}
+  Session(std::FILE* out, std::FILE* err) : m_out(out), m_err(err) {}
 
   // Opens the board file; a missing or stale one becomes a fresh default board.
   bool Open(const std::string& path) {
-    const OpenResult result = OpenBoardFile(m_file, m_lock, path);
+    const OpenResult result = OpenBoardFile(m_file, path);
     if (result == OpenResult::kFailed) {
       std::fprintf(m_err, "simboard: cannot open the board file %s\n", path.c_str());
       return false;
@@ -59,7 +59,7 @@ class Session {
   // Runs fn on the board under the board lock.
   template <typename Fn>
   int Locked(Fn fn) {
-    NamedMutexLock held(m_lock, kBoardLockTimeoutMs);
+    BoardLockHold held(m_file.Lock(), kBoardLockTimeoutMs);
     if (!held.Held()) {
       std::fprintf(m_err, "simboard: the board is locked by another process\n");
       return 1;
@@ -72,7 +72,6 @@ class Session {
   std::FILE* err() const { return m_err; }
 
  private:
-  NamedMutex m_lock;
   BoardFile m_file;
   std::FILE* m_out;
   std::FILE* m_err;

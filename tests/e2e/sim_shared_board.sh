@@ -13,7 +13,7 @@ prefix="$work/prefix"
 app="$work/app"
 rm -rf "$app"
 mkdir -p "$app"
-cp "$bin/hwk.dll" "$bin/simboard.exe" "$bin/hwkprobe.exe" "$app/"
+cp "$bin/hwk.dll" "$bin/simboard.exe" "$bin/hwkprobe.exe" "$bin/fixtures/board_holder.exe" "$app/"
 zor_new_prefix "$prefix"
 
 run() { WINEPREFIX="$prefix" wine "$app/$1" "${@:2}" | tr -d '\r'; }
@@ -43,6 +43,14 @@ echo "ok: simboard decodes the packet"
 # Port and MSR entry points: pinned raw readings, the SMBus controller's base, speed-step on.
 run simboard.exe pin-readings 150 80
 expect "ports through hwk.dll" "$(run hwkprobe.exe ports)" "voltage 150 current 80 smbus 0x0400 msr eist"
+# A process killed while it holds the board leaves it to the next one, as an abandoned mutex would.
+WINEPREFIX="$prefix" wine "$app/board_holder.exe" > "$work/holder.txt" 2>&1 &
+holder=$!
+for _ in $(seq 300); do grep -q holding "$work/holder.txt" 2>/dev/null && break; sleep 0.2; done
+grep -q holding "$work/holder.txt" || fail "board_holder did not take the board: $(cat "$work/holder.txt")"
+kill -9 "$holder"
+wait "$holder" 2>/dev/null || true
+expect "ports after the holder died" "$(run hwkprobe.exe ports)" "voltage 150 current 80 smbus 0x0400 msr eist"
 run simboard.exe pin-readings off
 
 # A fault injected by simboard reaches the next hwk.dll user.

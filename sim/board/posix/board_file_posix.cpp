@@ -14,7 +14,7 @@ struct BoardFile::Impl {
 BoardFile::BoardFile() : m_impl(new Impl) {}
 
 BoardFile::~BoardFile() {
-  if (m_impl->view) munmap(m_impl->view, sizeof(BoardState));
+  if (m_impl->view) munmap(m_impl->view, kBoardFileSize);
   delete m_impl;
 }
 
@@ -24,11 +24,11 @@ bool BoardFile::Map(const std::string& path) {
   if (fd < 0) return false;
   struct stat info = {};
   bool ok = fstat(fd, &info) == 0;
-  if (ok && info.st_size != static_cast<off_t>(sizeof(BoardState))) {
-    ok = ftruncate(fd, sizeof(BoardState)) == 0;
+  if (ok && info.st_size != static_cast<off_t>(kBoardFileSize)) {
+    ok = ftruncate(fd, kBoardFileSize) == 0;
   }
   if (ok) {
-    void* view = mmap(nullptr, sizeof(BoardState), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    void* view = mmap(nullptr, kBoardFileSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     if (view != MAP_FAILED) m_impl->view = view;
   }
   close(fd);

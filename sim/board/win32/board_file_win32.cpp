@@ -21,11 +21,11 @@ bool BoardFile::Map(const std::string& path) {
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  // The mapping's size sets the file's size: a new or short file grows to one board record.
+  // The mapping's size sets the file's size: a new or short file grows to a record and its lock.
   HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0,
-                                      static_cast<DWORD>(sizeof(BoardState)), nullptr);
+                                      static_cast<DWORD>(kBoardFileSize), nullptr);
   if (mapping) {
-    m_impl->view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(BoardState));
+    m_impl->view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, kBoardFileSize);
     CloseHandle(mapping);  // the view keeps the mapping alive
   }
   CloseHandle(file);

@@ -52,8 +52,7 @@ TEST_F(Simboard, CommandsChangeTheSharedFile) {
 
   // Another opener of the same file (as hwk.dll would be) sees every change.
   BoardFile file;
-  NamedMutex lock(kBoardMutexName);
-  ASSERT_EQ(OpenBoardFile(file, lock, m_path), OpenResult::kOpened);
+  ASSERT_EQ(OpenBoardFile(file, m_path), OpenResult::kOpened);
   const BoardState& state = *file.State();
   EXPECT_STREQ(state.profile.name, "p55-24-smbus");
   EXPECT_EQ(state.pinnedLoad, 40);
@@ -88,8 +87,7 @@ TEST_F(Simboard, ShowDecodesPacketsRailsAndRom) {
   ASSERT_EQ(Run({"create"}), 0);
   {
     BoardFile file;
-    NamedMutex lock(kBoardMutexName);
-    ASSERT_EQ(OpenBoardFile(file, lock, m_path), OpenResult::kOpened);
+    ASSERT_EQ(OpenBoardFile(file, m_path), OpenResult::kOpened);
     Board board(*file.State());
     uint8_t packet[fw::tp::kLength] = {'T', 'P', 'S', 'E', fw::tp::kLength, fw::kSupportedRevision};
     packet[fw::tp::kControlFlags] = 0x15;  // active, LED, level 1

@@ -1,4 +1,3 @@
-#include "platform/named_mutex.h"
 #include "platform/program_paths.h"
 #include "sim/board/board.h"
 #include "sim/board/board_file.h"
@@ -12,15 +11,13 @@ namespace {
 // The board file beside the tool, held under the board lock for the whole command.
 class BoardFileHwk : public ProbeHwk {
  public:
-  BoardFileHwk() : m_mutex(sim::kBoardMutexName) {}
-
   bool Open(std::string& error) {
     const std::string path = JoinPath(ProgramDirectory(), sim::kBoardFileName);
-    if (sim::OpenBoardFile(m_file, m_mutex, path) == sim::OpenResult::kFailed) {
+    if (sim::OpenBoardFile(m_file, path) == sim::OpenResult::kFailed) {
       error = "cannot open the board file " + path;
       return false;
     }
-    if (!m_mutex.Lock(sim::kBoardLockTimeoutMs)) {
+    if (!m_file.Lock().Lock(sim::kBoardLockTimeoutMs)) {
       error = "the board is busy";
       return false;
     }
@@ -30,12 +27,11 @@ class BoardFileHwk : public ProbeHwk {
     return true;
   }
   ~BoardFileHwk() override {
-    if (m_locked) m_mutex.Unlock();
+    if (m_locked) m_file.Lock().Unlock();
   }
   Hwk& hwk() override { return *m_hwk; }
 
  private:
-  NamedMutex m_mutex;
   sim::BoardFile m_file;
   bool m_locked = false;
   std::unique_ptr<sim::Board> m_board;
