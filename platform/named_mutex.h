@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/timed_hold.h"
+
 namespace zor {
 
 class NamedMutex {
@@ -28,21 +30,6 @@ class NamedMutex {
   Impl* m_impl;
 };
 
-// Holds a NamedMutex for a scope; Held() tells whether the wait succeeded.
-class NamedMutexLock {
- public:
-  NamedMutexLock(NamedMutex& mutex, uint32_t timeoutMs)
-      : m_mutex(mutex), m_held(mutex.Lock(timeoutMs)) {}
-  ~NamedMutexLock() {
-    if (m_held) m_mutex.Unlock();
-  }
-  NamedMutexLock(const NamedMutexLock&) = delete;
-  NamedMutexLock& operator=(const NamedMutexLock&) = delete;
-  bool Held() const { return m_held; }
-
- private:
-  NamedMutex& m_mutex;
-  bool m_held;
-};
+using NamedMutexLock = TimedHold<NamedMutex>;
 
 }  // namespace zor

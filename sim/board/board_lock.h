@@ -26,6 +26,7 @@
 #include <mutex>
 
 #include "platform/process_identity.h"
+#include "platform/timed_hold.h"
 
 namespace zor::sim {
 
@@ -65,20 +66,6 @@ class BoardLock {
   uint64_t m_self;
 };
 
-// Holds a BoardLock for a scope; Held() tells whether the wait succeeded.
-class BoardLockHold {
- public:
-  BoardLockHold(BoardLock& lock, uint32_t timeoutMs) : m_lock(lock), m_held(lock.Lock(timeoutMs)) {}
-  ~BoardLockHold() {
-    if (m_held) m_lock.Unlock();
-  }
-  BoardLockHold(const BoardLockHold&) = delete;
-  BoardLockHold& operator=(const BoardLockHold&) = delete;
-  bool Held() const { return m_held; }
-
- private:
-  BoardLock& m_lock;
-  bool m_held;
-};
+using BoardLockHold = TimedHold<BoardLock>;
 
 }  // namespace zor::sim
