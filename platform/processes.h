@@ -1,5 +1,5 @@
-// Starting other programs without waiting for them, as zor2 runs powercfg and the service
-// installer: hidden window, no result but whether the start itself worked.
+// Starting other programs with a hidden window, as zor2 runs powercfg and the service installer,
+// with or without waiting for them: no result but whether the start worked (and it ended in time).
 #pragma once
 
 #include <cstdint>

@@ -35,13 +35,10 @@ bool PowerPlanSettings::RunSystemCommand(const std::string& tail) {
   const size_t blank = tail.find(' ');
   const std::string program = m_systemDirectory + tail.substr(0, blank);
   const std::string arguments = blank == std::string::npos ? "" : tail.substr(blank + 1);
-  // Giving the user's settings back, each command finishes before the next: a plan switch that
-  // overtook a time-out command would hand the time-out to the user's plan instead of plan 4.
-  if (m_exit.Restoring()) {
-    m_processes.RunHidden(QuotedCommand(program, arguments), kRestoreCommandWaitMs);
-  } else {
-    m_processes.StartHidden(QuotedCommand(program, arguments));
-  }
+  // Each command finishes before the next starts. A time-out command sets the active plan's
+  // time-out, so one that overtook a plan switch would change the user's own plan instead of
+  // plan 4; two time-out commands that overtook each other would leave the older value.
+  m_processes.RunHidden(QuotedCommand(program, arguments), kCommandWaitMs);
   return true;
 }
 

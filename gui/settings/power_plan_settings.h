@@ -19,7 +19,7 @@ constexpr int kPlanBalanced = 4;
 constexpr int kPlanHighPerformance = 3;
 constexpr int kPlanPowerSaver = 2;
 constexpr int kReadBackAttempts = 10;              // bound of every set-and-read-back loop
-constexpr uint32_t kRestoreCommandWaitMs = 10000;  // each powercfg of the restore, at most
+constexpr uint32_t kCommandWaitMs = 10000;         // each powercfg command, at most
 // A recorded time-out that could not be read; the set operations refuse it, so a restore never
 // turns an unknown time-out into "never".
 constexpr int kTimeoutUnknown = -1;

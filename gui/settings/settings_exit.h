@@ -2,7 +2,7 @@
 // buffer, a missing vendor library, a failed restart), the operation records the exit code here;
 // from then on every operation that would write the firmware, change a Windows setting, start a
 // program or restart does nothing and returns false. Giving the user's power settings back is the
-// one change still made: while it runs, Restoring() is true.
+// one change still made, inside a RestoreScope.
 #pragma once
 
 #include <string>
@@ -15,7 +15,6 @@ class SettingsExit {
  public:
   bool Requested() const { return m_requested; }
   int Code() const { return m_code; }
-  bool Restoring() const { return m_restoring; }
   // An operation that would change something must not: the program is to end and the user's
   // settings are not being given back.
   bool Blocks() const { return m_requested && !m_restoring; }

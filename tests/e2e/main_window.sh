@@ -46,8 +46,8 @@ trap cleanup EXIT
 prefix_processes() {
   local env
   for env in /proc/[0-9]*/environ; do
-    if tr '\0' '\n' < "$env" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; then
-      tr '\0' ' ' < "${env%/environ}/cmdline" 2>/dev/null; echo
+    if { tr '\0' '\n' < "$env"; } 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; then
+      { tr '\0' ' ' < "${env%/environ}/cmdline"; } 2>/dev/null; echo
     fi
   done
 }

@@ -22,6 +22,9 @@ TEST(PowerPlans, SchemeBranchCommandsQuoteTheSystemDirectory) {
                                 kPowercfg + "\\Powercfg\" /X /disk-timeout-ac 10",
                                 kPowercfg + "\\Powercfg\" /X /monitor-timeout-ac 0",
                             }));
+  // Each command ends before the next starts: a time-out command that overtook the plan switch
+  // before it would change the user's own plan.
+  EXPECT_EQ(rig.processes.waits, std::vector<uint32_t>(5, kCommandWaitMs));
 }
 
 TEST(PowerPlans, PolicyBranchCommands) {
