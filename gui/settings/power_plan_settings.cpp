@@ -101,8 +101,11 @@ bool PowerPlanSettings::GetTimeout(Timeout which, int plan, int* minutes) {
   if (opened != kRegSuccess) {
     if (plan == kPlanBalanced && m_state.m_nOsClass == kOsNt61) {
       // A fresh NT 6.1 lacks the key until the setting is first changed: give it the defaults.
+      // The command sets the active plan's time-out, so it runs only while plan 4 is active;
+      // otherwise it would change the user's own plan.
       const int fallback = disk ? 90 : 120;
-      SetTimeout(which, plan, fallback);
+      int active = 0;
+      if (GetActivePowerPlan(&active) && active == kPlanBalanced) SetTimeout(which, plan, fallback);
       *minutes = fallback;
       return true;
     }

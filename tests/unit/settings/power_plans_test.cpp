@@ -104,6 +104,16 @@ TEST(PowerPlans, MissingTimeoutKey) {
                              }));
   EXPECT_TRUE(nt61.boxes.ShownBoxes().empty());
 
+  // The same with the user's own plan active: the defaults are given, and that plan keeps its own.
+  SettingsRig high("x58-6", 0, kOsNt61);
+  high.registry.SetString(RegRoot::LocalMachine, power::kSchemesRoot, "ActivePowerScheme",
+                          power::kHighPerformance);
+  EXPECT_TRUE(high.control->GetDiskTimeout(4, &disk));
+  EXPECT_TRUE(high.control->GetMonitorTimeout(4, &monitor));
+  EXPECT_EQ(disk, 90);
+  EXPECT_EQ(monitor, 120);
+  EXPECT_TRUE(high.Commands().empty());
+
   // Anywhere else: the system's text for the failure, and the caller's value stays.
   SettingsRig nt6("x58-6", 0, kOsNt6);
   nt6.boxes.errorTexts[kRegFileNotFound] = "The system cannot find the file specified.";
