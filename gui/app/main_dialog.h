@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/info_store.h"
 #include "gui/app/main_state.h"
@@ -119,6 +120,7 @@ class CMainDialog : public ui::Window {
   bool LoadSkin();
   void RecordUserPowerSettings();
   void ApplyCurrentState();
+  void PlanCommand(std::function<void(SettingsControl&)> command);
   void StartWorker();
 
   // Painting and pictures.
@@ -178,6 +180,8 @@ class CMainDialog : public ui::Window {
   std::unique_ptr<MessageBoxes> m_workerBoxes;
   std::unique_ptr<SettingsControl> m_control;
   std::unique_ptr<SettingsWorker> m_worker;
+  // The start's power-plan commands, handed to the worker as its first task (see PlanCommand).
+  std::vector<std::function<void(SettingsControl&)>> m_startPlanCommands;
   std::shared_ptr<ui::WindowPoster> m_poster;
   ui::RegionPtr m_region;
   bool m_bTray = false;        // the notification-area icon is wanted

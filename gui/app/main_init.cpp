@@ -150,8 +150,12 @@ bool CMainDialog::OnInitDialog() {
   if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
   if (StartupMode()) return Exit(0);
 
-  // 26-27: the service, on the worker, and the timers.
+  // 26-27: the start's power-plan commands and the service, on the worker; the timers.
   StartWorker();
+  Post(kTaskOther, [commands = std::move(m_startPlanCommands)](SettingsControl& c) {
+    for (const auto& command : commands) command(c);
+    return 0;
+  });
   Post(kTaskOther, [](SettingsControl& c) {
     c.EnsureServiceRunning();
     return 0;
@@ -187,7 +191,9 @@ void CMainDialog::RecordUserPowerSettings() {
   } else {
     // A time-out that cannot be read is kept as unknown, and is never given back as "never".
     c.RecordUserPowerSettings();
-    if (s.m_nSavedScheme != kPlanBalanced) c.SetActivePowerPlan(kPlanBalanced);
+    if (s.m_nSavedScheme != kPlanBalanced) {
+      PlanCommand([](SettingsControl& control) { control.SetActivePowerPlan(kPlanBalanced); });
+    }
   }
   m_state.m_nSavedScheme = s.m_nSavedScheme;
   m_state.m_nSavedDiskTimeout = s.m_nSavedDiskTimeout;
@@ -300,8 +306,10 @@ void CMainDialog::ApplyCurrentState() {
   // unknown one is refused by the set operations).
   const auto restoreTimeouts = [&] {
     if (startup) return;
-    c.SetMonitorTimeout(kPlanBalanced, s.m_nSavedMonitorTimeout);
-    c.SetDiskTimeout(kPlanBalanced, s.m_nSavedDiskTimeout);
+    PlanCommand([monitor = s.m_nSavedMonitorTimeout, disk = s.m_nSavedDiskTimeout](SettingsControl& control) {
+      control.SetMonitorTimeout(kPlanBalanced, monitor);
+      control.SetDiskTimeout(kPlanBalanced, disk);
+    });
   };
   if (level == fw::kLevelL1) {
     sel[layout::kL1].selected = 1;
@@ -310,8 +318,10 @@ void CMainDialog::ApplyCurrentState() {
     c.SetGraphicsClockSaving(false);
   } else if (level == fw::kLevelL2 || level == fw::kLevelL3) {
     sel[level == fw::kLevelL2 ? layout::kL2 : layout::kL3].selected = 1;
-    c.SetMonitorTimeout(kPlanBalanced, kSavingTimeout);
-    c.SetDiskTimeout(kPlanBalanced, kSavingTimeout);
+    PlanCommand([](SettingsControl& control) {
+      control.SetMonitorTimeout(kPlanBalanced, kSavingTimeout);
+      control.SetDiskTimeout(kPlanBalanced, kSavingTimeout);
+    });
     m_state.m_bVgaSaving = true;
     c.SetGraphicsClockSaving(true);
   }
@@ -320,6 +330,17 @@ void CMainDialog::ApplyCurrentState() {
   if (c.GetPowerItemValue(&item) && item != 0) c.SetPowerItemValue(0);
   c.SetVoltSatae(level);
   c.ApplyRails(level);
+}
+
+void CMainDialog::PlanCommand(std::function<void(SettingsControl&)> command) {
+  // Each powercfg command runs to its end, so the window's start hands them to the worker as its
+  // first task and shows meanwhile; whatever the user asks next queues behind them. Start-up mode
+  // has no worker, and the advanced set writes its time-outs at once, after the plan switch.
+  if (StartupMode() || m_state.m_bAdvanced) {
+    command(*m_control);
+  } else {
+    m_startPlanCommands.push_back(std::move(command));
+  }
 }
 
 void CMainDialog::StartWorker() {

@@ -121,9 +121,16 @@ TEST(MainStartTest, InteractiveStartAppliesTheFirmwareLevelAndRunsTimers) {
   EXPECT_EQ(w.m_aPush[layout::kOff].latched, 1);
   EXPECT_EQ(w.m_aPush[layout::kOn].latched, 0);
   EXPECT_EQ(rig.host->Timers(), (std::map<int, unsigned>{{0, 100}, {1, 1000}}));
-  // The saving plan replaced the user's, which is recorded for the close.
+  // The saving plan replaced the user's, which is recorded for the close. The switch runs before
+  // plan 4's time-outs, which the command sets on whichever plan is active.
   EXPECT_EQ(rig.ActivePlan(), 4);
   EXPECT_EQ(w.m_state.m_nSavedScheme, 3);
+  std::vector<std::string> planCommands;
+  for (const std::string& line : rig.processes.Started()) {
+    if (line.find("owercfg\" ") != std::string::npos) planCommands.push_back(line.substr(line.find("\" ") + 2));
+  }
+  EXPECT_EQ(planCommands, (std::vector<std::string>{"-S SCHEME_BALANCED", "/X /monitor-timeout-ac 3",
+                                                    "/X /disk-timeout-ac 3"}));
   // L2 sent level code 3 to the firmware; the service was installed and started.
   ASSERT_FALSE(rig.SentFlags().empty());
   EXPECT_EQ((rig.SentFlags().back() >> 4) & 0xF, 3);
