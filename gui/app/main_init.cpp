@@ -306,7 +306,9 @@ void CMainDialog::ApplyCurrentState() {
   // unknown one is refused by the set operations).
   const auto restoreTimeouts = [&] {
     if (startup) return;
-    PlanCommand([monitor = s.m_nSavedMonitorTimeout, disk = s.m_nSavedDiskTimeout](SettingsControl& control) {
+    const int monitor = s.m_nSavedMonitorTimeout;
+    const int disk = s.m_nSavedDiskTimeout;
+    PlanCommand([monitor, disk](SettingsControl& control) {
       control.SetMonitorTimeout(kPlanBalanced, monitor);
       control.SetDiskTimeout(kPlanBalanced, disk);
     });

@@ -127,9 +127,11 @@ TEST(MainStartTest, InteractiveStartAppliesTheFirmwareLevelAndRunsTimers) {
   EXPECT_EQ(w.m_state.m_nSavedScheme, 3);
   std::vector<std::string> planCommands;
   for (const std::string& line : rig.processes.Started()) {
-    if (line.find("owercfg\" ") != std::string::npos) planCommands.push_back(line.substr(line.find("\" ") + 2));
+    const size_t program = line.find("owercfg\" ");
+    if (program != std::string::npos) planCommands.push_back(line.substr(program + 9));
   }
-  EXPECT_EQ(planCommands, (std::vector<std::string>{"-S SCHEME_BALANCED", "/X /monitor-timeout-ac 3",
+  EXPECT_EQ(planCommands, (std::vector<std::string>{"-S SCHEME_BALANCED",
+                                                    "/X /monitor-timeout-ac 3",
                                                     "/X /disk-timeout-ac 3"}));
   // L2 sent level code 3 to the firmware; the service was installed and started.
   ASSERT_FALSE(rig.SentFlags().empty());
