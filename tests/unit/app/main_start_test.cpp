@@ -2,6 +2,8 @@
 // Windows, the start date, the automatic start, the single instance, and the level in force.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "common/firmware_layout.h"
 #include "common/info_keys.h"
 #include "gui/app/main_layout.h"
@@ -226,27 +228,41 @@ TEST(MainStartTest, SkinFollowsTheLanguage) {
   }
 }
 
-TEST(MainStartTest, SecondCopyEndsSilently) {
-  struct Instances : SingleInstance {
-    bool Claim(const std::string& name) override { return claimed.insert(name).second; }
-    std::set<std::string> claimed;
-  } instances;
+// Kernel object names as Windows keeps them: before Vista the console session has one namespace
+// for plain names and names with the Global prefix (and Windows 2000 without Terminal Services
+// ignores the prefix); from Vista on they are apart. Each start is a process that keeps what it
+// created.
+struct KernelNamespace : SingleInstance {
+  explicit KernelNamespace(bool aliased) : m_aliased(aliased) {}
+  bool Claim(const std::string& name) override {
+    const std::string global = "Global\\";
+    const bool prefixed = name.compare(0, global.size(), global) == 0;
+    return m_objects.insert(m_aliased && prefixed ? name.substr(global.size()) : name).second;
+  }
+  bool m_aliased;
+  std::set<std::string> m_objects;
+};
+
+TEST(MainStartTest, FirstCopyOpensAndASecondEndsSilentlyInEveryNamespace) {
   struct NoDesktop : ui::ModalHost {
     int DoModal(ui::Window&) override { return ++runs; }
     int runs = 0;
-  } desktop;
-  MainRig rig("x58-6");
-  CMainApp app(instances, desktop);
-  auto ports = [&] {
-    return MainPorts{nullptr, rig.registry, rig.processes, rig.services, rig.boxes, rig.shutdown,
-                     rig.vendors, rig.sleeper, rig.system, rig.shell, rig.appDir, kSystemDir, ""};
   };
-  app.InitInstance(ports(), "");
-  app.InitInstance(ports(), "state");
-  EXPECT_EQ(desktop.runs, 1);
-  EXPECT_EQ(instances.claimed,
-            (std::set<std::string>{"QUARVEL_ZOR20_MUTEX_BY_MERVIK",
-                                   "Global\\QUARVEL_ZOR20_MUTEX_BY_MERVIK"}));
+  for (bool aliased : {true, false}) {
+    KernelNamespace objects(aliased);
+    NoDesktop desktop;
+    MainRig rig("x58-6");
+    CMainApp app(objects, desktop);
+    auto ports = [&] {
+      return MainPorts{nullptr, rig.registry, rig.processes, rig.services, rig.boxes, rig.shutdown,
+                       rig.vendors, rig.sleeper, rig.system, rig.shell, rig.appDir, kSystemDir, ""};
+    };
+    app.InitInstance(ports(), "");
+    EXPECT_EQ(desktop.runs, 1) << (aliased ? "one namespace" : "separate namespaces");
+    app.InitInstance(ports(), "state");
+    app.InitInstance(ports(), "");
+    EXPECT_EQ(desktop.runs, 1) << (aliased ? "one namespace" : "separate namespaces");
+  }
 }
 
 }  // namespace
