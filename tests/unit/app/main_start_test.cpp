@@ -228,6 +228,34 @@ TEST(MainStartTest, SkinFollowsTheLanguage) {
   }
 }
 
+// A run that ends without giving the user's settings back (a crash, a kill, a power cut) leaves
+// the saving plan in force; the next start must still know the user's own plan and time-outs.
+TEST(MainStartTest, AStartAfterACrashGivesTheUsersOwnSettingsBack) {
+  MainRig rig("x58-6");
+  rig.SetPlan4Timeout(true, 20);
+  rig.SetPlan4Timeout(false, 10);
+  ASSERT_TRUE(rig.Start());
+  rig.ClickSelector(layout::kL3);
+  rig.Settle();
+  ASSERT_EQ(rig.ActivePlan(), 4);
+  ASSERT_EQ(rig.Plan4Timeout(true), 3);
+  ASSERT_EQ(rig.Plan4Timeout(false), 3);
+  // Killed: the window goes without a close.
+  rig.host.reset();
+  rig.window.reset();
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  rig.answer = 2;  // stop saving
+  rig.ClickPush(layout::kClose);
+  rig.Settle();
+  ASSERT_TRUE(rig.host->Ended());
+  EXPECT_EQ(rig.ActivePlan(), 3);
+  EXPECT_EQ(rig.Plan4Timeout(true), 20);
+  EXPECT_EQ(rig.Plan4Timeout(false), 10);
+  // A clean ending clears the record: a later start reads the system again.
+  EXPECT_EQ(rig.Info(info::kUserPower, info::kUserHeld), "0");
+}
+
 // Kernel object names as Windows keeps them: before Vista the console session has one namespace
 // for plain names and names with the Global prefix (and Windows 2000 without Terminal Services
 // ignores the prefix); from Vista on they are apart. Each start is a process that keeps what it
