@@ -100,10 +100,13 @@ int RunRestoreMode(MainPorts& ports) {
     state.m_bClockLow = 1;  // a run that ended may have left it lowered
     vendor.SetGraphicsClockSaving(false);
   }
-  info.Update([](InfoFile& file) {
-    file.Write(info::kInfo, info::kPv, "0");
-    ReleaseUserPower(file);
-  });
+  // Nothing left to give back; a file that held nothing is not made.
+  if (known) {
+    info.Update([](InfoFile& file) {
+      file.Write(info::kInfo, info::kPv, "0");
+      ReleaseUserPower(file);
+    });
+  }
   return 0;
 }
 

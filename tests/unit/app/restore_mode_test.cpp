@@ -81,8 +81,10 @@ TEST(RestoreModeTest, GivesTheUsersSettingsBackAfterEveryEnding) {
     for (uint32_t i = 0; i < sim::kMaxRails && rig.boardState->railIds[i]; ++i)
       EXPECT_EQ(rig.boardState->appliedRails[i], rig.boardState->railBases[i]) << "rail " << i;
     EXPECT_EQ(rig.vendors.coreReduction, 0);
-    EXPECT_EQ(rig.Info(info::kInfo, info::kPv), "0");
+    EXPECT_EQ(rig.Info(info::kInfo, info::kPv, "0"), "0");
     EXPECT_EQ(rig.Info(info::kUserPower, info::kUserHeld, "0"), "0");
+    // Where there was no INFO.DAT, none is made.
+    if (c.ending == kNeverStarted) EXPECT_EQ(rig.dir.Listing(), "");
   }
 }
 
