@@ -136,7 +136,8 @@ struct SharedFile {
 class StoreLock {
  public:
   explicit StoreLock(SharedFile& store)
-      : m_store(store), m_held(store.mutex.Lock(store.bypassing.load() ? kBypassWaitMs : kLockWaitMs)) {
+      : m_store(store),
+        m_held(store.mutex.Lock(store.bypassing.load() ? kBypassWaitMs : kLockWaitMs)) {
     if (m_held) {
       store.bypassing.store(false);
     } else if (store.mutex.Valid() && !store.bypassing.exchange(true) && store.busyNotice) {
@@ -277,6 +278,8 @@ bool InfoStore::Update(const std::function<void(InfoFile&)>& body) {
 
 bool InfoStore::LockAvailable() const { return m_impl->mutex.Valid(); }
 
-void InfoStore::SetBusyNotice(std::function<void()> notice) { m_impl->busyNotice = std::move(notice); }
+void InfoStore::SetBusyNotice(std::function<void()> notice) {
+  m_impl->busyNotice = std::move(notice);
+}
 
 }  // namespace zor

@@ -25,7 +25,8 @@ class InfoValueFile : public ValueFile {
 }  // namespace
 
 InfoValueStore::InfoValueStore(InfoStore& store, TraceSink* trace) : m_store(store) {
-  if (trace) m_store.SetBusyNotice([trace] { trace->Write("INFO.DAT lock busy, going on without it!!\n"); });
+  if (!trace) return;
+  m_store.SetBusyNotice([trace] { trace->Write("INFO.DAT lock busy, going on without it!!\n"); });
 }
 
 StoreResult InfoValueStore::Transaction(const std::function<void(ValueFile&)>& body) {

@@ -26,8 +26,9 @@ class NoBoxes : public MessageBoxes {
   unsigned long LastError() override { return 0; }
 };
 
-// Saving off in the firmware and in the ROM setting for the next boot, and the rails at their bases.
-void SwitchFirmwareSavingOff(MainPorts& ports, MainState& state, NoBoxes& boxes, SettingsExit& exit) {
+// Saving off in the firmware and in its ROM setting (for the next boot); the rails at their bases.
+void SwitchFirmwareSavingOff(MainPorts& ports, MainState& state, NoBoxes& boxes,
+                             SettingsExit& exit) {
   const std::unique_ptr<Hwk> hwk = ports.loadHwk ? ports.loadHwk() : nullptr;
   if (!hwk) return;
   const fw::GuiDiscovery found = fw::DiscoverForGui(*hwk, ports.sleeper);

@@ -6,9 +6,10 @@ namespace zor {
 
 ObjectSecurity::ObjectSecurity(ObjectAccess access) {
   if (!InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION)) return;
-  const bool described = access == ObjectAccess::kEveryone
-                             ? SetSecurityDescriptorDacl(&m_descriptor, TRUE, nullptr, FALSE) != FALSE
-                             : RestrictToSystemAndAdministrators();
+  const bool described =
+      access == ObjectAccess::kEveryone
+          ? SetSecurityDescriptorDacl(&m_descriptor, TRUE, nullptr, FALSE) != FALSE
+          : RestrictToSystemAndAdministrators();
   if (!described) return;
   m_attributes = {sizeof m_attributes, &m_descriptor, FALSE};
   m_valid = true;

@@ -13,8 +13,8 @@ struct SharedMemory::Impl {
 SharedMemory::SharedMemory(const std::string& name, size_t size, ObjectAccess access)
     : m_impl(new Impl) {
   ObjectSecurity security(access);
-  m_impl->mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, security.Attributes(), PAGE_READWRITE, 0,
-                                       static_cast<DWORD>(size), name.c_str());
+  m_impl->mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, security.Attributes(), PAGE_READWRITE,
+                                       0, static_cast<DWORD>(size), name.c_str());
   if (!m_impl->mapping) m_impl->mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str());
   if (m_impl->mapping) m_impl->data = MapViewOfFile(m_impl->mapping, FILE_MAP_ALL_ACCESS, 0, 0, size);
 }

@@ -66,9 +66,12 @@ TEST(RestoreModeTest, GivesTheUsersSettingsBackAfterEveryEnding) {
       int runs = 0;
     } desktop;
     CMainApp app(instances, desktop);
-    MainPorts ports{[&rig]() -> std::unique_ptr<Hwk> { return std::make_unique<BoardHwk>(rig.board); },
-                    rig.registry, rig.processes, rig.services, rig.boxes, rig.shutdown, rig.vendors,
-                    rig.sleeper, rig.system, rig.shell, rig.appDir, kSystemDir, ""};
+    const auto loadHwk = [&rig]() -> std::unique_ptr<Hwk> {
+      return std::make_unique<BoardHwk>(rig.board);
+    };
+    MainPorts ports{loadHwk,     rig.registry, rig.processes, rig.services, rig.boxes,
+                    rig.shutdown, rig.vendors, rig.sleeper, rig.system,  rig.shell,
+                    rig.appDir,  kSystemDir,   ""};
     EXPECT_EQ(app.InitInstance(std::move(ports), "restore"), 0);
 
     EXPECT_EQ(desktop.runs, 0);
@@ -77,14 +80,18 @@ TEST(RestoreModeTest, GivesTheUsersSettingsBackAfterEveryEnding) {
     EXPECT_EQ(rig.Plan4Timeout(true), 20);
     EXPECT_EQ(rig.Plan4Timeout(false), 10);
     EXPECT_EQ(rig.ControlFlags() & fw::cf::kActive, 0);
-    if (wasSaving) EXPECT_GT(rig.boardState->packetCount, packets);
+    if (wasSaving) {
+      EXPECT_GT(rig.boardState->packetCount, packets);
+    }
     for (uint32_t i = 0; i < sim::kMaxRails && rig.boardState->railIds[i]; ++i)
       EXPECT_EQ(rig.boardState->appliedRails[i], rig.boardState->railBases[i]) << "rail " << i;
     EXPECT_EQ(rig.vendors.coreReduction, 0);
     EXPECT_EQ(rig.Info(info::kInfo, info::kPv, "0"), "0");
     EXPECT_EQ(rig.Info(info::kUserPower, info::kUserHeld, "0"), "0");
     // Where there was no INFO.DAT, none is made.
-    if (c.ending == kNeverStarted) EXPECT_EQ(rig.dir.Listing(), "");
+    if (c.ending == kNeverStarted) {
+      EXPECT_EQ(rig.dir.Listing(), "");
+    }
   }
 }
 

@@ -93,7 +93,8 @@ TEST_F(HwkBindingTest, EachProgramBindsItsEntriesInItsOwnOrder) {
 TEST_F(HwkBindingTest, MissingEntryMakesTheLibraryUnusableAndCallsNothing) {
   struct Case { HwkClient client; const char* removed; };
   for (const Case& c : {Case{HwkClient::Service, "UnMapMemEx"}, Case{HwkClient::Service, "qv_inpd"},
-                        Case{HwkClient::Gui, "ReadMSR"}, Case{HwkClient::Gui, "HWK_TranslateLinsToPhys"}}) {
+                        Case{HwkClient::Gui, "ReadMSR"},
+                        Case{HwkClient::Gui, "HWK_TranslateLinsToPhys"}}) {
     auto lib = FullLibrary();
     lib->Remove(c.removed);
     std::string missing;
@@ -110,9 +111,11 @@ TEST_F(HwkBindingTest, MissingEntryMakesTheLibraryUnusableAndCallsNothing) {
 // A maker's library need only export what a program calls: the four entries no program calls, and
 // the packet-buffer entries for the service, may be missing.
 TEST_F(HwkBindingTest, ALibraryWithOnlyTheCalledEntriesIsUsed) {
-  const std::vector<const char*> uncalled = {"MapMem", "UnMapMem", "SMICall", "MapMem_Phys_To_Linear"};
+  const std::vector<const char*> uncalled = {"MapMem", "UnMapMem", "SMICall",
+                                             "MapMem_Phys_To_Linear"};
   const std::vector<const char*> buffers = {"HWK_Alloc_Kernel_PhysMem", "HWK_Free_Kernel_PhysMem",
-                                            "HWK_TranslateLinsToPhys", "HWK_MapMem_Copy_Userbuf_To_Phys"};
+                                            "HWK_TranslateLinsToPhys",
+                                            "HWK_MapMem_Copy_Userbuf_To_Phys"};
   for (HwkClient client : {HwkClient::Service, HwkClient::Gui}) {
     auto lib = FullLibrary();
     for (const char* name : uncalled) lib->Remove(name);
