@@ -185,21 +185,18 @@ void CMainDialog::RecordUserPowerSettings() {
   SettingsControl& c = *m_control;
   MainState& s = m_settingsState;
   UserPowerSettings user;
-  if (ReadParkedUserPower(*m_info, user)) {
-    // Saving was left in force at the last close: the user's own settings are the parked ones.
-  } else if (ReadHeldUserPower(*m_info, user)) {
-    // The last run ended without giving them back (a crash, a kill, a power cut): what the system
-    // has now may be the saving plan, so the record is the user's own.
-    if (user.scheme != kPlanBalanced) {
-      PlanCommand([](SettingsControl& control) { control.SetActivePowerPlan(kPlanBalanced); });
-    }
-  } else {
+  // Saving was left in force at the last close: the user's own settings are the parked ones, and
+  // the saving plan is still in force.
+  const bool parked = ReadParkedUserPower(*m_info, user);
+  // Else a record held means the last run ended without giving them back (a crash, a kill, a power
+  // cut): what the system has now may be the saving plan, so the record is the user's own.
+  if (!parked && !ReadHeldUserPower(*m_info, user)) {
     // A time-out that cannot be read is kept as unknown, and is never given back as "never".
     c.RecordUserPowerSettings();
     user = {s.m_nSavedScheme, s.m_nSavedDiskTimeout, s.m_nSavedMonitorTimeout};
-    if (user.scheme != kPlanBalanced) {
-      PlanCommand([](SettingsControl& control) { control.SetActivePowerPlan(kPlanBalanced); });
-    }
+  }
+  if (!parked && user.scheme != kPlanBalanced) {
+    PlanCommand([](SettingsControl& control) { control.SetActivePowerPlan(kPlanBalanced); });
   }
   // Kept in INFO.DAT before the saving plan replaces them, for whatever ends this run.
   HoldUserPower(*m_info, user);
