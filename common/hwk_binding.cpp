@@ -13,16 +13,16 @@ uint32_t High(uint64_t value) { return static_cast<uint32_t>(value >> 32); }
 
 }  // namespace
 
+// Each program's binding order, of the entry points it calls: MapMem, UnMapMem, SMICall and
+// MapMem_Phys_To_Linear serve no program, and the service never submits a packet, so a maker's
+// library without them is as usable as ours.
 const std::vector<const char*>& HwkEntryOrder(HwkClient client) {
-  static const std::vector<const char*> service = {
-      "MapMem",  "UnMapMem", "SMICmd",  "qv_inp",  "qv_outp",
-      "qv_inpd", "qv_outpd", "HWK_Alloc_Kernel_PhysMem",
-      "HWK_Free_Kernel_PhysMem", "HWK_TranslateLinsToPhys",
-      "HWK_MapMem_Copy_Userbuf_To_Phys", "MapMemEx", "UnMapMemEx"};
+  static const std::vector<const char*> service = {"SMICmd",  "qv_inp",   "qv_outp",   "qv_inpd",
+                                                   "qv_outpd", "MapMemEx", "UnMapMemEx"};
   static const std::vector<const char*> gui = {
-      "qv_inp", "qv_outp", "ReadMSR", "MapMem", "UnMapMem", "SMICmd", "SMICall",
-      "HWK_Alloc_Kernel_PhysMem", "HWK_Free_Kernel_PhysMem", "HWK_TranslateLinsToPhys",
-      "HWK_MapMem_Copy_Userbuf_To_Phys", "MapMem_Phys_To_Linear", "MapMemEx", "UnMapMemEx"};
+      "qv_inp", "qv_outp", "ReadMSR", "SMICmd", "HWK_Alloc_Kernel_PhysMem",
+      "HWK_Free_Kernel_PhysMem", "HWK_TranslateLinsToPhys", "HWK_MapMem_Copy_Userbuf_To_Phys",
+      "MapMemEx", "UnMapMemEx"};
   return client == HwkClient::Service ? service : gui;
 }
 
@@ -34,15 +34,11 @@ bool HwkBinding::Resolve(const char* name) {
   if (is("qv_inpd")) return m_qvInpd.Resolve(lib, name);
   if (is("qv_outpd")) return m_qvOutpd.Resolve(lib, name);
   if (is("ReadMSR")) return m_readMsr.Resolve(lib, name);
-  if (is("MapMem")) return m_mapMem.Resolve(lib, name);
-  if (is("UnMapMem")) return m_unMapMem.Resolve(lib, name);
   if (is("SMICmd")) return m_smiCmd.Resolve(lib, name);
-  if (is("SMICall")) return m_smiCall.Resolve(lib, name);
   if (is("HWK_Alloc_Kernel_PhysMem")) return m_alloc.Resolve(lib, name);
   if (is("HWK_Free_Kernel_PhysMem")) return m_free.Resolve(lib, name);
   if (is("HWK_TranslateLinsToPhys")) return m_translate.Resolve(lib, name);
   if (is("HWK_MapMem_Copy_Userbuf_To_Phys")) return m_copy.Resolve(lib, name);
-  if (is("MapMem_Phys_To_Linear")) return m_physToLinear.Resolve(lib, name);
   if (is("MapMemEx")) return m_mapMemEx.Resolve(lib, name);
   if (is("UnMapMemEx")) return m_unMapMemEx.Resolve(lib, name);
   return false;

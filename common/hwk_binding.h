@@ -1,5 +1,5 @@
 // The binding of hwk.dll: loads the library by full path, resolves the entry points each program
-// uses in that program's order, and offers them as the Hwk port. Entry points are held as resolved
+// calls in that program's order, and offers them as the Hwk port. Entry points are held as resolved
 // objects; one that the program does not bind is never called (its Hwk call does nothing).
 #pragma once
 
@@ -29,10 +29,10 @@ enum class HwkClient { Service, Gui };
 enum class HwkBindStatus {
   Ok,
   NotLoaded,     // no usable library in the program's or the system directory
-  MissingEntry,  // the library lacks an entry point the program binds: as unusable as no library
+  MissingEntry,  // the library lacks an entry point the program calls: as unusable as no library
 };
 
-// The entry-point names a program binds, in its binding order.
+// The entry-point names a program binds (those it calls), in its binding order.
 const std::vector<const char*>& HwkEntryOrder(HwkClient client);
 
 // A resolved entry point: calls go only through a non-null address.
@@ -81,15 +81,11 @@ class HwkBinding : public Hwk {
   HwkEntry<PFN_qv_inpd> m_qvInpd;
   HwkEntry<PFN_qv_outpd> m_qvOutpd;
   HwkEntry<PFN_ReadMSR> m_readMsr;
-  HwkEntry<PFN_MapMem> m_mapMem;  // bound, never called
-  HwkEntry<PFN_UnMapMem> m_unMapMem;  // bound, never called
   HwkEntry<PFN_SMICmd> m_smiCmd;
-  HwkEntry<PFN_SMICall> m_smiCall;  // bound, never called
   HwkEntry<PFN_HWK_Alloc_Kernel_PhysMem> m_alloc;
   HwkEntry<PFN_HWK_Free_Kernel_PhysMem> m_free;
   HwkEntry<PFN_HWK_TranslateLinsToPhys> m_translate;
   HwkEntry<PFN_HWK_MapMem_Copy_Userbuf_To_Phys> m_copy;
-  HwkEntry<PFN_MapMem_Phys_To_Linear> m_physToLinear;  // bound, never called
   HwkEntry<PFN_MapMemEx> m_mapMemEx;
   HwkEntry<PFN_UnMapMemEx> m_unMapMemEx;
 };

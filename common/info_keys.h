@@ -38,6 +38,15 @@ constexpr char kPowerValue[] = "POWERVALUE";
 constexpr char kDisk[] = "DISK";
 constexpr char kMonitor[] = "MONITOR";
 
+// [UserPower]: the user's own power settings, recorded at each interactive start before the saving
+// plan replaces them and cleared by every clean ending. A start or "zor2.exe restore" that finds
+// "Held" = "1" knows the last run ended without giving them back (a crash, a kill, a power cut).
+constexpr char kUserPower[] = "UserPower";
+constexpr char kUserHeld[] = "Held";
+constexpr char kUserScheme[] = "Scheme";
+constexpr char kUserDisk[] = "Disk";        // minutes; -1 unknown (never given back)
+constexpr char kUserMonitor[] = "Monitor";  // minutes; -1 unknown
+
 // [Main]
 constexpr char kMain[] = "Main";
 constexpr char kBuild[] = "Build";

@@ -17,6 +17,9 @@ namespace {
 // Long enough for any healthy holder (a write takes milliseconds), short enough that a hung
 // process cannot freeze the other program's window.
 constexpr uint32_t kLockWaitMs = 2000;
+// Once a holder has kept the lock past kLockWaitMs, the store only tries it this long until it
+// gets it again, so that a hung or hostile holder cannot slow every access.
+constexpr uint32_t kBypassWaitMs = 25;
 
 // A file last written at least this long before it was read cannot change again without getting
 // another stamp, whatever the file system's time granularity (FAT's is the coarsest, 2 s).
@@ -39,8 +42,9 @@ std::string Lookup(const std::string& content, std::string_view section, std::st
 struct SharedFile {
   explicit SharedFile(std::string p)
       : path(std::move(p)),
-        mutex(InfoLockName(path)),
-        shared(InfoLockName(path) + "-gen", sizeof(std::atomic<uint32_t>)),
+        mutex(InfoLockName(path), ObjectAccess::kSystemAndAdministrators),
+        shared(InfoLockName(path) + "-gen", sizeof(std::atomic<uint32_t>),
+               ObjectAccess::kSystemAndAdministrators),
         generation(static_cast<std::atomic<uint32_t>*>(shared.Data())),
         fileName(path) {}
 
@@ -113,6 +117,8 @@ struct SharedFile {
   NamedMutex mutex;
   SharedMemory shared;
   std::atomic<uint32_t>* generation;
+  std::atomic<bool> bypassing{false};  // the lock was held past its wait and is passed over
+  std::function<void()> busyNotice;
 
   std::mutex cacheLock;  // threads of one process may share a store
   std::string fileName;
@@ -121,6 +127,32 @@ struct SharedFile {
   FileStamp cacheStamp;
   std::string cacheContent;
   TextEncoding cacheEncoding = TextEncoding::kBytes;
+};
+
+// The store's lock for one access. A lock that another process keeps past the wait is passed over,
+// as the hardware tools' locks are when they cannot be had: its holder is hung or hostile, and the
+// file is only ever replaced whole, so a reader still never sees half of it. That is told once;
+// from then on the lock is only tried briefly, until it is taken again.
+class StoreLock {
+ public:
+  explicit StoreLock(SharedFile& store)
+      : m_store(store),
+        m_held(store.mutex.Lock(store.bypassing.load() ? kBypassWaitMs : kLockWaitMs)) {
+    if (m_held) {
+      store.bypassing.store(false);
+    } else if (store.mutex.Valid() && !store.bypassing.exchange(true) && store.busyNotice) {
+      store.busyNotice();
+    }
+  }
+  ~StoreLock() {
+    if (m_held) m_store.mutex.Unlock();
+  }
+  StoreLock(const StoreLock&) = delete;
+  StoreLock& operator=(const StoreLock&) = delete;
+
+ private:
+  SharedFile& m_store;
+  bool m_held;
 };
 
 // The file's content, read at most once per locked call and kept up to date by its own writes. A
@@ -211,9 +243,7 @@ InfoStore::~InfoStore() { delete m_impl; }
 
 const std::string& InfoStore::Path() const { return m_impl->path; }
 
-// A single read or write goes ahead even when the lock stays busy: the file is only ever replaced
-// whole, so it cannot be seen torn, and a stuck holder must not stall the caller. A read that the
-// cache answers needs no lock at all.
+// A read that the cache answers needs no lock at all.
 std::string InfoStore::Read(std::string_view section, std::string_view key, std::string_view def,
                             size_t capacity) {
   std::string content;
@@ -222,23 +252,21 @@ std::string InfoStore::Read(std::string_view section, std::string_view key, std:
   if (m_impl->FromCache(content, missing, encoding)) {
     return missing ? CutDefault(def, capacity) : Lookup(content, section, key, def, capacity);
   }
-  NamedMutexLock lock(m_impl->mutex, kLockWaitMs);
+  StoreLock lock(*m_impl);
   LockedFile file(*m_impl, false);
   return file.Read(section, key, def, capacity);
 }
 
 bool InfoStore::Write(std::string_view section, std::string_view key, std::string_view value) {
-  NamedMutexLock lock(m_impl->mutex, kLockWaitMs);
+  StoreLock lock(*m_impl);
   LockedFile file(*m_impl, false);
   return file.Write(section, key, value);
 }
 
-// A transaction needs the lock: when it stays busy the body does not run and the caller tries again
-// at its next cycle. A lock that cannot be made at all would be busy for ever: without one the
-// transaction still replaces the file whole, so a reader never sees half of it.
+// Without the lock (one that cannot be made, or one kept past its wait) the transaction still
+// replaces the file whole, so a reader never sees half of it.
 StoreResult InfoStore::Transact(const std::function<void(InfoFile&)>& body) {
-  NamedMutexLock lock(m_impl->mutex, kLockWaitMs);
-  if (!lock.Held() && m_impl->mutex.Valid()) return StoreResult::kBusy;
+  StoreLock lock(*m_impl);
   LockedFile file(*m_impl, true);
   body(file);
   return file.Commit();
@@ -249,5 +277,9 @@ bool InfoStore::Update(const std::function<void(InfoFile&)>& body) {
 }
 
 bool InfoStore::LockAvailable() const { return m_impl->mutex.Valid(); }
+
+void InfoStore::SetBusyNotice(std::function<void()> notice) {
+  m_impl->busyNotice = std::move(notice);
+}
 
 }  // namespace zor

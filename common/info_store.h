@@ -15,7 +15,8 @@ namespace zor {
 // What became of a transaction.
 enum class StoreResult {
   kOk,
-  kBusy,        // the lock stayed busy: the body did not run
+  kBusy,        // the body did not run for want of the lock (InfoStore itself passes over a
+                // lock kept past its wait, see Transact)
   kUnreadable,  // the file exists but could not be read: its reads gave their defaults
   kReadOnly,    // the file is marked read-only: the changes were not saved
   kFailed,      // the changes could not be saved
@@ -47,8 +48,8 @@ class InfoStore {
   bool Write(std::string_view section, std::string_view key, std::string_view value);
 
   // Runs body with the lock held across all its reads and writes (the reset handshake); its writes
-  // reach the file together, in one replace, when body returns. When the lock stays busy (a hung
-  // holder) body does not run.
+  // reach the file together, in one replace, when body returns. A lock that another process keeps
+  // past the store's wait (a hung or hostile holder) is passed over, and body runs without it.
   StoreResult Transact(const std::function<void(InfoFile&)>& body);
   // Transact, true only for kOk.
   bool Update(const std::function<void(InfoFile&)>& body);
@@ -56,6 +57,9 @@ class InfoStore {
   // False when the cross-process lock could not be made (its name is taken by another kind of
   // object, or its access list shuts this account out): the store then goes on without it.
   bool LockAvailable() const;
+  // Called once when an access first passes over a lock kept past its wait, and again only after
+  // the lock was taken in between. Set before the store is shared between threads.
+  void SetBusyNotice(std::function<void()> notice);
 
   const std::string& Path() const;
 

@@ -222,6 +222,10 @@ FunctionEnd
 ; ---- Uninstall ----------------------------------------------------------------------------------
 
 Section "Uninstall"
+  ; The user's own power plan and time-outs back and the firmware's saving off, while zor2 and the
+  ; board's libraries are still there.
+  DetailPrint "Giving back the power settings"
+  ExecWait '"$INSTDIR\zor2.exe" restore'
   Call un.StopService
   DetailPrint "Removing ${SERVICE}"
   nsExec::ExecToLog '"$INSTDIR\Zor2Svr.exe" -u'

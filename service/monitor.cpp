@@ -71,8 +71,8 @@ void RunService(ServiceDeps& deps) {
   }
   if (!deps.store.LockAvailable()) deps.trace.Write("INFO.DAT lock unavailable, going on without it!!\n");
   // Counting on from 0 would overwrite the stored totals at the first publication; while the
-  // file's lock is busy, or the file is there but cannot be read, nothing could be published
-  // anyway, so wait for it (or for a stop). Only a missing file starts the figures at 0.
+  // file is there but cannot be read (or the store cannot run the transaction), nothing could be
+  // published anyway, so wait for it (or for a stop). Only a missing file starts the figures at 0.
   const StoreResult restored = engine.RestoreTotals();
   if (restored != StoreResult::kOk) {
     deps.trace.Write(restored == StoreResult::kUnreadable ? "Read INFO.DAT failure: cannot read the file!!\n"

@@ -24,6 +24,11 @@ class InfoValueFile : public ValueFile {
 
 }  // namespace
 
+InfoValueStore::InfoValueStore(InfoStore& store, TraceSink* trace) : m_store(store) {
+  if (!trace) return;
+  m_store.SetBusyNotice([trace] { trace->Write("INFO.DAT lock busy, going on without it!!\n"); });
+}
+
 StoreResult InfoValueStore::Transaction(const std::function<void(ValueFile&)>& body) {
   return m_store.Transact([&](InfoFile& file) {
     InfoValueFile values(file);

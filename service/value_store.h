@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "common/info_store.h"
+#include "service/trace.h"
 
 namespace zor {
 
@@ -22,17 +23,19 @@ class ValueFile {
 class ValueStore {
  public:
   virtual ~ValueStore() = default;
-  // Runs body with the lock held; kBusy when the lock could not be taken (body did not run),
-  // kUnreadable when the file exists but could not be read (its reads gave "0").
+  // Runs body with the lock held (or passed over, see InfoStore::Transact); kBusy when the body did
+  // not run for want of the lock, kUnreadable when the file exists but could not be read (its
+  // reads gave "0").
   virtual StoreResult Transaction(const std::function<void(ValueFile&)>& body) = 0;
   // False when the store goes on without its cross-process lock.
   virtual bool LockAvailable() const { return true; }
 };
 
-// The store over the shared INFO.DAT.
+// The store over the shared INFO.DAT. With a trace, a lock that another process keeps past the
+// store's wait (the store then goes on without it) is traced once.
 class InfoValueStore : public ValueStore {
  public:
-  explicit InfoValueStore(InfoStore& store) : m_store(store) {}
+  explicit InfoValueStore(InfoStore& store, TraceSink* trace = nullptr);
   StoreResult Transaction(const std::function<void(ValueFile&)>& body) override;
   bool LockAvailable() const override { return m_store.LockAvailable(); }
 

@@ -15,10 +15,11 @@ class CMainApp {
   CMainApp(SingleInstance& instance, ui::ModalHost& desktop)
       : m_instance(instance), m_desktop(desktop) {}
 
-  // Runs the program with the command line (the text after the program's name). A second copy
-  // ends at once, silently, and changes nothing. configure sees the window before it starts.
-  void InitInstance(MainPorts ports, const std::string& commandLine,
-                    const std::function<void(CMainDialog&)>& configure = nullptr);
+  // Runs the program with the command line (the text after the program's name) and returns its
+  // exit status. A second copy ends at once, silently, and changes nothing. configure sees the
+  // window before it starts. "restore" gives the user's settings back without a window.
+  int InitInstance(MainPorts ports, const std::string& commandLine,
+                   const std::function<void(CMainDialog&)>& configure = nullptr);
 
  private:
   SingleInstance& m_instance;

@@ -8,6 +8,7 @@
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
 #include "gui/app/posted_boxes.h"
+#include "gui/app/user_power_record.h"
 #include "gui/controls/advanced_settings.h"
 #include "gui/controls/drawing.h"
 #include "gui/controls/message_dlg.h"
@@ -123,11 +124,12 @@ void CMainDialog::EndProgram(bool keepSaving) {
   m_bClosing = true;
   m_nCloseResult = -1;
   info->Write(info::kInfo, info::kPv, "0");
-  Post(kTaskClose, [savingOn](SettingsControl& c) {
+  Post(kTaskClose, [savingOn, info](SettingsControl& c) {
     const uint16_t flags = c.State().m_pEs.U16(fw::et::kControlFlags);
     if (!c.UpdataBiosSetting(savingOn ? flags & fw::cf::kLevelMask : flags)) return 0;
     if (savingOn) c.SetBiosAuto(false, false);
     c.RestoreUserPowerSettings();
+    info->Update(ReleaseUserPower);
     return 0;
   });
 }
@@ -174,6 +176,8 @@ void CMainDialog::ParkUserPowerSettings(InfoStore& info, const MainState& state)
     file.Write(info::kInfo, info::kPowerValue, Decimal(state.m_nSavedScheme));
     file.Write(info::kInfo, info::kDisk, Decimal(state.m_nSavedDiskTimeout));
     file.Write(info::kInfo, info::kMonitor, Decimal(state.m_nSavedMonitorTimeout));
+    // Parked, they are no longer a run's record: the next start takes them as parked.
+    ReleaseUserPower(file);
   });
 }
 

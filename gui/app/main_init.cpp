@@ -13,6 +13,7 @@
 #include "gui/app/main_layout.h"
 #include "gui/app/platform_class.h"
 #include "gui/app/posted_boxes.h"
+#include "gui/app/user_power_record.h"
 #include "gui/controls/message_dlg.h"
 #include "platform/program_paths.h"
 #include "platform/reg_key.h"
@@ -55,6 +56,7 @@ bool CMainDialog::Exit(int code) {
   if (m_bPowerSaved && m_control) {
     if (m_worker) m_worker.reset();
     m_control->RestoreUserPowerSettings();
+    m_info->Update(ReleaseUserPower);
   }
   Host().ExitProcess(code);
   return false;
@@ -182,22 +184,25 @@ bool CMainDialog::FindProgramFiles() {
 void CMainDialog::RecordUserPowerSettings() {
   SettingsControl& c = *m_control;
   MainState& s = m_settingsState;
-  if (ProfileInt(m_info->Read(info::kInfo, info::kPv, "0", info::kPathCapacity)) != 0) {
-    // Saving was left in force at the last close: the user's own settings are the parked ones.
-    s.m_nSavedScheme = ProfileInt(m_info->Read(info::kInfo, info::kPowerValue, "0", info::kPathCapacity));
-    s.m_nSavedDiskTimeout = ProfileInt(m_info->Read(info::kInfo, info::kDisk, "0", info::kPathCapacity));
-    s.m_nSavedMonitorTimeout =
-        ProfileInt(m_info->Read(info::kInfo, info::kMonitor, "0", info::kPathCapacity));
-  } else {
+  UserPowerSettings user;
+  // Saving was left in force at the last close: the user's own settings are the parked ones, and
+  // the saving plan is still in force.
+  const bool parked = ReadParkedUserPower(*m_info, user);
+  // Else a record held means the last run ended without giving them back (a crash, a kill, a power
+  // cut): what the system has now may be the saving plan, so the record is the user's own.
+  if (!parked && !ReadHeldUserPower(*m_info, user)) {
     // A time-out that cannot be read is kept as unknown, and is never given back as "never".
     c.RecordUserPowerSettings();
-    if (s.m_nSavedScheme != kPlanBalanced) {
-      PlanCommand([](SettingsControl& control) { control.SetActivePowerPlan(kPlanBalanced); });
-    }
+    user = {s.m_nSavedScheme, s.m_nSavedDiskTimeout, s.m_nSavedMonitorTimeout};
   }
-  m_state.m_nSavedScheme = s.m_nSavedScheme;
-  m_state.m_nSavedDiskTimeout = s.m_nSavedDiskTimeout;
-  m_state.m_nSavedMonitorTimeout = s.m_nSavedMonitorTimeout;
+  if (!parked && user.scheme != kPlanBalanced) {
+    PlanCommand([](SettingsControl& control) { control.SetActivePowerPlan(kPlanBalanced); });
+  }
+  // Kept in INFO.DAT before the saving plan replaces them, for whatever ends this run.
+  HoldUserPower(*m_info, user);
+  s.m_nSavedScheme = m_state.m_nSavedScheme = user.scheme;
+  s.m_nSavedDiskTimeout = m_state.m_nSavedDiskTimeout = user.diskTimeout;
+  s.m_nSavedMonitorTimeout = m_state.m_nSavedMonitorTimeout = user.monitorTimeout;
   m_bPowerSaved = true;
 }
 

@@ -30,7 +30,8 @@ std::string LockFilePath(const std::string& name) {
 
 }  // namespace
 
-NamedMutex::NamedMutex(const std::string& name) : m_impl(new Impl) {
+// Natively every test runs as one account: the access is not modelled.
+NamedMutex::NamedMutex(const std::string& name, ObjectAccess) : m_impl(new Impl) {
   m_impl->fd = open(LockFilePath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
 }
 

@@ -13,7 +13,7 @@ struct SharedMemory::Impl {
 };
 
 // A file under /tmp beside the lock files; ftruncate only ever grows it, and new bytes read as 0.
-SharedMemory::SharedMemory(const std::string& name, size_t size) : m_impl(new Impl) {
+SharedMemory::SharedMemory(const std::string& name, size_t size, ObjectAccess) : m_impl(new Impl) {
   std::string path = "/tmp/zorwise-shm-";
   for (char c : name) path += (c == '/' || c == '\\') ? '_' : c;
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);

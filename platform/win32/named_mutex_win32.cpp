@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "platform/named_mutex.h"
-#include "platform/win32/open_to_everyone.h"
+#include "platform/win32/object_security.h"
 
 namespace zor {
 
@@ -9,9 +9,9 @@ struct NamedMutex::Impl {
   HANDLE handle = nullptr;
 };
 
-NamedMutex::NamedMutex(const std::string& name) : m_impl(new Impl) {
-  OpenToEveryone everyone;
-  m_impl->handle = CreateMutexA(everyone.Attributes(), FALSE, name.c_str());
+NamedMutex::NamedMutex(const std::string& name, ObjectAccess access) : m_impl(new Impl) {
+  ObjectSecurity security(access);
+  m_impl->handle = CreateMutexA(security.Attributes(), FALSE, name.c_str());
   if (!m_impl->handle) m_impl->handle = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str());
 }
 

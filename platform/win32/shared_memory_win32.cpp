@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "platform/shared_memory.h"
-#include "platform/win32/open_to_everyone.h"
+#include "platform/win32/object_security.h"
 
 namespace zor {
 
@@ -10,10 +10,11 @@ struct SharedMemory::Impl {
   void* data = nullptr;
 };
 
-SharedMemory::SharedMemory(const std::string& name, size_t size) : m_impl(new Impl) {
-  OpenToEveryone everyone;
-  m_impl->mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, everyone.Attributes(), PAGE_READWRITE, 0,
-                                       static_cast<DWORD>(size), name.c_str());
+SharedMemory::SharedMemory(const std::string& name, size_t size, ObjectAccess access)
+    : m_impl(new Impl) {
+  ObjectSecurity security(access);
+  m_impl->mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, security.Attributes(), PAGE_READWRITE,
+                                       0, static_cast<DWORD>(size), name.c_str());
   if (!m_impl->mapping) m_impl->mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str());
   if (m_impl->mapping) m_impl->data = MapViewOfFile(m_impl->mapping, FILE_MAP_ALL_ACCESS, 0, 0, size);
 }

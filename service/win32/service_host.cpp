@@ -124,7 +124,7 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
   g_infoPath = zor::JoinPath(dir, "INFO.DAT");
   g_host.Main(zor::JoinPath(dir, "Satae.log"), [dir] {
     zor::InfoStore info(g_infoPath);
-    zor::InfoValueStore store(info);
+    zor::InfoValueStore store(info, &g_trace);
     zor::HardwareLocks locks;
     zor::EnergyHistoryLog history(zor::JoinPath(dir, zor::kHistoryFileName), [] {
       const zor::LocalTime t = zor::RealSystemInfo().Now();

@@ -40,6 +40,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
                   SystemLibraryDirectory(),
                   kIsaBusLock};
   CMainApp app(SystemSingleInstance(), ui::Desktop());
-  app.InitInstance(std::move(ports), commandLine ? commandLine : "");
-  return 0;
+  return app.InitInstance(std::move(ports), commandLine ? commandLine : "");
 }

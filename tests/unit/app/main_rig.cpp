@@ -220,6 +220,20 @@ int MainRig::ActivePlan() {
   return -1;
 }
 
+int MainRig::Plan4Timeout(bool disk) const {
+  FakeRegistry::Value value;
+  if (!registry.Get(RegRoot::LocalMachine, power::SettingKey(4, disk), "ACSettingIndex", &value) ||
+      value.data.size() != 4)
+    return -1;
+  return static_cast<int>((value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
+                           static_cast<uint32_t>(value.data[3]) << 24) / 60);
+}
+
+void MainRig::SetPlan4Timeout(bool disk, int minutes) {
+  registry.SetDword(RegRoot::LocalMachine, power::SettingKey(4, disk), "ACSettingIndex",
+                    static_cast<uint32_t>(minutes * 60));
+}
+
 std::string MainRig::NameOf(const ui::Image* image) const {
   const auto found = names.find(image);
   return found == names.end() ? "" : found->second;

@@ -47,6 +47,8 @@ struct MainRig {
   std::vector<uint16_t> SentFlags() const;
   // Active plan and plan-4 time-outs as the fake registry holds them (-1 when unreadable).
   int ActivePlan();
+  int Plan4Timeout(bool disk) const;  // minutes
+  void SetPlan4Timeout(bool disk, int minutes);
   // The name of the skin picture that image is, or "" when it is none of them.
   std::string NameOf(const ui::Image* image) const;
   // What was drawn last at p (a picture's name).

@@ -2,6 +2,8 @@
 // Windows, the start date, the automatic start, the single instance, and the level in force.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "common/firmware_layout.h"
 #include "common/info_keys.h"
 #include "gui/app/main_layout.h"
@@ -226,27 +228,69 @@ TEST(MainStartTest, SkinFollowsTheLanguage) {
   }
 }
 
-TEST(MainStartTest, SecondCopyEndsSilently) {
-  struct Instances : SingleInstance {
-    bool Claim(const std::string& name) override { return claimed.insert(name).second; }
-    std::set<std::string> claimed;
-  } instances;
+// A run that ends without giving the user's settings back (a crash, a kill, a power cut) leaves
+// the saving plan in force; the next start must still know the user's own plan and time-outs.
+TEST(MainStartTest, AStartAfterACrashGivesTheUsersOwnSettingsBack) {
+  MainRig rig("x58-6");
+  rig.SetPlan4Timeout(true, 20);
+  rig.SetPlan4Timeout(false, 10);
+  ASSERT_TRUE(rig.Start());
+  rig.ClickSelector(layout::kL3);
+  rig.Settle();
+  ASSERT_EQ(rig.ActivePlan(), 4);
+  ASSERT_EQ(rig.Plan4Timeout(true), 3);
+  ASSERT_EQ(rig.Plan4Timeout(false), 3);
+  // Killed: the window goes without a close.
+  rig.host.reset();
+  rig.window.reset();
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  rig.answer = 2;  // stop saving
+  rig.ClickPush(layout::kClose);
+  rig.Settle();
+  ASSERT_TRUE(rig.host->Ended());
+  EXPECT_EQ(rig.ActivePlan(), 3);
+  EXPECT_EQ(rig.Plan4Timeout(true), 20);
+  EXPECT_EQ(rig.Plan4Timeout(false), 10);
+  // A clean ending clears the record: a later start reads the system again.
+  EXPECT_EQ(rig.Info(info::kUserPower, info::kUserHeld), "0");
+}
+
+// Kernel object names as Windows keeps them: before Vista the console session has one namespace
+// for plain names and names with the Global prefix (and Windows 2000 without Terminal Services
+// ignores the prefix); from Vista on they are apart. Each start is a process that keeps what it
+// created.
+struct KernelNamespace : SingleInstance {
+  explicit KernelNamespace(bool aliased) : m_aliased(aliased) {}
+  bool Claim(const std::string& name) override {
+    const std::string global = "Global\\";
+    const bool prefixed = name.compare(0, global.size(), global) == 0;
+    return m_objects.insert(m_aliased && prefixed ? name.substr(global.size()) : name).second;
+  }
+  bool m_aliased;
+  std::set<std::string> m_objects;
+};
+
+TEST(MainStartTest, FirstCopyOpensAndASecondEndsSilentlyInEveryNamespace) {
   struct NoDesktop : ui::ModalHost {
     int DoModal(ui::Window&) override { return ++runs; }
     int runs = 0;
-  } desktop;
-  MainRig rig("x58-6");
-  CMainApp app(instances, desktop);
-  auto ports = [&] {
-    return MainPorts{nullptr, rig.registry, rig.processes, rig.services, rig.boxes, rig.shutdown,
-                     rig.vendors, rig.sleeper, rig.system, rig.shell, rig.appDir, kSystemDir, ""};
   };
-  app.InitInstance(ports(), "");
-  app.InitInstance(ports(), "state");
-  EXPECT_EQ(desktop.runs, 1);
-  EXPECT_EQ(instances.claimed,
-            (std::set<std::string>{"QUARVEL_ZOR20_MUTEX_BY_MERVIK",
-                                   "Global\\QUARVEL_ZOR20_MUTEX_BY_MERVIK"}));
+  for (bool aliased : {true, false}) {
+    KernelNamespace objects(aliased);
+    NoDesktop desktop;
+    MainRig rig("x58-6");
+    CMainApp app(objects, desktop);
+    auto ports = [&] {
+      return MainPorts{nullptr, rig.registry, rig.processes, rig.services, rig.boxes, rig.shutdown,
+                       rig.vendors, rig.sleeper, rig.system, rig.shell, rig.appDir, kSystemDir, ""};
+    };
+    app.InitInstance(ports(), "");
+    EXPECT_EQ(desktop.runs, 1) << (aliased ? "one namespace" : "separate namespaces");
+    app.InitInstance(ports(), "state");
+    app.InitInstance(ports(), "");
+    EXPECT_EQ(desktop.runs, 1) << (aliased ? "one namespace" : "separate namespaces");
+  }
 }
 
 }  // namespace

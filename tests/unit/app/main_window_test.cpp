@@ -8,9 +8,12 @@
 
 #include "common/firmware_layout.h"
 #include "common/info_keys.h"
+#include "common/info_lock.h"
 #include "common/zor2_window.h"
 #include "gui/app/digit_strip.h"
 #include "gui/app/main_layout.h"
+#include "platform/named_mutex.h"
+#include "platform/program_paths.h"
 #include "tests/unit/app/main_rig.h"
 
 namespace zor::test {
@@ -387,6 +390,25 @@ TEST(MainCommandsTest, CloseAnswers) {
       EXPECT_EQ(rig.ControlFlags() & fw::cf::kActive, 0);
     }
   }
+}
+
+// Any process that opens INFO.DAT's lock and keeps it cannot make a "keep saving" close lose the
+// user's own power settings.
+TEST(MainCommandsTest, ALockKeptByAnotherProcessStillLetsTheCloseParkTheUsersSettings) {
+  MainRig rig("x58-6");
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  NamedMutex squatter(InfoLockName(JoinPath(rig.appDir, "Info.dat")),
+                      ObjectAccess::kSystemAndAdministrators);
+  ASSERT_TRUE(squatter.Lock(0));
+  rig.answer = 1;
+  rig.ClickPush(layout::kClose);
+  rig.Settle();
+  squatter.Unlock();
+  ASSERT_TRUE(rig.host->ExitStatus().has_value());
+  EXPECT_EQ(rig.Info(info::kInfo, info::kPv), "1");
+  EXPECT_EQ(rig.Info(info::kInfo, info::kPowerValue), "3");
+  EXPECT_EQ(rig.ActivePlan(), 4);
 }
 
 TEST(MainCommandsTest, TheEndOfTheSessionParksTheUsersPowerSettingsWhileSaving) {

@@ -85,7 +85,7 @@ TEST_F(HwkBindingTest, EachProgramBindsItsEntriesInItsOwnOrder) {
     const auto& order = HwkEntryOrder(client);
     EXPECT_EQ(lookups, std::vector<std::string>(order.begin(), order.end()));
   }
-  EXPECT_STREQ(HwkEntryOrder(HwkClient::Service).front(), "MapMem");
+  EXPECT_STREQ(HwkEntryOrder(HwkClient::Service).front(), "SMICmd");
   EXPECT_STREQ(HwkEntryOrder(HwkClient::Gui).front(), "qv_inp");
   EXPECT_TRUE(g_calls.empty()) << "binding must not call anything";
 }
@@ -93,7 +93,8 @@ TEST_F(HwkBindingTest, EachProgramBindsItsEntriesInItsOwnOrder) {
 TEST_F(HwkBindingTest, MissingEntryMakesTheLibraryUnusableAndCallsNothing) {
   struct Case { HwkClient client; const char* removed; };
   for (const Case& c : {Case{HwkClient::Service, "UnMapMemEx"}, Case{HwkClient::Service, "qv_inpd"},
-                        Case{HwkClient::Gui, "ReadMSR"}, Case{HwkClient::Gui, "SMICall"}}) {
+                        Case{HwkClient::Gui, "ReadMSR"},
+                        Case{HwkClient::Gui, "HWK_TranslateLinsToPhys"}}) {
     auto lib = FullLibrary();
     lib->Remove(c.removed);
     std::string missing;
@@ -105,6 +106,32 @@ TEST_F(HwkBindingTest, MissingEntryMakesTheLibraryUnusableAndCallsNothing) {
   lib->Remove("ReadMSR");
   EXPECT_NE(HwkBinding::Bind(std::move(lib), HwkClient::Service), nullptr);
   EXPECT_TRUE(g_calls.empty());
+}
+
+// A maker's library need only export what a program calls: the four entries no program calls, and
+// the packet-buffer entries for the service, may be missing.
+TEST_F(HwkBindingTest, ALibraryWithOnlyTheCalledEntriesIsUsed) {
+  const std::vector<const char*> uncalled = {"MapMem", "UnMapMem", "SMICall",
+                                             "MapMem_Phys_To_Linear"};
+  const std::vector<const char*> buffers = {"HWK_Alloc_Kernel_PhysMem", "HWK_Free_Kernel_PhysMem",
+                                            "HWK_TranslateLinsToPhys",
+                                            "HWK_MapMem_Copy_Userbuf_To_Phys"};
+  for (HwkClient client : {HwkClient::Service, HwkClient::Gui}) {
+    auto lib = FullLibrary();
+    for (const char* name : uncalled) lib->Remove(name);
+    if (client == HwkClient::Service) {
+      for (const char* name : buffers) lib->Remove(name);
+    }
+    std::string missing;
+    auto hwk = HwkBinding::Bind(std::move(lib), client, &missing);
+    ASSERT_NE(hwk, nullptr) << missing;
+    g_calls.clear();
+    SmiRegisters regs;
+    hwk->SMICmd(regs);
+    EXPECT_EQ(regs.ebx, 0x7F7A0000u);
+    EXPECT_EQ(hwk->MapMemEx(0x7F7A0000u, 0, 4608), 0x00007FF012345000ull);
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"SMICmd", "MapMemEx"}));
+  }
 }
 
 TEST_F(HwkBindingTest, LoadsByFullPathFromProgramThenSystemDirectory) {

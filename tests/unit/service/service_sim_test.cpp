@@ -5,11 +5,16 @@
 #include <memory>
 #include <string>
 
+#include "common/info_lock.h"
+#include "common/info_store.h"
+#include "platform/named_mutex.h"
 #include "service/monitor.h"
+#include "service/value_store.h"
 #include "sim/board/board.h"
 #include "sim/board/board_profiles.h"
 #include "sim/board/sim_hwk.h"
 #include "tests/unit/service/service_fakes.h"
+#include "tests/unit/store/store_dir.h"
 
 namespace zor {
 namespace {
@@ -91,6 +96,36 @@ TEST_F(SimServiceTest, RestartContinuesTheTotals) {
   Run(20);
   EXPECT_NEAR(Real("Total"), 3.8 * total, 1e-6);
   EXPECT_NE(trace.text.find("Read INFO.DAT failure: cannot read the file!!\n"), std::string::npos);
+}
+
+// Any process that opens INFO.DAT's lock and keeps it (here another holder in this process) no
+// longer stops the service: it restores its totals, counts on and publishes, and says so once.
+TEST_F(SimServiceTest, ALockKeptByAnotherProcessNeitherStopsNorLosesTheCount) {
+  Create("x58-6");
+  board.PinReadings(120, 60);
+  StoreDir dir;
+  InfoStore info(dir.File("INFO.DAT"));
+  ASSERT_TRUE(info.Write("VALUE", "Total", "100.000000"));
+  InfoValueStore values(info, &trace);
+  NamedMutex squatter(InfoLockName(info.Path()), ObjectAccess::kSystemAndAdministrators);
+  ASSERT_TRUE(squatter.Lock(0));
+  flags.running = true;
+  int sleeps = 0;
+  clock.onSleep = [&] {
+    if (clock.now % 100 == 0 && ++sleeps >= 25) flags.running = false;
+  };
+  ServiceDeps deps{trace, flags, clock, values, locks, [this] { return &hwk; },
+                   [this] { flags.running = false; ++stops; }, [] {}};
+  RunService(deps);
+  squatter.Unlock();
+  EXPECT_EQ(stops, 0);
+  EXPECT_EQ(trace.text.find("Read INFO.DAT failure"), std::string::npos) << trace.text;
+  const std::string notice = "INFO.DAT lock busy, going on without it!!\n";
+  const size_t told = trace.text.find(notice);
+  ASSERT_NE(told, std::string::npos) << trace.text;
+  EXPECT_EQ(trace.text.find(notice, told + 1), std::string::npos) << "told once";
+  EXPECT_GT(std::atof(info.Read("VALUE", "Total", "0", 255).c_str()), 100.0);
+  EXPECT_NEAR(std::atof(info.Read("VALUE", "SaveTime", "0", 255).c_str()), 2.5, 1e-6);
 }
 
 TEST_F(SimServiceTest, BoardFaultsNeverStopTheLoop) {

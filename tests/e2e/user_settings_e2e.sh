@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# The user's own power plan and time-outs under Wine, however zor2 ends: installed with the demo
+# board, zor2 is killed while its saving plan is in force, started again and closed with "No" (the
+# user's plan and time-outs are back); then closed with "keep saving" and Zorwise uninstalled
+# silently (the uninstaller's "zor2.exe restore" gives them back and switches the firmware's
+# saving off). The effects are read from the registry and the board (simboard show).
+# Usage: user_settings_e2e.sh BUILD/bin (inside an X display, e.g. xvfb-run).
+set -euo pipefail
+
+bin=$(cd "$1" && pwd)
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+skin=$bin/../skins/generated/ENG
+res=$bin/../skins/generated/res
+source "$repo/tests/e2e/e2e_lib.sh"
+# The skin library follows the system language: keep it English whatever the machine's locale.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+setup="$bin/../installer/ZorwiseSetup.exe"
+[ -f "$setup" ] || fail "no installer at $setup (is makensis installed?)"
+
+work="$bin/../e2e/user_settings"
+rm -rf "$work"
+mkdir -p "$work/shots"
+zor_app_prefix "$work/prefix"
+cp "$bin/fixtures/powercfg.exe" "$WINEPREFIX/drive_c/windows/system32/powercfg.exe"
+title="ZOR 2.0 B10.1022.1"
+
+zor2_pid=""
+cleanup() {
+  [ -n "$zor2_pid" ] && kill "$zor2_pid" 2>/dev/null
+  wineserver -k >/dev/null 2>&1 || true
+}
+zor_wine_session
+trap cleanup EXIT
+
+info() { ls "$app" 2>/dev/null | grep -i -m1 '^info\.dat$' | sed "s|^|$app/|" || true; }
+fail() {
+  echo "FAIL: $*" >&2
+  local file; file=$(info)
+  [ -n "$file" ] && { echo "--- INFO.DAT" >&2; tr -d '\r' < "$file" >&2; }
+  [ -f "$work/show.txt" ] && { echo "--- last simboard show" >&2; head -8 "$work/show.txt" >&2; }
+  echo "screenshots in $work/shots" >&2
+  exit 1
+}
+value() {  # value SECTION KEY (case-insensitive, as the programs read it)
+  local file; file=$(info)
+  [ -n "$file" ] || return 0
+  tr -d '\r' < "$file" | awk -v s="$1" -v k="$2" -F= '
+    /^\[/ { in_s = (tolower($0) == "[" tolower(s) "]"); next }
+    in_s && tolower($1) == tolower(k) { sub(/^[^=]*=/, ""); print; exit }'
+}
+
+# ---- The registry: the active plan and plan 4's time-outs, as the stand-in powercfg leaves them --
+schemes='HKLM\SYSTEM\CurrentControlSet\Control\Power\User\PowerSchemes'
+balanced_guid=381b4222-f694-41f0-9685-ff5bb260df2e
+high_guid=8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c
+active_scheme() {
+  wine reg query "$schemes" /v ActivePowerScheme 2>/dev/null | tr -d '\r' \
+    | awk '$1 == "ActivePowerScheme" { print $3; exit }'
+}
+timeouts() {  # "monitor M disk D" of Balanced, in seconds
+  wine reg query "$schemes\\$balanced_guid" /s 2>/dev/null | tr -d '\r' | awk '
+    function hex(text,  i, n) {
+      text = tolower(text); sub(/^0x/, "", text)
+      for (i = 1; i <= length(text); i++) n = n * 16 + index("0123456789abcdef", substr(text, i, 1)) - 1
+      return n + 0
+    }
+    /^HKEY/ { kind = /6738e2c4-e8a5-4a42-b16a-e040e769756e$/ ? "disk" : /3c0bc021-c8a8-4e07-a973-6b14cbcb2b7e$/ ? "monitor" : "" }
+    kind != "" && $1 == "ACSettingIndex" { seconds[kind] = hex($3) }
+    END { printf "monitor %s disk %s\n", ("monitor" in seconds) ? seconds["monitor"] : "missing",
+                                         ("disk" in seconds) ? seconds["disk"] : "missing" }'
+}
+settings() { echo "plan $(active_scheme), $(timeouts)"; }
+saving_plan="plan $balanced_guid, monitor 180 disk 180"
+users_own="plan $high_guid, monitor 600 disk 1200"
+expect_settings() {  # expect_settings WHAT WANTED (waits for zor2's worker)
+  local wanted=$2
+  wait_for 30 eval '[ "$(settings)" = "$wanted" ]' || fail "$1: $(settings), wanted $wanted"
+  ok "$1: $wanted"
+}
+
+# ---- The board ------------------------------------------------------------------------------------
+# simboard [DIR]: "simboard show" of the board beside DIR's hwk.dll (the installed one by default).
+show() { (cd "${1:-$app}" && wine ./simboard.exe show 2>/dev/null) | tr -d '\r' > "$work/show.txt"; }
+saving_flag() {
+  local word; word=$(sed -n 's/^control *\(0x[0-9A-F]*\):.*/\1/p' "$work/show.txt")
+  echo $(( word & 1 ))
+}
+
+# ---- The window -----------------------------------------------------------------------------------
+wx=0; wy=0
+locate() {  # the main window's place in wx, wy; false while it is not there at its size
+  local id WINDOW X Y WIDTH HEIGHT SCREEN
+  id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1 || true)
+  [ -n "$id" ] || return 1
+  eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || return 1
+  [ "${WIDTH}x${HEIGHT}" = "$(identify -format '%wx%h' "$skin/Main_on.bmp")" ] || return 1
+  wx=$X; wy=$Y
+}
+click_at() {  # the pointer comes in from the side, so the button sees it arrive
+  xdotool mousemove $(($1 - 3)) "$2"; sleep 0.1
+  xdotool mousemove "$1" "$2"; sleep 0.2
+  xdotool click 1
+  sleep 0.2
+}
+click_button() {  # click_button PICTURE X Y: the button whose normal picture sits at (X, Y)
+  local w h
+  read -r w h < <(identify -format '%w %h\n' "$skin/$1.bmp")
+  click_at $((wx + $2 + w / 2)) $((wy + $3 + h / 2))
+}
+bx=0; by=0
+dialog_shown() {  # the closing question (message dialog picture MSG_8) in bx, by
+  local id WINDOW X Y WIDTH HEIGHT SCREEN
+  for id in $(xdotool search --onlyvisible --class zor2 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
+    if [ "${WIDTH}x${HEIGHT}" = "$(identify -format '%wx%h' "$res/MSG_8.bmp")" ]; then bx=$X; by=$Y; return 0; fi
+  done
+  return 1
+}
+start_zor2() {
+  (cd "$app" && exec wine ./zor2.exe >"$work/zor2-$RANDOM.log" 2>&1) &
+  zor2_pid=$!
+  wait_for 30 locate || fail "no window titled \"$title\""
+  sleep 1
+}
+close_zor2() {  # close_zor2 yes|no: the Close button, and the answer to "keep saving?"
+  click_button CLOSE_N 444 7
+  wait_for 20 dialog_shown || fail "no closing question"
+  sleep 0.5
+  import -window root "$work/shots/close-$1.png"
+  if [ "$1" = yes ]; then click_at $((bx + 325)) $((by + 32)); else click_at $((bx + 415)) $((by + 32)); fi
+  wait_for 30 eval '! kill -0 "$zor2_pid" 2>/dev/null' || fail "zor2 still runs after the close"
+  wait "$zor2_pid" || fail "zor2 ended with status $?"
+  zor2_pid=""
+}
+
+# ==== Installed with the demo board; the user runs High performance with 10/20-minute time-outs ===
+wine "$setup" /S /DEMO || fail "setup failed"
+wait_for 30 service_is RUNNING || fail "the service does not run after setup"
+wine powercfg /X /monitor-timeout-ac 10 >/dev/null 2>&1
+wine powercfg /X /disk-timeout-ac 20 >/dev/null 2>&1
+wine powercfg -S SCHEME_MIN >/dev/null 2>&1
+expect_settings "the user's own settings" "$users_own"
+# A board with saving on at L2; zor2 starts the service again.
+stop_service
+(cd "$app" && wine ./simboard.exe create --profile x58-12-range >/dev/null 2>&1) || fail "simboard create"
+
+# ==== Killed while the saving plan is in force, started again, closed with "No" ====================
+start_zor2
+expect_settings "zor2's saving plan at L2" "$saving_plan"
+[ "$(value UserPower Held)" = 1 ] || fail "no record of the user's settings in INFO.DAT"
+kill -9 "$zor2_pid"
+wait "$zor2_pid" 2>/dev/null || true
+zor2_pid=""
+wait_for 10 eval '[ -z "$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null)" ]' || fail "the window outlived the kill"
+ok "zor2 killed with the saving plan in force"
+start_zor2
+expect_settings "started again after the kill" "$saving_plan"
+close_zor2 no
+expect_settings "closed with No after a kill: the user's own settings" "$users_own"
+show
+[ "$(saving_flag)" = 0 ] || fail "saving still on after No"
+ok "saving off after No"
+
+# ==== Closed keeping saving at L3, then uninstalled silently =======================================
+start_zor2
+click_button OFF_nb 403 45
+wait_for 20 eval 'show; [ "$(saving_flag)" = 1 ]' || fail "saving did not go on"
+click_button L3_N 123 501
+expect_settings "zor2's saving plan at L3" "$saving_plan"
+close_zor2 yes
+[ "$(value INFO PV)" = 1 ] || fail "keep saving: PV is '$(value INFO PV)'"
+expect_settings "closed keeping saving: the saving plan stays" "$saving_plan"
+show
+[ "$(saving_flag)" = 1 ] || fail "keep saving: saving is off"
+ok "closed keeping saving: saving stays on"
+
+# The uninstaller deletes the board's file: a second link to it, beside a copy of the board's
+# library and simboard, keeps what the uninstaller left for reading.
+mkdir -p "$work/board"
+cp "$bin/hwk.dll" "$bin/simboard.exe" "$work/board/"
+ln "$app/SimBoard.bin" "$work/board/SimBoard.bin"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zorwise'
+uninstalled() { ! wine reg query "$uninstall_key" >/dev/null 2>&1; }
+wine "$app/Uninstall.exe" /S || fail "uninstall failed"
+# The uninstaller runs on from a temporary copy; its last step removes its uninstall entry.
+poll_seconds=0.2 wait_for 120 uninstalled || fail "the uninstaller did not finish"
+[ ! -f "$app/zor2.exe" ] || fail "zor2.exe is still installed"
+expect_settings "uninstalled: the user's own settings" "$users_own"
+show "$work/board"
+[ "$(saving_flag)" = 0 ] || fail "uninstalled: the firmware still saves ($(grep '^control' "$work/show.txt"))"
+ok "uninstalled: the firmware's saving is off"
+echo "PASS"
