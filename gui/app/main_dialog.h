@@ -118,6 +118,8 @@ class CMainDialog : public ui::Window {
   bool BindAndDiscover();
   bool ClassifyProcessor();
   bool LoadSkin();
+  // Gives the settings side its copy of the state and its control, once the window knows it all.
+  void StartSettings();
   void RecordUserPowerSettings();
   void ApplyCurrentState();
   void PlanCommand(std::function<void(SettingsControl&)> command);

@@ -101,23 +101,6 @@ bool CMainDialog::OnInitDialog() {
     return Exit(1);
   }
 
-  // The settings side gets its own copy of what is known so far, and a control over it.
-  m_settingsState = m_state;
-  m_workerBoxes = std::make_unique<PostedBoxes>(m_ports.boxes);
-  SettingsPorts settingsPorts{*m_hwk,         m_ports.registry, m_ports.processes,
-                              m_ports.services, *m_workerBoxes,  m_ports.shutdown,
-                              m_ports.vendors, m_ports.sleeper,  m_ports.systemDir,
-                              nullptr};
-  InfoStore* info = m_info.get();
-  settingsPorts.readSetting = [info](const std::string& key, const std::string& def) {
-    return info->Read(info::kSetting, key, def, info::kSettingCapacity);
-  };
-  m_control = std::make_unique<SettingsControl>(m_settingsState, std::move(settingsPorts));
-
-  // 18: rail bases.
-  m_control->LoadRailBases();
-  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
-
   // 19-22: phases, figures, advanced set, level.
   m_state.m_nPhases = 6;
   m_state.m_bSixPhase = true;
@@ -138,7 +121,12 @@ bool CMainDialog::OnInitDialog() {
   m_state.m_crKey = kMagenta;
   m_state.m_crTolerance = kMagenta;
   if (!LoadSkin()) return false;
-  m_settingsState = m_state;
+
+  // 18 and the rest of 23: the settings side starts from everything the window knows now, and
+  // learns the rail bases and the graphics clock on its own copy.
+  StartSettings();
+  m_control->LoadRailBases();
+  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
   m_control->LoadGraphicsClock();
   if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
 
@@ -332,6 +320,22 @@ void CMainDialog::ApplyCurrentState() {
   if (c.GetPowerItemValue(&item) && item != 0) c.SetPowerItemValue(0);
   c.SetVoltSatae(level);
   c.ApplyRails(level);
+}
+
+void CMainDialog::StartSettings() {
+  // The one copy: from here on each side keeps what it learns, and the window hands the worker
+  // what it decides inside each task.
+  m_settingsState = m_state;
+  m_workerBoxes = std::make_unique<PostedBoxes>(m_ports.boxes);
+  SettingsPorts settingsPorts{*m_hwk,         m_ports.registry, m_ports.processes,
+                              m_ports.services, *m_workerBoxes,  m_ports.shutdown,
+                              m_ports.vendors, m_ports.sleeper,  m_ports.systemDir,
+                              nullptr};
+  InfoStore* info = m_info.get();
+  settingsPorts.readSetting = [info](const std::string& key, const std::string& def) {
+    return info->Read(info::kSetting, key, def, info::kSettingCapacity);
+  };
+  m_control = std::make_unique<SettingsControl>(m_settingsState, std::move(settingsPorts));
 }
 
 void CMainDialog::PlanCommand(std::function<void(SettingsControl&)> command) {
