@@ -7,7 +7,6 @@
 #include "common/zor2_window.h"
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
-#include "gui/app/posted_boxes.h"
 #include "gui/controls/advanced_settings.h"
 #include "gui/controls/drawing.h"
 #include "gui/controls/message_dlg.h"
@@ -27,37 +26,8 @@ std::string Decimal(int value) {
 
 }  // namespace
 
-// A worker report packed into a posted message's value (32 bits on the release target).
-intptr_t EncodeDone(const SettingsWorker::Done& done) {
-  const uint32_t tag = done.tag == SettingsWorker::kLevelTag ? 0xFu : static_cast<uint32_t>(done.tag) & 0xFu;
-  uint32_t v = tag | (static_cast<uint32_t>(done.level) & 0xFu) << 4 | (done.idle ? 1u : 0u) << 8 |
-               (done.exitRequested ? 1u : 0u) << 9 | (static_cast<uint32_t>(done.exitCode) & 0xFFu) << 10 |
-               (static_cast<uint32_t>(done.result) & 0xFFu) << 18;
-  return static_cast<intptr_t>(v);
-}
-
-SettingsWorker::Done DecodeDone(intptr_t value) {
-  const uint32_t v = static_cast<uint32_t>(value);
-  SettingsWorker::Done done;
-  done.tag = (v & 0xFu) == 0xFu ? SettingsWorker::kLevelTag : static_cast<int>(v & 0xFu);
-  done.level = static_cast<int>((v >> 4) & 0xFu);
-  done.idle = (v >> 8) & 1u;
-  done.exitRequested = (v >> 9) & 1u;
-  done.exitCode = static_cast<int>((v >> 10) & 0xFFu);
-  done.result = static_cast<int>((v >> 18) & 0xFFu);
-  return done;
-}
-
 void CMainDialog::Post(Task task, std::function<int(SettingsControl&)> work) {
   if (m_worker) m_worker->Post(task, std::move(work));
-}
-
-void CMainDialog::OnPosted(unsigned code, intptr_t value) {
-  if (code == kPostShowBox) {
-    PostedBoxes::ShowPosted(value, m_ports.boxes);
-  } else if (code == kPostWorkerDone) {
-    OnWorkerDone(DecodeDone(value));
-  }
 }
 
 void CMainDialog::OnWorkerDone(const SettingsWorker::Done& done) {

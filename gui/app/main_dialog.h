@@ -3,7 +3,8 @@
 //
 // The window owns the state it paints (m_state and the members below) and touches it on its own
 // thread only. Everything that writes firmware or Windows settings runs on the settings worker,
-// over the worker's own copy of the state; the worker reports back through posted messages.
+// over the worker's own copy of the state; the worker reports back through work posted to the
+// window's thread.
 #pragma once
 
 #include <cstdint>
@@ -65,7 +66,6 @@ class CMainDialog : public ui::Window {
   void OnDragStart() override;
   void OnTimer(int id) override;
   bool OnMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t& result) override;
-  void OnPosted(unsigned code, intptr_t value) override;
   void OnTrayIcon(TrayEvent event) override;
   // Enter and Escape do nothing here; the system close command closes as the Close button does.
   bool PreTranslateMessage(unsigned message, uintptr_t wParam) override;
@@ -194,9 +194,5 @@ class CMainDialog : public ui::Window {
   // What the advanced dialog opens with, read by the worker; set while L4's command runs.
   std::shared_ptr<AdvancedStart> m_advancedStart;
 };
-
-// A settings worker report, packed into a posted message's value and back.
-intptr_t EncodeDone(const SettingsWorker::Done& done);
-SettingsWorker::Done DecodeDone(intptr_t value);
 
 }  // namespace zor

@@ -51,6 +51,9 @@ CMainDialog::~CMainDialog() {
 }
 
 bool CMainDialog::Exit(int code) {
+  // Work still posted to the window never runs: a box the worker waits for counts as answered,
+  // so the worker can finish.
+  Host().DropPosts();
   // Once the user's plan may have been replaced, no exit leaves the saving plan in force.
   if (m_bPowerSaved && m_control) {
     if (m_worker) m_worker.reset();
@@ -353,9 +356,9 @@ void CMainDialog::StartWorker() {
   m_poster = Host().Poster();
   static_cast<PostedBoxes&>(*m_workerBoxes).PostThrough(m_poster);
   m_worker = std::make_unique<SettingsWorker>(
-      *m_control, [poster = m_poster](const SettingsWorker::Done& done) {
-        // The report travels by value inside the message: the window copies it out at once.
-        if (poster) poster->Post(kPostWorkerDone, EncodeDone(done));
+      *m_control, [this, poster = m_poster](const SettingsWorker::Done& done) {
+        // Runs on the window's thread, and only while the window is there.
+        if (poster) poster->Post([this, done] { OnWorkerDone(done); });
       });
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "common/firmware_layout.h"
 #include "common/info_store.h"
 #include "gui/app/main_layout.h"
@@ -241,9 +244,12 @@ bool MainRig::Start(const std::string& commandLine) {
 }
 
 void MainRig::Settle() {
-  for (int round = 0; round < 50; ++round) {
-    if (window->Worker()) window->Worker()->WaitIdle();
-    if (host->RunPosted() == 0 && (!window->Worker() || window->Worker()->Idle())) return;
+  // The worker may be waiting for the window (a box it posted), so the window's work runs while
+  // the worker is busy, as the window's own loop would run it.
+  for (;;) {
+    const bool idle = !window->Worker() || window->Worker()->Idle();
+    if (host->RunPosted() == 0 && idle) return;
+    if (!idle) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }
 

@@ -33,7 +33,7 @@ struct MainRig {
 
   // Creates the window with the command line and runs its start; true when it is to be shown.
   bool Start(const std::string& commandLine = "");
-  // The settings worker has done everything asked of it and its reports are delivered.
+  // The settings worker has done everything asked of it and the work it posted to the window ran.
   void Settle();
   // A click: move there (no button held), press, release.
   void Click(ui::Point p);

@@ -2,9 +2,13 @@
 // order on the settings worker, closing and resuming.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
+#include <thread>
 
 #include "common/firmware_layout.h"
 #include "common/info_keys.h"
@@ -508,6 +512,63 @@ TEST(MainTrayTest, TooltipFiguresRestoreAndHide) {
   next.SetInfo(info::kTray, info::kTrayShow, "0");
   ASSERT_TRUE(next.Start());
   EXPECT_FALSE(next.host->TrayShown());
+}
+
+}  // namespace
+}  // namespace zor::test
+
+namespace zor::test {
+namespace {
+
+// Ends the test program, failed, when the test has not finished within its bound: a hang fails
+// instead of stalling the run.
+class Watchdog {
+ public:
+  explicit Watchdog(std::chrono::seconds bound)
+      : m_thread([this, bound] {
+          std::unique_lock<std::mutex> lock(m_mutex);
+          if (m_done.wait_for(lock, bound, [this] { return m_finished; })) return;
+          std::fprintf(stderr, "FAILED: %s did not finish within %d s\n",
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name(),
+                       static_cast<int>(bound.count()));
+          std::_Exit(1);
+        }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_finished = true;
+    }
+    m_done.notify_all();
+    m_thread.join();
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::condition_variable m_done;
+  bool m_finished = false;
+  std::thread m_thread;
+};
+
+// The advanced dialog cannot open while the worker, one task further, waits for the window to
+// show a box: the program still ends, and gives the user's plan back.
+TEST(MainCommandsTest, ExitWhileTheWorkerWaitsForABox) {
+  const Watchdog watchdog(std::chrono::seconds(30));
+  MainRig rig("x58-6");
+  rig.SetInfo(info::kSetting, info::kAdv, "1");
+  rig.SetInfo(info::kSetting, "SF", "1");
+  rig.vendors.fanCheckResult = 0;  // every fan-curve write reports "Smart FAN initial failure!!"
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  ASSERT_EQ(rig.ActivePlan(), 4);
+  const size_t boxesAtStart = rig.boxes.ShownBoxes().size();
+  rig.ClickSelector(layout::kL4);  // the worker reads what the dialog opens with
+  rig.host->Deliver(ui::kMsgPowerBroadcast, ui::kPbtResumeAutomatic, 0);  // then re-applies the set
+  rig.Settle();
+  ASSERT_TRUE(rig.host->ExitStatus().has_value());
+  EXPECT_EQ(*rig.host->ExitStatus(), 1);
+  EXPECT_EQ(rig.ActivePlan(), 3);
+  // The box the worker raised while the program ended was never shown.
+  EXPECT_LE(rig.boxes.ShownBoxes().size(), boxesAtStart + 1);
 }
 
 }  // namespace
