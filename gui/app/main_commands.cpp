@@ -27,7 +27,13 @@ std::string Decimal(int value) {
 }  // namespace
 
 void CMainDialog::Post(Task task, std::function<int(SettingsControl&)> work) {
-  if (m_worker) m_worker->Post(task, std::move(work));
+  if (!m_worker) return;
+  // Closing gives the user's settings back last: nothing asked later may change them again.
+  if (task == kTaskClose || task == kTaskCloseKeep) {
+    m_worker->PostLast(task, std::move(work));
+  } else {
+    m_worker->Post(task, std::move(work));
+  }
 }
 
 void CMainDialog::OnWorkerDone(const SettingsWorker::Done& done) {

@@ -80,6 +80,11 @@ void CMainDialog::OnDragStart() {
 }
 
 void CMainDialog::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
+  // Once closing has begun the window takes no command: the user's settings are being given back.
+  if (m_bClosing) {
+    Host().ReleaseMouse();
+    return;
+  }
   const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
   for (int i = 0; i < layout::kPushButtons; ++i) {
     SKIN_BUTTON& b = m_aPush[i];

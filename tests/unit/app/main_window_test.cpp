@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
+#include <ostream>
 #include <thread>
 
 #include "common/firmware_layout.h"
@@ -569,6 +571,99 @@ TEST(MainCommandsTest, ExitWhileTheWorkerWaitsForABox) {
   EXPECT_EQ(rig.ActivePlan(), 3);
   // The box the worker raised while the program ended was never shown.
   EXPECT_LE(rig.boxes.ShownBoxes().size(), boxesAtStart + 1);
+}
+
+}  // namespace
+}  // namespace zor::test
+
+namespace zor::test {
+namespace {
+
+// Everything a close leaves behind where the user and the board see it.
+struct Ending {
+  uint16_t flags = 0;
+  uint16_t rom = 0;
+  std::map<std::string, std::pair<uint32_t, uint32_t>> rails;  // present, applied
+  int clock = 0;
+  int plan = 0;
+  int timeouts[4] = {};  // plan 3 monitor, disk; plan 4 monitor, disk
+  std::string pv, powerValue, disk, monitor;
+  std::optional<int> exitStatus;
+  bool ended = false;
+
+  bool operator==(const Ending& o) const {
+    return flags == o.flags && rom == o.rom && rails == o.rails && clock == o.clock &&
+           plan == o.plan && std::equal(timeouts, timeouts + 4, o.timeouts) && pv == o.pv &&
+           powerValue == o.powerValue && disk == o.disk && monitor == o.monitor &&
+           exitStatus == o.exitStatus && ended == o.ended;
+  }
+};
+
+std::ostream& operator<<(std::ostream& out, const Ending& e) {
+  out << "flags " << std::hex << e.flags << " rom " << e.rom << std::dec << " clock " << e.clock
+      << " plan " << e.plan << " time-outs " << e.timeouts[0] << "/" << e.timeouts[1] << " "
+      << e.timeouts[2] << "/" << e.timeouts[3] << " PV " << e.pv << " POWERVALUE " << e.powerValue
+      << " exit " << (e.exitStatus ? *e.exitStatus : -1) << " ended " << e.ended << " rails";
+  for (const auto& [role, v] : e.rails) out << " " << role << " " << v.first << "/" << v.second;
+  return out;
+}
+
+enum class CloseBy { No, Yes, Update };
+enum class Click { None, L1, L2, L3, Power, Led, Power3D };
+
+Ending CloseWith(CloseBy by, Click click) {
+  MainRig rig("x58-12-range");  // offers 3D power
+  rig.SetTimeout(3, false, 15);
+  rig.SetTimeout(3, true, 20);
+  rig.SetControlFlags(static_cast<uint16_t>((rig.ControlFlags() & ~fw::cf::kLevelMask) |
+                                            fw::kLevelL3 << fw::cf::kLevelShift));
+  EXPECT_TRUE(rig.Start());
+  rig.Settle();
+  rig.answer = by == CloseBy::Yes ? 1 : 2;
+  if (by == CloseBy::Update) {
+    rig.host->Deliver(kMsgCloseForUpdate, 0, 0);
+  } else {
+    rig.ClickPush(layout::kClose);
+  }
+  // The window is still up while the worker gives the settings back.
+  switch (click) {
+    case Click::None: break;
+    case Click::L1: rig.ClickSelector(layout::kL1); break;
+    case Click::L2: rig.ClickSelector(layout::kL2); break;
+    case Click::L3: rig.ClickSelector(layout::kL3); break;
+    case Click::Power: rig.ClickPush(layout::kOn); break;
+    case Click::Led: rig.ClickSelector(layout::kLed); break;
+    case Click::Power3D: rig.ClickSelector(layout::kPower3D); break;
+  }
+  rig.Settle();
+  Ending e;
+  e.flags = rig.ControlFlags();
+  e.rom = rig.board.RomValue();
+  for (const auto& [role, rail] : rig.Rails()) e.rails[role] = {rail.present, rail.applied};
+  e.clock = rig.vendors.coreReduction;
+  e.plan = rig.ActivePlan();
+  e.timeouts[0] = rig.Timeout(3, false);
+  e.timeouts[1] = rig.Timeout(3, true);
+  e.timeouts[2] = rig.Timeout(4, false);
+  e.timeouts[3] = rig.Timeout(4, true);
+  e.pv = rig.Info(info::kInfo, info::kPv);
+  e.powerValue = rig.Info(info::kInfo, info::kPowerValue);
+  e.disk = rig.Info(info::kInfo, info::kDisk);
+  e.monitor = rig.Info(info::kInfo, info::kMonitor);
+  e.exitStatus = rig.host->ExitStatus();
+  e.ended = rig.host->Ended();
+  return e;
+}
+
+TEST(MainCommandsTest, ClicksWhileClosingChangeNothing) {
+  for (CloseBy by : {CloseBy::No, CloseBy::Yes, CloseBy::Update}) {
+    const Ending without = CloseWith(by, Click::None);
+    for (Click click : {Click::L1, Click::L2, Click::L3, Click::Power, Click::Led, Click::Power3D}) {
+      SCOPED_TRACE("close " + std::to_string(static_cast<int>(by)) + ", click " +
+                   std::to_string(static_cast<int>(click)));
+      EXPECT_EQ(CloseWith(by, click), without);
+    }
+  }
 }
 
 }  // namespace
