@@ -138,10 +138,34 @@ void CMainDialog::RunAdvanced() {
   }
   DrawLevelBar(*dc, 6);
   InfoStore* info = m_info.get();
-  Post(kTaskOther, [info, choice](SettingsControl& c) {
-    StoreAdvancedSettings(c, *info, choice);
+  const unsigned chosen = ++m_nChoice;
+  std::shared_ptr<ui::WindowPoster> poster = m_poster;
+  Post(kTaskAdvancedStore, [this, info, choice, chosen, poster](SettingsControl& c) {
+    if (StoreAdvancedSettings(c, *info, choice)) return 1;
+    // Not stored, so not applied: the window shows again what is in force.
+    const MainState& s = c.State();
+    const bool advanced = s.m_bAdvanced;
+    const int level = s.m_nLevel;
+    const bool vga = s.m_bVgaSaving;
+    if (poster) {
+      poster->Post([this, chosen, advanced, level, vga] { ShowInForce(chosen, advanced, level, vga); });
+    }
     return 0;
   });
+}
+
+void CMainDialog::ShowInForce(unsigned choice, bool advanced, int level, bool vgaSaving) {
+  if (choice != m_nChoice || m_bClosing) return;
+  m_state.m_bAdvanced = advanced;
+  m_state.m_nLevel = static_cast<int16_t>(level);
+  m_state.m_bVgaSaving = vgaSaving;
+  if (m_state.m_bSavingOn) {
+    for (int i = layout::kL1; i <= layout::kL4; ++i) m_aSelect[i].selected = 0;
+    if (!advanced && level == fw::kLevelL1) m_aSelect[layout::kL1].selected = 1;
+    if (!advanced && level == fw::kLevelL2) m_aSelect[layout::kL2].selected = 1;
+    if (!advanced && level == fw::kLevelL3) m_aSelect[layout::kL3].selected = 1;
+  }
+  Host().Invalidate();
 }
 
 void CMainDialog::ParkUserPowerSettings(InfoStore& info, const MainState& state) {
@@ -180,11 +204,11 @@ bool CMainDialog::OnMessage(unsigned message, uintptr_t wParam, intptr_t /*lPara
 
 void CMainDialog::OnResume() {
   if (!m_state.m_bSavingOn || m_bClosing) return;
-  const bool advanced = m_state.m_bAdvanced;
   const int level = m_state.m_nLevel;
-  Post(kTaskOther, [advanced, level](SettingsControl& c) {
-    // The regulator forgets its targets over a suspend; the advanced set carries its own.
-    if (advanced) {
+  Post(kTaskOther, [level](SettingsControl& c) {
+    // The regulator forgets its targets over a suspend; the advanced set carries its own. Whether
+    // a set is in force is the worker's to know: it stored it.
+    if (c.State().m_bAdvanced) {
       c.ApplyAdvancedSettings();
     } else {
       c.ApplyRails(level);

@@ -142,6 +142,9 @@ class CMainDialog : public ui::Window {
   void ChooseLevel(ui::Canvas& dc, int index);
   void ChooseAdvanced();
   void RunAdvanced();
+  // Shows the level or advanced set in force, as the worker has it, unless the user has chosen
+  // another since the choice numbered `choice`.
+  void ShowInForce(unsigned choice, bool advanced, int level, bool vgaSaving);
   // The close button and the system close: asks whether to keep saving when saving is on.
   void Close();
   // Asked by the updater (kMsgCloseForUpdate): no question, saving as it stands goes on.
@@ -167,6 +170,7 @@ class CMainDialog : public ui::Window {
     kTaskClose,
     kTaskCloseKeep,
     kTaskAdvancedStart,
+    kTaskAdvancedStore,
     kTaskOther
   };
   void Post(Task task, std::function<int(SettingsControl&)> work);
@@ -191,6 +195,7 @@ class CMainDialog : public ui::Window {
   bool m_bClosing = false;     // Close was answered; the program ends once the worker is idle
   int m_nCloseResult = 0;      // exit status (Close "yes") or -1 to end the dialog
   uint32_t m_lastPowerEvent = 0;
+  unsigned m_nChoice = 0;  // counts the user's level and advanced-set choices
   // What the advanced dialog opens with, read by the worker; set while L4's command runs.
   std::shared_ptr<AdvancedStart> m_advancedStart;
 };

@@ -7,6 +7,8 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <ostream>
@@ -17,6 +19,8 @@
 #include "common/zor2_window.h"
 #include "gui/app/digit_strip.h"
 #include "gui/app/main_layout.h"
+#include "gui/settings/advanced_command.h"
+#include "platform/program_paths.h"
 #include "tests/unit/app/main_rig.h"
 
 namespace zor::test {
@@ -664,6 +668,94 @@ TEST(MainCommandsTest, ClicksWhileClosingChangeNothing) {
       EXPECT_EQ(CloseWith(by, click), without);
     }
   }
+}
+
+}  // namespace
+}  // namespace zor::test
+
+namespace zor::test {
+namespace {
+
+// L4 and SAVE with every rail toggle on, LV3 chosen; before SAVE, `beforeSave` runs.
+void ScriptAdvancedSave(MainRig& rig, std::function<void()> beforeSave) {
+  rig.InstallAdvancedSkin();
+  rig.advancedScript = [beforeSave](ui::TestHost& dialog) {
+    for (const Point at : {Point{132, 154}, Point{212, 154}, Point{540, 234}, Point{299, 108}}) {
+      dialog.MouseMove(at, 0);
+      dialog.Press(at);
+      dialog.Release(at);
+    }
+    if (beforeSave) beforeSave();
+    const Point save{380, 348};
+    dialog.MouseMove(save, 0);
+    dialog.Press(save);
+    dialog.Release(save);
+  };
+}
+
+// L2 clicked while a saved set still waits to be stored: the set is stored and then left, in that
+// order, so INFO.DAT and the board end on L2.
+TEST(MainCommandsTest, ALevelAfterASaveStillWaitingWins) {
+  MainRig rig("x58-6");
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool release = false;
+  ScriptAdvancedSave(rig, [&] {
+    rig.window->Worker()->Post(0, [&](SettingsControl&) {
+      std::unique_lock<std::mutex> lock(mutex);
+      changed.wait(lock, [&] { return release; });
+      return 0;
+    });
+  });
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  rig.ClickSelector(layout::kL4);
+  rig.window->Worker()->WaitIdle();
+  rig.host->RunPosted();  // the dialog: SAVE, with the worker held
+  ASSERT_TRUE(rig.window->m_state.m_bAdvanced);
+  rig.ClickSelector(layout::kL2);
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    release = true;
+  }
+  changed.notify_all();
+  rig.Settle();
+  EXPECT_EQ(rig.Info(info::kSetting, info::kAdv), "0");
+  EXPECT_EQ(rig.Info(info::kSetting, "NB"), "1");  // the set was stored first
+  EXPECT_EQ((rig.ControlFlags() & fw::cf::kLevelMask) >> fw::cf::kLevelShift, fw::kLevelL2);
+  EXPECT_FALSE(rig.window->m_state.m_bAdvanced);
+  EXPECT_EQ(rig.window->m_aSelect[layout::kL2].selected, 1);
+  const auto rails = rig.Rails();
+  EXPECT_EQ(rails.at("NB").present, rails.at("NB").applied);
+  EXPECT_EQ(rig.Rails().at("NB").present, 1100000u);  // back at its base with L2
+}
+
+// A set INFO.DAT cannot take is not applied, the user is told, and the window shows the level in
+// force again.
+TEST(MainCommandsTest, ASaveThatCannotBeStoredLeavesTheLevelInForce) {
+  MainRig rig("x58-6");
+  const std::string file = JoinPath(rig.appDir, "Info.dat");
+  ScriptAdvancedSave(rig, [&] {
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+  });
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  const uint16_t flags = rig.ControlFlags();
+  const auto rails = rig.Rails();
+  rig.ClickSelector(layout::kL4);
+  rig.Settle();
+  std::filesystem::permissions(file, std::filesystem::perms::owner_all);
+  EXPECT_EQ(rig.Info(info::kSetting, "NB"), "");
+  EXPECT_EQ(rig.ControlFlags(), flags);
+  EXPECT_EQ(rig.Rails().at("NB").applied, rails.at("NB").applied);
+  ASSERT_EQ(rig.boxes.ShownBoxes().size(), 1u);
+  EXPECT_EQ(rig.boxes.ShownBoxes()[0].text, kStoreFailedText);
+  EXPECT_FALSE(rig.window->m_state.m_bAdvanced);
+  EXPECT_EQ(rig.window->m_state.m_nLevel, fw::kLevelL2);
+  EXPECT_EQ(rig.window->m_aSelect[layout::kL2].selected, 1);
+  rig.host->ClearOps();
+  rig.host->Paint();
+  EXPECT_EQ(rig.DrawnAt({84, 501}), "L2_DIS");
 }
 
 }  // namespace
