@@ -140,7 +140,7 @@ void CMainDialog::RunAdvanced() {
   InfoStore* info = m_info.get();
   const unsigned chosen = ++m_nChoice;
   std::shared_ptr<ui::WindowPoster> poster = m_poster;
-  Post(kTaskAdvancedStore, [this, info, choice, chosen, poster](SettingsControl& c) {
+  Post(kTaskOther, [this, info, choice, chosen, poster](SettingsControl& c) {
     if (StoreAdvancedSettings(c, *info, choice)) return 1;
     // Not stored, so not applied: the window shows again what is in force.
     const MainState& s = c.State();

@@ -170,7 +170,6 @@ class CMainDialog : public ui::Window {
     kTaskClose,
     kTaskCloseKeep,
     kTaskAdvancedStart,
-    kTaskAdvancedStore,
     kTaskOther
   };
   void Post(Task task, std::function<int(SettingsControl&)> work);
