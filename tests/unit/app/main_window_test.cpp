@@ -285,9 +285,9 @@ TEST(MainCommandsTest, LevelsOffOnLedAndAdvancedReset) {
   // L2 while the advanced set is in force.
   rig.host->ClearOps();
   rig.ClickSelector(layout::kL2);
-  EXPECT_EQ(rig.Info(info::kSetting, info::kAdv), "0");
   EXPECT_TRUE(Has(Drawn(rig), "BAR_4@285,391"));
   rig.Settle();
+  EXPECT_EQ(rig.Info(info::kSetting, info::kAdv), "0");  // written by the worker, in order
   EXPECT_EQ((rig.ControlFlags() >> 4) & 0xF, 3);
   rig.ClickSelector(layout::kL3);
   rig.Settle();
