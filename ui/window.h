@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,13 +40,14 @@ constexpr unsigned kMouseMiddle = 0x0010;
 
 enum class Cursor { Arrow, Hand };
 
-// Hands a message to a window from any thread; the window's own thread delivers it to
-// Window::OnPosted, so the window alone touches the state it paints.
+// Hands work to a window from any thread: the window's own thread runs it, in the order it was
+// posted, so the window alone touches the state it paints. The host owns what waits, and destroys
+// it unrun when the window goes.
 class WindowPoster {
  public:
   virtual ~WindowPoster() = default;
-  // False when the window is gone or the message could not be queued.
-  virtual bool Post(unsigned code, intptr_t value) = 0;
+  // False when the window is gone; work is then destroyed without running.
+  virtual bool Post(std::function<void()> work) = 0;
 };
 
 // Runs a window modally; the owner is disabled while it runs.
@@ -100,6 +102,9 @@ class WindowHost : public ModalHost {
   // A poster for this window; valid from any thread for as long as anyone holds it. Null for a
   // window that cannot take posts.
   virtual std::shared_ptr<WindowPoster> Poster() { return nullptr; }
+  // The window is going: the work still waiting is destroyed unrun and later posts fail (the host
+  // does so itself when the window is destroyed; a window that ends the process says so first).
+  virtual void DropPosts() {}
   // A notification-area icon (the program's icon resource) with a tooltip of at most 63
   // characters; shown again, it only changes the tooltip. It goes with the window.
   virtual void ShowTrayIcon(int /*resourceId*/, const std::string& /*tip*/) {}
@@ -145,8 +150,6 @@ class Window {
   // The notification-area icon was clicked (left button) or asks for its menu (right button).
   enum class TrayEvent { Click, Menu };
   virtual void OnTrayIcon(TrayEvent /*event*/) {}
-  // A message handed over by a WindowPoster, on the window's thread.
-  virtual void OnPosted(unsigned /*code*/, intptr_t /*value*/) {}
   // Any other message (power broadcasts, control notifications); true when handled.
   virtual bool OnMessage(unsigned /*message*/, uintptr_t /*wParam*/, intptr_t /*lParam*/,
                          intptr_t& /*result*/) {

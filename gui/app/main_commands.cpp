@@ -7,7 +7,6 @@
 #include "common/zor2_window.h"
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
-#include "gui/app/posted_boxes.h"
 #include "gui/app/user_power_record.h"
 #include "gui/controls/advanced_settings.h"
 #include "gui/controls/drawing.h"
@@ -28,36 +27,13 @@ std::string Decimal(int value) {
 
 }  // namespace
 
-// A worker report packed into a posted message's value (32 bits on the release target).
-intptr_t EncodeDone(const SettingsWorker::Done& done) {
-  const uint32_t tag = done.tag == SettingsWorker::kLevelTag ? 0xFu : static_cast<uint32_t>(done.tag) & 0xFu;
-  uint32_t v = tag | (static_cast<uint32_t>(done.level) & 0xFu) << 4 | (done.idle ? 1u : 0u) << 8 |
-               (done.exitRequested ? 1u : 0u) << 9 | (static_cast<uint32_t>(done.exitCode) & 0xFFu) << 10 |
-               (static_cast<uint32_t>(done.result) & 0xFFu) << 18;
-  return static_cast<intptr_t>(v);
-}
-
-SettingsWorker::Done DecodeDone(intptr_t value) {
-  const uint32_t v = static_cast<uint32_t>(value);
-  SettingsWorker::Done done;
-  done.tag = (v & 0xFu) == 0xFu ? SettingsWorker::kLevelTag : static_cast<int>(v & 0xFu);
-  done.level = static_cast<int>((v >> 4) & 0xFu);
-  done.idle = (v >> 8) & 1u;
-  done.exitRequested = (v >> 9) & 1u;
-  done.exitCode = static_cast<int>((v >> 10) & 0xFFu);
-  done.result = static_cast<int>((v >> 18) & 0xFFu);
-  return done;
-}
-
 void CMainDialog::Post(Task task, std::function<int(SettingsControl&)> work) {
-  if (m_worker) m_worker->Post(task, std::move(work));
-}
-
-void CMainDialog::OnPosted(unsigned code, intptr_t value) {
-  if (code == kPostShowBox) {
-    PostedBoxes::ShowPosted(value, m_ports.boxes);
-  } else if (code == kPostWorkerDone) {
-    OnWorkerDone(DecodeDone(value));
+  if (!m_worker) return;
+  // Closing gives the user's settings back last: nothing asked later may change them again.
+  if (task == kTaskClose || task == kTaskCloseKeep) {
+    m_worker->PostLast(task, std::move(work));
+  } else {
+    m_worker->Post(task, std::move(work));
   }
 }
 
@@ -164,10 +140,34 @@ void CMainDialog::RunAdvanced() {
   }
   DrawLevelBar(*dc, 6);
   InfoStore* info = m_info.get();
-  Post(kTaskOther, [info, choice](SettingsControl& c) {
-    StoreAdvancedSettings(c, *info, choice);
+  const unsigned chosen = ++m_nChoice;
+  std::shared_ptr<ui::WindowPoster> poster = m_poster;
+  Post(kTaskOther, [this, info, choice, chosen, poster](SettingsControl& c) {
+    if (StoreAdvancedSettings(c, *info, choice)) return 1;
+    // Not stored, so not applied: the window shows again what is in force.
+    const MainState& s = c.State();
+    const bool advanced = s.m_bAdvanced;
+    const int level = s.m_nLevel;
+    const bool vga = s.m_bVgaSaving;
+    if (poster) {
+      poster->Post([this, chosen, advanced, level, vga] { ShowInForce(chosen, advanced, level, vga); });
+    }
     return 0;
   });
+}
+
+void CMainDialog::ShowInForce(unsigned choice, bool advanced, int level, bool vgaSaving) {
+  if (choice != m_nChoice || m_bClosing) return;
+  m_state.m_bAdvanced = advanced;
+  m_state.m_nLevel = static_cast<int16_t>(level);
+  m_state.m_bVgaSaving = vgaSaving;
+  if (m_state.m_bSavingOn) {
+    for (int i = layout::kL1; i <= layout::kL4; ++i) m_aSelect[i].selected = 0;
+    if (!advanced && level == fw::kLevelL1) m_aSelect[layout::kL1].selected = 1;
+    if (!advanced && level == fw::kLevelL2) m_aSelect[layout::kL2].selected = 1;
+    if (!advanced && level == fw::kLevelL3) m_aSelect[layout::kL3].selected = 1;
+  }
+  Host().Invalidate();
 }
 
 void CMainDialog::ParkUserPowerSettings(InfoStore& info, const MainState& state) {
@@ -208,11 +208,11 @@ bool CMainDialog::OnMessage(unsigned message, uintptr_t wParam, intptr_t /*lPara
 
 void CMainDialog::OnResume() {
   if (!m_state.m_bSavingOn || m_bClosing) return;
-  const bool advanced = m_state.m_bAdvanced;
   const int level = m_state.m_nLevel;
-  Post(kTaskOther, [advanced, level](SettingsControl& c) {
-    // The regulator forgets its targets over a suspend; the advanced set carries its own.
-    if (advanced) {
+  Post(kTaskOther, [level](SettingsControl& c) {
+    // The regulator forgets its targets over a suspend; the advanced set carries its own. Whether
+    // a set is in force is the worker's to know: it stored it.
+    if (c.State().m_bAdvanced) {
       c.ApplyAdvancedSettings();
     } else {
       c.ApplyRails(level);

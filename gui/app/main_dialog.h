@@ -3,7 +3,8 @@
 //
 // The window owns the state it paints (m_state and the members below) and touches it on its own
 // thread only. Everything that writes firmware or Windows settings runs on the settings worker,
-// over the worker's own copy of the state; the worker reports back through posted messages.
+// over the worker's own copy of the state; the worker reports back through work posted to the
+// window's thread.
 #pragma once
 
 #include <cstdint>
@@ -65,7 +66,6 @@ class CMainDialog : public ui::Window {
   void OnDragStart() override;
   void OnTimer(int id) override;
   bool OnMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t& result) override;
-  void OnPosted(unsigned code, intptr_t value) override;
   void OnTrayIcon(TrayEvent event) override;
   // Enter and Escape do nothing here; the system close command closes as the Close button does.
   bool PreTranslateMessage(unsigned message, uintptr_t wParam) override;
@@ -118,6 +118,8 @@ class CMainDialog : public ui::Window {
   bool BindAndDiscover();
   bool ClassifyProcessor();
   bool LoadSkin();
+  // Gives the settings side its copy of the state and its control, once the window knows it all.
+  void StartSettings();
   void RecordUserPowerSettings();
   void ApplyCurrentState();
   void PlanCommand(std::function<void(SettingsControl&)> command);
@@ -140,6 +142,9 @@ class CMainDialog : public ui::Window {
   void ChooseLevel(ui::Canvas& dc, int index);
   void ChooseAdvanced();
   void RunAdvanced();
+  // Shows the level or advanced set in force, as the worker has it, unless the user has chosen
+  // another since the choice numbered `choice`.
+  void ShowInForce(unsigned choice, bool advanced, int level, bool vgaSaving);
   // The close button and the system close: asks whether to keep saving when saving is on.
   void Close();
   // Asked by the updater (kMsgCloseForUpdate): no question, saving as it stands goes on.
@@ -189,12 +194,9 @@ class CMainDialog : public ui::Window {
   bool m_bClosing = false;     // Close was answered; the program ends once the worker is idle
   int m_nCloseResult = 0;      // exit status (Close "yes") or -1 to end the dialog
   uint32_t m_lastPowerEvent = 0;
+  unsigned m_nChoice = 0;  // counts the user's level and advanced-set choices
   // What the advanced dialog opens with, read by the worker; set while L4's command runs.
   std::shared_ptr<AdvancedStart> m_advancedStart;
 };
-
-// A settings worker report, packed into a posted message's value and back.
-intptr_t EncodeDone(const SettingsWorker::Done& done);
-SettingsWorker::Done DecodeDone(intptr_t value);
 
 }  // namespace zor

@@ -52,6 +52,9 @@ CMainDialog::~CMainDialog() {
 }
 
 bool CMainDialog::Exit(int code) {
+  // Work still posted to the window never runs: a box the worker waits for counts as answered,
+  // so the worker can finish.
+  Host().DropPosts();
   // Once the user's plan may have been replaced, no exit leaves the saving plan in force.
   if (m_bPowerSaved && m_control) {
     if (m_worker) m_worker.reset();
@@ -103,23 +106,6 @@ bool CMainDialog::OnInitDialog() {
     return Exit(1);
   }
 
-  // The settings side gets its own copy of what is known so far, and a control over it.
-  m_settingsState = m_state;
-  m_workerBoxes = std::make_unique<PostedBoxes>(m_ports.boxes);
-  SettingsPorts settingsPorts{*m_hwk,         m_ports.registry, m_ports.processes,
-                              m_ports.services, *m_workerBoxes,  m_ports.shutdown,
-                              m_ports.vendors, m_ports.sleeper,  m_ports.systemDir,
-                              nullptr};
-  InfoStore* info = m_info.get();
-  settingsPorts.readSetting = [info](const std::string& key, const std::string& def) {
-    return info->Read(info::kSetting, key, def, info::kSettingCapacity);
-  };
-  m_control = std::make_unique<SettingsControl>(m_settingsState, std::move(settingsPorts));
-
-  // 18: rail bases.
-  m_control->LoadRailBases();
-  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
-
   // 19-22: phases, figures, advanced set, level.
   m_state.m_nPhases = 6;
   m_state.m_bSixPhase = true;
@@ -140,7 +126,12 @@ bool CMainDialog::OnInitDialog() {
   m_state.m_crKey = kMagenta;
   m_state.m_crTolerance = kMagenta;
   if (!LoadSkin()) return false;
-  m_settingsState = m_state;
+
+  // 18 and the rest of 23: the settings side starts from everything the window knows now, and
+  // learns the rail bases and the graphics clock on its own copy.
+  StartSettings();
+  m_control->LoadRailBases();
+  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
   m_control->LoadGraphicsClock();
   if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
 
@@ -339,6 +330,22 @@ void CMainDialog::ApplyCurrentState() {
   c.ApplyRails(level);
 }
 
+void CMainDialog::StartSettings() {
+  // The one copy: from here on each side keeps what it learns, and the window hands the worker
+  // what it decides inside each task.
+  m_settingsState = m_state;
+  m_workerBoxes = std::make_unique<PostedBoxes>(m_ports.boxes);
+  SettingsPorts settingsPorts{*m_hwk,         m_ports.registry, m_ports.processes,
+                              m_ports.services, *m_workerBoxes,  m_ports.shutdown,
+                              m_ports.vendors, m_ports.sleeper,  m_ports.systemDir,
+                              nullptr};
+  InfoStore* info = m_info.get();
+  settingsPorts.readSetting = [info](const std::string& key, const std::string& def) {
+    return info->Read(info::kSetting, key, def, info::kSettingCapacity);
+  };
+  m_control = std::make_unique<SettingsControl>(m_settingsState, std::move(settingsPorts));
+}
+
 void CMainDialog::PlanCommand(std::function<void(SettingsControl&)> command) {
   // Each powercfg command runs to its end, so the window's start hands them to the worker as its
   // first task and shows meanwhile; whatever the user asks next queues behind them. Start-up mode
@@ -354,9 +361,9 @@ void CMainDialog::StartWorker() {
   m_poster = Host().Poster();
   static_cast<PostedBoxes&>(*m_workerBoxes).PostThrough(m_poster);
   m_worker = std::make_unique<SettingsWorker>(
-      *m_control, [poster = m_poster](const SettingsWorker::Done& done) {
-        // The report travels by value inside the message: the window copies it out at once.
-        if (poster) poster->Post(kPostWorkerDone, EncodeDone(done));
+      *m_control, [this, poster = m_poster](const SettingsWorker::Done& done) {
+        // Runs on the window's thread, and only while the window is there.
+        if (poster) poster->Post([this, done] { OnWorkerDone(done); });
       });
 }
 

@@ -80,6 +80,11 @@ void CMainDialog::OnDragStart() {
 }
 
 void CMainDialog::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
+  // Once closing has begun the window takes no command: the user's settings are being given back.
+  if (m_bClosing) {
+    Host().ReleaseMouse();
+    return;
+  }
   const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
   for (int i = 0; i < layout::kPushButtons; ++i) {
     SKIN_BUTTON& b = m_aPush[i];
@@ -187,17 +192,17 @@ void CMainDialog::SwitchOn(ui::Canvas& dc) {
     m_aSelect[chosen].selected = 1;
     m_state.m_bVgaSaving = level != fw::kLevelL1;
   }
-  const bool vga = m_state.m_bVgaSaving;
-  Post(kTaskSwitchOn, [advanced, level, vga](SettingsControl& c) {
+  Post(kTaskSwitchOn, [level](SettingsControl& c) {
     MainState& s = c.State();
     s.m_bSavingOn = true;
-    s.m_nLevel = static_cast<int16_t>(level);
-    if (advanced) {
+    // Whether a set is in force is the worker's to know: it stored it.
+    if (s.m_bAdvanced) {
       c.ApplyAdvancedSettings();
     } else {
+      s.m_nLevel = static_cast<int16_t>(level);
       c.ApplyRails(level);
-      s.m_bVgaSaving = vga;
-      c.SetGraphicsClockSaving(vga);
+      s.m_bVgaSaving = level != fw::kLevelL1;
+      c.SetGraphicsClockSaving(s.m_bVgaSaving);
     }
     // Switching on toggles 3D power; twice when it is on, so that it ends as it was.
     if (s.m_pEs.U16(fw::et::kControlFlags) & fw::cf::k3dPower) {
@@ -235,8 +240,15 @@ void CMainDialog::SwitchOff(ui::Canvas& dc) {
 
 void CMainDialog::ChooseLevel(ui::Canvas& dc, int index) {
   const int n = index - layout::kL1;
+  ++m_nChoice;
   if (m_state.m_bAdvanced) {
-    m_info->Write(info::kSetting, info::kAdv, "0");
+    // Through the worker, after any set still being stored.
+    InfoStore* info = m_info.get();
+    Post(kTaskOther, [info](SettingsControl& c) {
+      info->Write(info::kSetting, info::kAdv, "0");
+      c.State().m_bAdvanced = false;
+      return 0;
+    });
     m_state.m_bAdvanced = false;
   }
   m_state.m_nLevel = static_cast<int16_t>(kLevelCodes[n]);

@@ -1,16 +1,33 @@
 #include "gui/app/posted_boxes.h"
 
+#include <condition_variable>
+#include <mutex>
+
 namespace zor {
 
 namespace {
 
-struct BoxRequest {
-  std::string text;
-  std::string caption;
-  MessageIcon icon = MessageIcon::None;
+struct Answer {
   std::mutex mutex;
-  std::condition_variable answered;
+  std::condition_variable given;
   bool done = false;
+};
+
+// Held only by the posted work: however the work ends, shown or destroyed unrun, the box counts as
+// answered and the worker goes on.
+class AnswerOnDestruction {
+ public:
+  explicit AnswerOnDestruction(std::shared_ptr<Answer> answer) : m_answer(std::move(answer)) {}
+  ~AnswerOnDestruction() {
+    std::lock_guard<std::mutex> lock(m_answer->mutex);
+    m_answer->done = true;
+    m_answer->given.notify_all();
+  }
+  AnswerOnDestruction(const AnswerOnDestruction&) = delete;
+  AnswerOnDestruction& operator=(const AnswerOnDestruction&) = delete;
+
+ private:
+  std::shared_ptr<Answer> m_answer;
 };
 
 }  // namespace
@@ -20,29 +37,14 @@ void PostedBoxes::Show(const std::string& text, const std::string& caption, Mess
     m_system.Show(text, caption, icon);
     return;
   }
-  auto request = std::make_shared<BoxRequest>();
-  request->text = text;
-  request->caption = caption;
-  request->icon = icon;
-  // The message holds its own reference; the window's thread drops it after the box.
-  auto* held = new std::shared_ptr<BoxRequest>(request);
-  if (!m_poster->Post(kPostShowBox, reinterpret_cast<intptr_t>(held))) {
-    delete held;
-    m_system.Show(text, caption, icon);  // the window is gone: show it here
-    return;
-  }
-  std::unique_lock<std::mutex> lock(request->mutex);
-  request->answered.wait(lock, [&] { return request->done; });
-}
-
-void PostedBoxes::ShowPosted(intptr_t value, MessageBoxes& system) {
-  std::unique_ptr<std::shared_ptr<BoxRequest>> held(
-      reinterpret_cast<std::shared_ptr<BoxRequest>*>(value));
-  BoxRequest& request = **held;
-  system.Show(request.text, request.caption, request.icon);
-  std::lock_guard<std::mutex> lock(request.mutex);
-  request.done = true;
-  request.answered.notify_all();
+  auto answer = std::make_shared<Answer>();
+  auto ticket = std::make_shared<AnswerOnDestruction>(answer);
+  MessageBoxes& system = m_system;
+  m_poster->Post([ticket = std::move(ticket), &system, text, caption, icon] {
+    system.Show(text, caption, icon);
+  });
+  std::unique_lock<std::mutex> lock(answer->mutex);
+  answer->given.wait(lock, [&] { return answer->done; });
 }
 
 }  // namespace zor

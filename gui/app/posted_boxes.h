@@ -1,21 +1,16 @@
 // Message boxes that the settings worker raises, shown by the window's own thread: owned by the
 // main window, so never hidden behind it, and the window keeps painting while one is open. The
-// worker waits for the box to be answered, as it would for its own.
+// worker waits for the box to be answered, as it would for its own; a box the window never showed
+// (it went first, or the program is ending) counts as answered.
 #pragma once
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "platform/message_box.h"
 #include "ui/window.h"
 
 namespace zor {
-
-// Codes of the messages the settings side posts to the main window.
-constexpr unsigned kPostWorkerDone = 1;
-constexpr unsigned kPostShowBox = 2;
 
 class PostedBoxes : public MessageBoxes {
  public:
@@ -30,9 +25,6 @@ class PostedBoxes : public MessageBoxes {
     return m_system.SystemErrorText(code, text);
   }
   unsigned long LastError() override { return m_system.LastError(); }
-
-  // On the window's thread, for a kPostShowBox message: shows the box and lets the worker go on.
-  static void ShowPosted(intptr_t value, MessageBoxes& system);
 
  private:
   MessageBoxes& m_system;

@@ -2,6 +2,11 @@
 
 namespace zor {
 
+const char kStoreFailedText[] =
+    "The advanced settings could not be saved in INFO.DAT, so they were not applied; the settings "
+    "in force stay as they were. Please press SAVE again.";
+const char kStoreFailedCaption[] = "Worry";
+
 AdvancedStart ReadAdvancedStart(SettingsControl& control) {
   const MainState& state = control.State();
   AdvancedStart start;
@@ -30,9 +35,21 @@ bool StoreAdvancedSettings(SettingsControl& control, InfoStore& store, const Adv
     return false;
   }
   if (!choice.saved) return false;
-  store.Update([&choice](InfoFile& file) {
+  const auto write = [&choice](InfoFile& file) {
     for (const auto& [key, value] : choice.keys) file.Write("SETTING", key, value);
-  });
+  };
+  // The lock may be held for a moment by the service; a set that is not stored must not be applied,
+  // since every later apply reads it back from the file.
+  bool stored = store.Update(write);
+  for (int attempt = 1; !stored && attempt < kStoreAttempts; ++attempt) {
+    control.Sleeper().SleepMs(kStoreRetryMs);
+    stored = store.Update(write);
+  }
+  if (!stored) {
+    control.Boxes().Show(kStoreFailedText, kStoreFailedCaption, MessageIcon::Information);
+    return false;
+  }
+  control.State().m_bAdvanced = true;
   if (choice.toggleLowPower) control.ToggleLowPowerState();
   control.ApplyAdvancedSettings();
   // The restart comes last: it does not wait for anything done after it.

@@ -48,6 +48,15 @@ AdvancedStart ReadAdvancedStart(SettingsControl& control);
 // Stores a saved choice in one INFO.DAT transaction, changes the low-power state when decided,
 // applies the set, and requests the restart last. A choice that ends the program gives the user's
 // power settings back first. True when a saved choice was stored.
+//
+// A set that could not be stored (the file stayed locked or could not be written, after
+// kStoreAttempts tries) is neither applied nor half-applied: the user is told, and the set in
+// force stays as it was.
 bool StoreAdvancedSettings(SettingsControl& control, InfoStore& store, const AdvancedChoice& choice);
+
+constexpr int kStoreAttempts = 3;
+constexpr uint32_t kStoreRetryMs = 500;
+extern const char kStoreFailedText[];
+extern const char kStoreFailedCaption[];
 
 }  // namespace zor

@@ -24,6 +24,7 @@ constexpr RailKey kPch = {"PCH", kRailPch, 5000};
 SettingsControl::SettingsControl(MainState& state, SettingsPorts ports)
     : m_state(state),
       m_sleeper(ports.sleeper),
+      m_boxes(ports.boxes),
       m_readSetting(std::move(ports.readSetting)),
       m_firmware(state, ports.hwk, ports.sleeper, ports.boxes, m_exit),
       m_rails(state, ports.hwk, ports.boxes, m_exit),

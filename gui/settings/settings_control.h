@@ -65,6 +65,9 @@ class SettingsControl {
   bool ExitRequested() const { return m_exit.Requested(); }
   int ExitCode() const { return m_exit.Code(); }
   MainState& State() { return m_state; }
+  // For what spans the pieces and must wait or tell the user (the advanced command).
+  fw::Sleeper& Sleeper() { return m_sleeper; }
+  MessageBoxes& Boxes() { return m_boxes; }
 
   FirmwareSettings& Firmware() { return m_firmware; }
   RailSettings& Rails() { return m_rails; }
@@ -132,6 +135,7 @@ class SettingsControl {
  private:
   MainState& m_state;
   fw::Sleeper& m_sleeper;
+  MessageBoxes& m_boxes;
   std::function<std::string(const std::string& key, const std::string& def)> m_readSetting;
   std::mutex m_mutex;
   SettingsExit m_exit;  // before the pieces, which hold it

@@ -17,9 +17,10 @@ SettingsWorker::~SettingsWorker() {
   m_thread.join();
 }
 
-void SettingsWorker::RequestLevel(int level) {
+bool SettingsWorker::RequestLevel(int level) {
   {
     std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_lastPosted) return false;
     if (!m_queue.empty() && m_queue.back().tag == kLevelTag) {
       m_queue.back().level = level;
     } else {
@@ -30,17 +31,25 @@ void SettingsWorker::RequestLevel(int level) {
     }
   }
   m_changed.notify_all();
+  return true;
 }
 
-void SettingsWorker::Post(int tag, Task task) {
+bool SettingsWorker::Post(int tag, Task task) { return Enqueue(tag, std::move(task), false); }
+
+bool SettingsWorker::PostLast(int tag, Task task) { return Enqueue(tag, std::move(task), true); }
+
+bool SettingsWorker::Enqueue(int tag, Task task, bool last) {
   {
     std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_lastPosted) return false;
     Entry entry;
     entry.tag = tag;
     entry.task = std::move(task);
     m_queue.push_back(std::move(entry));
+    m_lastPosted = last;
   }
   m_changed.notify_all();
+  return true;
 }
 
 void SettingsWorker::DropPendingLevels() {

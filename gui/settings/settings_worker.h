@@ -4,7 +4,8 @@
 // waits for it and never touches the settings' own state.
 //
 // Levels are special: a level asked for while another one still waits replaces it, so a burst of
-// clicks ends with the last level applied; OFF and Close drop the levels still waiting.
+// clicks ends with the last level applied; OFF and Close drop the levels still waiting. The task
+// that ends the program (Close) is the last: whatever is asked after it is refused.
 #pragma once
 
 #include <condition_variable>
@@ -40,9 +41,13 @@ class SettingsWorker {
   SettingsWorker& operator=(const SettingsWorker&) = delete;
 
   // Returns at once. The level replaces a level that is still waiting at the back of the queue.
-  void RequestLevel(int level);
-  // Returns at once; tasks run in the order they were posted.
-  void Post(int tag, Task task);
+  // False, and nothing queued, after the last task.
+  bool RequestLevel(int level);
+  // Returns at once; tasks run in the order they were posted. False, and nothing queued, after the
+  // last task.
+  bool Post(int tag, Task task);
+  // Posts the task that ends the program's settings work: nothing asked later runs.
+  bool PostLast(int tag, Task task);
   // Forgets the levels that have not started.
   void DropPendingLevels();
   // Waits until nothing is waiting or running. Not for the window's thread once the window runs:
@@ -56,6 +61,7 @@ class SettingsWorker {
     int level = 0;
     Task task;
   };
+  bool Enqueue(int tag, Task task, bool last);
   void Run();
 
   SettingsControl& m_control;
@@ -65,6 +71,7 @@ class SettingsWorker {
   std::deque<Entry> m_queue;
   bool m_busy = false;
   bool m_stop = false;
+  bool m_lastPosted = false;
   std::thread m_thread;
 };
 

@@ -21,7 +21,7 @@ rm -rf "$work"
 mkdir -p "$shots"
 prefix="$work/prefix"
 zor_app_prefix "$prefix" "$bin" zor2.exe Zor2Svr.exe hwk.dll Clockvane.dll SF.DLL ENG.dll SC.dll \
-  TC.dll AdvEng.dll AdvSC.dll AdvTC.dll res.dll simboard.exe
+  TC.dll AdvEng.dll AdvSC.dll AdvTC.dll res.dll simboard.exe fwprobe.exe
 cp "$bin/fixtures/powercfg.exe" "$prefix/drive_c/windows/system32/powercfg.exe"
 # INFO.DAT under whichever spelling made it first (the programs match the name without case).
 info_file() {
@@ -98,6 +98,14 @@ flag() {  # flag active|LED|3D -> 0 or 1 (ControlFlags bits 0, 2, 11)
   echo $(( ($(control_word) >> bit) & 1 ))
 }
 rail_applies() { sed -n 's/^ *RailTable applied \([0-9]*\) times.*/\1/p' "$work/show.txt"; }
+# rail_drops -> "ROLE DROP ..." in the board's order: how far each rail's present value lies below
+# its nominal one, or "ROLE present P applied A" where the firmware did not apply what is there.
+rail_drops() {
+  sed -n 's/^rail *0x[0-9A-F]* \([A-Z]*\) *nominal \([0-9]*\), stored base [0-9]*, present \([0-9]*\), applied \([0-9]*\)$/\1 \2 \3 \4/p' \
+    "$work/show.txt" | awk '{
+      if ($3 == $4) printf "%s%s %d", sep, $1, $2 - $3; else printf "%s%s present %s applied %s", sep, $1, $3, $4
+      sep = " " } END { print "" }'
+}
 packets() { sed -n 's/^packets *\([0-9]*\) in all.*/\1/p' "$work/show.txt"; }
 expect_board() {  # expect_board WHAT WHAT_ARGS... = VALUE (waits for the worker)
   local want=${*: -1} what=("${@:1:$#-2}")
@@ -476,13 +484,30 @@ start_service
 wait_for 10 value_is VALUE cmd 0 || fail "the service left cmd at '$(value VALUE cmd)'"
 ok "the running service sets cmd back to 0"
 
-# ---- OFF and ON ----------------------------------------------------------------------------------------------
+# ---- OFF and ON, at L3: the rails lowered, back at their bases, lowered again ---------------------
+# Which rails L3 lowers follows the platform class zor2 takes the processor for: under Wine the
+# host's own, whatever the board's profile says. This board has no PCH rail.
+platform=$(run fwprobe.exe gui | sed -n 's/^Platform=//p')
+case $platform in
+  x58) l3_drops="MEM 2000 NB 10000 SB 10000 VTT 0" ;;
+  p55) l3_drops="MEM 2000 NB 0 SB 0 VTT 0" ;;
+  p67) l3_drops="MEM 0 NB 0 SB 0 VTT 0" ;;
+  none) l3_drops="MEM 2000 NB 10000 SB 10000 VTT 10000" ;;
+  *) fail "fwprobe gave no platform class ('$platform')" ;;
+esac
+ok "this processor counts as platform class $platform"
+click_button L3_N 123 501
+expect_board level_code = 1
+expect_board rail_drops = "$l3_drops"
 click_button ON_NB 403 45
 expect_board flag active = 0
-expect_board level_code = 3
+expect_board rail_drops = "MEM 0 NB 0 SB 0 VTT 0"
 click_button OFF_nb 403 45
 expect_board flag active = 1
+expect_board rail_drops = "$l3_drops"
+click_button L2_N 84 501
 expect_board level_code = 3
+expect_board rail_drops = "MEM 0 NB 0 SB 0 VTT 0"
 
 # ---- Close, answered No: the user's plan back, saving off, the level kept -------------------------
 click_button CLOSE_N 444 7

@@ -1,6 +1,7 @@
 // fwprobe: runs the firmware protocol the way the programs do and prints what it found.
 //   fwprobe service       the service's discovery: its trace lines and the decoded table
-//   fwprobe gui           zor2's discovery: the outcome, SMI port and type, table addresses, level
+//   fwprobe gui           zor2's discovery: the outcome, SMI port and type, table addresses, level,
+//                         and the platform class zor2 takes this processor for
 //   fwprobe packet LEVEL  submits a TpsePacket with that level code in ControlFlags
 //   fwprobe rom [VALUE]   prints the ROM setting, or rewrites it with VALUE
 // Exit code: 0 when the step worked, otherwise the program's own exit code for it (at least 1).
@@ -16,6 +17,8 @@
 #include "common/firmware_rom.h"
 #include "common/firmware_tables.h"
 #include "gui/app/discovery_outcome.h"
+#include "gui/app/platform_class.h"
+#include "platform/system_info.h"
 #include "platform/program_paths.h"
 #include "tools/fwprobe/probe_hwk.h"
 
@@ -115,6 +118,9 @@ int RunGui(Hwk& hwk) {
   std::printf("Rails=%zu\n", rails.size());
   for (const RailEntry& r : rails)
     std::printf("  rail %u present=%u subs=%u\n", r.railId, r.presentValue, r.subCount);
+  // The class decides which rails a level lowers; it comes from the real processor, not the board.
+  const zor::PlatformClass platform = zor::ClassifyPlatform(zor::ReadCpuidLeaf1().eax);
+  std::printf("Platform=%s\n", platform.x58 ? "x58" : platform.p55 ? "p55" : platform.p67 ? "p67" : "none");
   return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "ui/testing/test_host.h"
 
+#include "ui/post_queue.h"
 #include "ui/testing/test_children.h"
 
 namespace zor::ui {
@@ -128,19 +129,6 @@ class RecordingCanvas : public Canvas {
 
 }  // namespace
 
-// Posts from any thread wait here until the test delivers them on its own thread.
-struct TestHost::PostQueue : WindowPoster {
-  bool Post(unsigned code, intptr_t value) override {
-    std::lock_guard<std::mutex> lock(mutex);
-    if (closed) return false;
-    queue.emplace_back(code, value);
-    return true;
-  }
-  std::mutex mutex;
-  std::vector<std::pair<unsigned, intptr_t>> queue;
-  bool closed = false;
-};
-
 Bitmap TestResourceLibrary::GetBitmap(const std::string& name) const {
   const auto it = m_named.find(name);
   return it == m_named.end() ? nullptr : it->second;
@@ -160,10 +148,7 @@ TestHost::TestHost(Window& window, Rect windowRect)
 }
 
 TestHost::~TestHost() {
-  if (m_threadPosts) {
-    std::lock_guard<std::mutex> lock(m_threadPosts->mutex);
-    m_threadPosts->closed = true;
-  }
+  DropPosts();
   // Children go with their window, as child windows do.
   for (ChildEntry& c : m_children) {
     if (c.host) c.host->m_window.OnDestroy();
@@ -193,22 +178,17 @@ std::shared_ptr<WindowPoster> TestHost::Poster() {
   return m_threadPosts;
 }
 
+void TestHost::DropPosts() {
+  if (m_threadPosts) m_threadPosts->Close();
+}
+
 int TestHost::RunPosted() {
   if (!m_threadPosts) return 0;
-  int delivered = 0;
-  for (;;) {
-    std::pair<unsigned, intptr_t> message;
-    {
-      std::lock_guard<std::mutex> lock(m_threadPosts->mutex);
-      if (m_threadPosts->queue.empty()) break;
-      message = m_threadPosts->queue.front();
-      m_threadPosts->queue.erase(m_threadPosts->queue.begin());
-    }
-    if (!Live()) continue;
-    m_window.OnPosted(message.first, message.second);
-    ++delivered;
-  }
-  return delivered;
+  int ran = 0;
+  while (Live() && m_threadPosts->RunOne()) ++ran;
+  // An ended window is gone: what still waits is never run.
+  if (!Live()) DropPosts();
+  return ran;
 }
 
 void TestHost::TrayClick() {

@@ -18,6 +18,8 @@
 
 namespace zor::ui {
 
+class PostQueue;
+
 struct DrawOp {
   enum class Kind { Copy, MaskedCopy, Stretch, Fill, Text, Region, FocusRect, Icon };
   Kind kind = Kind::Copy;
@@ -91,7 +93,8 @@ class TestHost : public WindowHost {
   void FireTimer(int id);
   // Any other message through the window procedure; true when the window handled it.
   bool Deliver(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t* result = nullptr);
-  // Delivers the messages posted so far (from any thread), oldest first; how many.
+  // Runs the work posted so far (from any thread), oldest first, while the window lives; how
+  // much. Once the window has ended, what waits is dropped unrun.
   int RunPosted();
   // The notification-area icon: clicked, or its menu answered with item `choice` (-1 none).
   void TrayClick();
@@ -144,6 +147,7 @@ class TestHost : public WindowHost {
   void Minimise() override { m_iconic = true; }
   bool IsIconic() const override { return m_iconic; }
   std::shared_ptr<WindowPoster> Poster() override;
+  void DropPosts() override;
   void ShowTrayIcon(int /*resourceId*/, const std::string& tip) override {
     m_trayShown = true;
     m_trayTip = tip;
@@ -195,7 +199,6 @@ class TestHost : public WindowHost {
   std::vector<std::string> m_lastMenu;
   int m_menuChoice = -1;
   bool m_iconic = false;
-  struct PostQueue;
   std::shared_ptr<PostQueue> m_threadPosts;
 
   // Child controls, focus and keys

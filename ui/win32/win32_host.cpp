@@ -10,6 +10,7 @@
 
 #include "ui/desktop.h"
 #include "ui/drag_tracker.h"
+#include "ui/post_queue.h"
 #include "ui/win32/win32_canvas.h"
 #include "ui/win32/win32_hwnd_host.h"
 #include "ui/win32/win32_children.h"
@@ -26,29 +27,11 @@ constexpr int kTemplateHeightDlu = 94;
 
 int RunModal(Window& window, HWND owner);
 
-// Posted messages carry their code in wParam and their value in lParam.
+// One for each piece of work posted to the window (PostQueue), which runs the oldest.
 constexpr UINT kMsgPosted = WM_APP + 1;
 // The notification-area icon's callback: the mouse message in lParam.
 constexpr UINT kMsgTray = WM_APP + 2;
 constexpr UINT kTrayIconId = 1;
-
-// Posts to the window while it exists; the host cuts it loose before the window is destroyed.
-class HwndPoster : public WindowPoster {
- public:
-  explicit HwndPoster(HWND hwnd) : m_hwnd(hwnd) {}
-  bool Post(unsigned code, intptr_t value) override {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_hwnd && PostMessageA(m_hwnd, kMsgPosted, code, value) != 0;
-  }
-  void Detach() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_hwnd = nullptr;
-  }
-
- private:
-  std::mutex m_mutex;
-  HWND m_hwnd;
-};
 
 class Win32WindowHost : public Win32HwndHost {
  public:
@@ -107,11 +90,14 @@ class Win32WindowHost : public Win32HwndHost {
   void Minimise() override { ShowWindow(m_hwnd, SW_MINIMIZE); }
   bool IsIconic() const override { return ::IsIconic(m_hwnd) != FALSE; }
   std::shared_ptr<WindowPoster> Poster() override {
-    if (!m_poster) m_poster = std::make_shared<HwndPoster>(m_hwnd);
-    return m_poster;
+    if (!m_posts) {
+      HWND hwnd = m_hwnd;
+      m_posts = std::make_shared<PostQueue>([hwnd] { return PostMessageA(hwnd, kMsgPosted, 0, 0) != 0; });
+    }
+    return m_posts;
   }
-  void DetachPoster() {
-    if (m_poster) m_poster->Detach();
+  void DropPosts() override {
+    if (m_posts) m_posts->Close();
   }
   void ShowTrayIcon(int resourceId, const std::string& tip) override;
   void HideTrayIcon() override;
@@ -133,7 +119,7 @@ class Win32WindowHost : public Win32HwndHost {
   DragTracker m_drag;
   RegionPtr m_appliedRegion;
   HICON m_icon = nullptr;
-  std::shared_ptr<HwndPoster> m_poster;
+  std::shared_ptr<PostQueue> m_posts;
   bool m_trayShown = false;
   HICON m_trayIcon = nullptr;
 };
@@ -275,7 +261,7 @@ LRESULT Win32WindowHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYDRAGICON:
       return reinterpret_cast<LRESULT>(m_icon);
     case kMsgPosted:
-      m_window.OnPosted(static_cast<unsigned>(wParam), static_cast<intptr_t>(lParam));
+      if (m_posts) m_posts->RunOne();
       return 0;
     case kMsgTray:
       if (lParam == WM_LBUTTONUP) m_window.OnTrayIcon(Window::TrayEvent::Click);
@@ -377,7 +363,7 @@ int RunModal(Window& window, HWND owner) {
   RECT before{};
   GetWindowRect(hwnd, &before);
   if (!window.OnInit() || host.Ended()) {
-    host.DetachPoster();
+    host.DropPosts();
     DestroyWindow(hwnd);
     window.Attach(nullptr);
     return host.Ended() ? host.Result() : -1;
@@ -412,7 +398,7 @@ int RunModal(Window& window, HWND owner) {
     EnableWindow(owner, TRUE);
     SetActiveWindow(owner);
   }
-  host.DetachPoster();
+  host.DropPosts();
   host.HideTrayIcon();
   DestroyWindow(hwnd);
   window.Attach(nullptr);

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "common/firmware_layout.h"
 #include "common/info_store.h"
 #include "gui/app/main_layout.h"
 #include "gui/settings/power_plan_names.h"
 #include "platform/program_paths.h"
+#include "sim/board/board_firmware.h"
 
 namespace zor::test {
 
@@ -46,6 +50,8 @@ const char* const kSkinNames[] = {
     "L2_D", "L2_DIS", "L3_N", "L3_O", "L3_D", "L3_DIS", "L4_N", "L4_O", "L4_D", "L4_DIS",
     "LED_OFF", "LED_ON", "P3D_OFF_N", "P3D_ON_N", "PSN_11", "TOTALNUM_11", "SINCE_10", "SINCE_11",
     "SINCE_12"};
+
+constexpr int kAdvancedWidth = 640;  // the advanced dialog's backgrounds; the message box is 470
 
 }  // namespace
 
@@ -115,6 +121,71 @@ MainRig::~MainRig() {
   window.reset();
 }
 
+void MainRig::InstallAdvancedSkin() {
+  advancedSkin = std::make_shared<ui::TestResourceLibrary>();
+  programResources = std::make_shared<ui::TestResourceLibrary>();
+  uint32_t face = 0x101010;
+  const auto add = [&](const std::string& name, int w, int h) {
+    advancedSkin->Add(name, std::make_shared<const ui::Image>(w, h, face += 0x010203));
+  };
+  for (const char* name : {"Main", "Main_X58", "Main_P55", "MAIN_P67"}) add(name, kAdvancedWidth, 390);
+  for (const char* state : {"_N", "_O", "_D"}) {
+    add(std::string("SAVE") + state, 60, 20);
+    add(std::string("QUIT") + state, 60, 20);
+    add(std::string("L") + state, 20, 20);
+    add(std::string("R") + state, 20, 20);
+  }
+  for (const char* level : {"LV1", "LV2", "LV3"})
+    for (const char* state : {"_N", "_O", "_D", "_dis"}) add(std::string(level) + state, 60, 14);
+  add("RDO_On", 30, 14);
+  add("RDO_Off", 30, 14);
+  add("BBar", 60, 16);
+  programResources->Add(131, std::make_shared<const ui::Image>(118, 22, 0x203040));
+  programResources->Add(130, std::make_shared<const ui::Image>(38, 22, 0xE0E0E0));
+  for (int id = 132; id <= 138; ++id)
+    programResources->Add(id, std::make_shared<const ui::Image>(4, 3, 0x777777));
+}
+
+std::map<std::string, MainRig::Rail> MainRig::Rails() const {
+  const sim::BoardState& s = *boardState;
+  const MemoryView table(const_cast<uint8_t*>(s.tables), sizeof s.tables);
+  const MemoryView rails = table.Sub(sim::kRailTableOffset, sim::kTablesLength - sim::kRailTableOffset);
+  const uint32_t profile = sim::ProfileOffset(s.profile);
+  const uint32_t items = table.U8(profile + fw::pf::kRailCount);
+  std::map<std::string, Rail> out;
+  uint32_t at = fw::rt::kEntries;
+  for (uint32_t i = 0; i < sim::kMaxRails && s.railIds[i]; ++i) {
+    for (uint32_t k = 0; k < items && k < sim::kMaxRails; ++k) {
+      const uint32_t item = profile + fw::pf::kRails + k * fw::pf::kItemSize;
+      if (table.U8(item + fw::rail_item::kRailId) != s.railIds[i]) continue;
+      static const std::map<uint8_t, std::string> kRoles = {
+          {1, "MEM"}, {2, "NB"}, {3, "SB"}, {4, "VTT"}, {11, "PCH"}};
+      const auto role = kRoles.find(table.U8(item + fw::rail_item::kRole));
+      if (role != kRoles.end())
+        out[role->second] = Rail{rails.U32(at + fw::rt::kPresentValue), s.appliedRails[i]};
+    }
+    at += fw::rt::kEntryFixedSize + rails.U32(at + fw::rt::kSubCount) * fw::rt::kSubSize;
+  }
+  return out;
+}
+
+void MainRig::ForgetAppliedRails() {
+  for (uint32_t i = 0; i < sim::kMaxRails; ++i) boardState->appliedRails[i] = boardState->railBases[i];
+}
+
+int MainRig::Timeout(int plan, bool disk) const {
+  FakeRegistry::Value v;
+  if (!registry.Get(RegRoot::LocalMachine, power::SettingKey(plan, disk), "ACSettingIndex", &v) ||
+      v.data.size() != 4)
+    return -1;
+  return static_cast<int>((v.data[0] | v.data[1] << 8 | v.data[2] << 16 | v.data[3] << 24) / 60);
+}
+
+void MainRig::SetTimeout(int plan, bool disk, int minutes) {
+  registry.SetDword(RegRoot::LocalMachine, power::SettingKey(plan, disk), "ACSettingIndex",
+                    static_cast<uint32_t>(minutes) * 60u);
+}
+
 ui::Bitmap MainRig::Tile(const std::string& name, int width, int height) {
   const uint32_t colour = 0x010203u * static_cast<uint32_t>(names.size() + 1) & 0x7F7F7Fu;
   auto image = std::make_shared<ui::Image>(width, height, colour);
@@ -142,7 +213,15 @@ bool MainRig::Start(const std::string& commandLine) {
     host->AddLibrary(JoinPath(appDir, library), skin);
   }
   host->AddLibrary(JoinPath(ProgramDirectory(), "res.dll"), res);
+  if (advancedSkin) {
+    host->AddLibrary(JoinPath(ProgramDirectory(), "AdvEng.dll"), advancedSkin);
+    host->SetProgramResources(programResources);
+  }
   host->onModal = [this](ui::TestHost& child) {
+    if (advancedSkin && child.WindowRectNow().Width() == kAdvancedWidth) {
+      if (advancedScript) advancedScript(child);
+      return;
+    }
     const ui::DrawOp* background = nullptr;
     for (const ui::DrawOp& op : child.Ops())
       if (op.kind == ui::DrawOp::Kind::Copy) {
@@ -165,9 +244,12 @@ bool MainRig::Start(const std::string& commandLine) {
 }
 
 void MainRig::Settle() {
-  for (int round = 0; round < 50; ++round) {
-    if (window->Worker()) window->Worker()->WaitIdle();
-    if (host->RunPosted() == 0 && (!window->Worker() || window->Worker()->Idle())) return;
+  // The worker may be waiting for the window (a box it posted), so the window's work runs while
+  // the worker is busy, as the window's own loop would run it.
+  for (;;) {
+    const bool idle = !window->Worker() || window->Worker()->Idle();
+    if (host->RunPosted() == 0 && idle) return;
+    if (!idle) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }
 

@@ -2,6 +2,7 @@
 // whose every picture is a plain tile of its own colour (so a drawing tells which picture it was).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,7 +33,7 @@ struct MainRig {
 
   // Creates the window with the command line and runs its start; true when it is to be shown.
   bool Start(const std::string& commandLine = "");
-  // The settings worker has done everything asked of it and its reports are delivered.
+  // The settings worker has done everything asked of it and the work it posted to the window ran.
   void Settle();
   // A click: move there (no button held), press, release.
   void Click(ui::Point p);
@@ -57,6 +58,23 @@ struct MainRig {
   std::vector<std::string> dialogs;
   // The answer the scripted message dialogs give: 0 none (left open), 1 first button, 2 second.
   int answer = 0;
+  // Drives the advanced dialog (L4) when its skin is installed (InstallAdvancedSkin); without a
+  // script the dialog is left open.
+  std::function<void(ui::TestHost& dialog)> advancedScript;
+  void InstallAdvancedSkin();
+
+  // What the board has now, as simboard shows it: each rail's present value in the RailTable and
+  // the value the firmware applied, by role ("NB", "SB", "VTT", "MEM", "PCH"); missing roles absent.
+  struct Rail {
+    uint32_t present = 0;
+    uint32_t applied = 0;
+  };
+  std::map<std::string, Rail> Rails() const;
+  // The regulator forgets its targets (a suspend): every rail back at its nominal value.
+  void ForgetAppliedRails();
+  // A plan's monitor or disk time-out in minutes as the fake registry holds it (-1 when unset).
+  int Timeout(int plan, bool disk) const;
+  void SetTimeout(int plan, bool disk, int minutes);
 
   StoreDir dir;
   std::string appDir;  // the program's folder: INFO.DAT and the skins
@@ -79,6 +97,8 @@ struct MainRig {
 
   std::shared_ptr<ui::TestResourceLibrary> skin;
   std::shared_ptr<ui::TestResourceLibrary> res;
+  std::shared_ptr<ui::TestResourceLibrary> advancedSkin;  // null until installed
+  std::shared_ptr<ui::TestResourceLibrary> programResources;
   std::map<const ui::Image*, std::string> names;
   std::unique_ptr<CMainDialog> window;
   std::unique_ptr<ui::TestHost> host;

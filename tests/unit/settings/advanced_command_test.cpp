@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "common/info_lock.h"
+#include "platform/named_mutex.h"
+
 #include "common/firmware_layout.h"
 #include "tests/unit/settings/settings_rig.h"
 #include "tests/unit/store/store_dir.h"
@@ -119,6 +124,44 @@ TEST(AdvancedCommand, ReadsTheStartTheDialogShows) {
   EXPECT_TRUE(start.railPresent[kRailNorthBridge]);
   EXPECT_TRUE(start.railReduced[kRailNorthBridge]);
   EXPECT_FALSE(start.railReduced[kRailSouthBridge]);
+}
+
+// A set that cannot be stored is not applied, and the user is told; a lock held for a moment is
+// waited out.
+TEST(AdvancedCommand, ASetThatCannotBeStoredIsNotApplied) {
+  {
+    CommandRig rig;
+    rig.store.Write("SETTING", "Adv", "0");
+    std::filesystem::permissions(rig.store.Path(), std::filesystem::perms::owner_read |
+                                                       std::filesystem::perms::group_read);
+    const uint16_t flags = rig.ControlFlags();
+    EXPECT_FALSE(StoreAdvancedSettings(*rig.control, rig.store, CommandRig::Saved("0", false)));
+    std::filesystem::permissions(rig.store.Path(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(rig.store.Read("SETTING", "Adv", "", 255), "0");
+    EXPECT_EQ(rig.store.Read("SETTING", "NB", "(missing)", 255), "(missing)");
+    EXPECT_EQ(rig.boardState->packetCount, rig.packetsBefore);  // nothing applied
+    EXPECT_EQ(rig.ControlFlags(), flags);
+    EXPECT_EQ(rig.RailValue(kRailNorthBridge), rig.state.m_aRails[kRailNorthBridge].base);
+    EXPECT_FALSE(rig.state.m_bAdvanced);
+    ASSERT_EQ(rig.boxes.ShownBoxes().size(), 1u);
+    EXPECT_EQ(rig.boxes.ShownBoxes()[0].text, kStoreFailedText);
+    EXPECT_EQ(std::count(rig.sleeper.waits.begin(), rig.sleeper.waits.end(), kStoreRetryMs),
+              kStoreAttempts - 1);
+  }
+  {
+    CommandRig rig;
+    auto holder = std::make_unique<NamedMutex>(InfoLockName(rig.store.Path()));
+    ASSERT_TRUE(holder->Lock(0));
+    rig.sleeper.onSleep = [&] {
+      if (holder) holder->Unlock();
+      holder.reset();
+    };
+    EXPECT_TRUE(StoreAdvancedSettings(*rig.control, rig.store, CommandRig::Saved("0", false)));
+    EXPECT_EQ(rig.store.Read("SETTING", "NB", "(missing)", 255), "1");
+    EXPECT_EQ((rig.ControlFlags() & fw::cf::kLevelMask) >> fw::cf::kLevelShift, 1);
+    EXPECT_LT(rig.RailValue(kRailNorthBridge), rig.state.m_aRails[kRailNorthBridge].base);
+    EXPECT_TRUE(rig.boxes.ShownBoxes().empty());
+  }
 }
 
 }  // namespace

@@ -232,5 +232,20 @@ TEST(Levels, BurstOfRequestsAppliesInOrderAndEndsOnTheLast) {
   EXPECT_EQ(rig.RailValue(kRailNorthBridge), kNb);
 }
 
+// Nothing asked after the last task (a close giving the user's settings back) reaches the board.
+TEST(Levels, NothingRunsAfterTheLastTask) {
+  SettingsRig rig("core2-6-probe");
+  rig.control->LoadGraphicsClock();
+  SettingsWorker worker(*rig.control);
+  EXPECT_TRUE(worker.PostLast(0, [](SettingsControl& c) { return c.SetLedBit(false) ? 1 : 0; }));
+  EXPECT_FALSE(worker.RequestLevel(1));
+  EXPECT_FALSE(worker.Post(0, [](SettingsControl& c) { return c.SetLedBit(true) ? 1 : 0; }));
+  EXPECT_FALSE(worker.PostLast(0, [](SettingsControl& c) { return c.SetLedBit(true) ? 1 : 0; }));
+  worker.WaitIdle();
+  EXPECT_EQ(rig.ControlFlags() & fw::cf::kLed, 0);
+  EXPECT_EQ(rig.RailValue(kRailNorthBridge), kNb);
+  EXPECT_EQ(rig.SentFlags().size(), 1u);
+}
+
 }  // namespace
 }  // namespace zor::test
