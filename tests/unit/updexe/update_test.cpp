@@ -28,6 +28,9 @@ TEST(UpdateManifest, ReadsVersionAndFiles) {
   EXPECT_EQ(m.files[0].name, "Zor2Svr.exe");
   EXPECT_EQ(m.files[0].sha256, std::string(64, 'a'));
   EXPECT_EQ(m.files[1].name, "res.dll");
+  // Any spelling names the shipped file, which is written under its own name.
+  ASSERT_TRUE(ParseManifest("Zorwise update\nVersion: 2.2\n" + hash + " ZOR2SVR.EXE\n", m, &error)) << error;
+  EXPECT_EQ(m.files[0].name, "Zor2Svr.exe");
 }
 
 TEST(UpdateManifest, RefusesWhatCouldReachBeyondTheProgramFiles) {
@@ -37,20 +40,28 @@ TEST(UpdateManifest, RefusesWhatCouldReachBeyondTheProgramFiles) {
     std::string text;
     const char* why;
   } cases[] = {
-      {"Version: 2.1\n" + hash + " a.dll\n", "no header"},
-      {"Zorwise update\n" + hash + " a.dll\n", "no version"},
+      {"Version: 2.1\n" + hash + " res.dll\n", "no header"},
+      {"Zorwise update\n" + hash + " res.dll\n", "no version"},
       {head, "no files"},
-      {"Zorwise update\nVersion: 2.x\n" + hash + " a.dll\n", "bad version"},
-      {head + "Version: 2.2\n" + hash + " a.dll\n", "two versions"},
-      {head + hash.substr(1) + " a.dll\n", "short hash"},
-      {head + std::string(63, 'b') + "g a.dll\n", "not hex"},
+      {"Zorwise update\nVersion: 2.x\n" + hash + " res.dll\n", "bad version"},
+      {head + "Version: 2.2\n" + hash + " res.dll\n", "two versions"},
+      {head + hash.substr(1) + " res.dll\n", "short hash"},
+      {head + std::string(63, 'b') + "g res.dll\n", "not hex"},
       {head + hash + "\n", "no name"},
-      {head + hash + " ..\\evil.dll\n", "parent folder"},
-      {head + hash + " sub/a.dll\n", "sub folder"},
-      {head + hash + " C:a.dll\n", "drive"},
+      {head + hash + " ..\\res.dll\n", "parent folder"},
+      {head + hash + " sub/res.dll\n", "sub folder"},
+      {head + hash + " C:res.dll\n", "drive"},
       {head + hash + " INFO.DAT\n", "user data"},
-      {head + hash + " .hidden.exe\n", "dot name"},
-      {head + hash + " a.dll\n" + hash + " A.DLL\n", "same file twice"},
+      {head + hash + " res.dll\n" + hash + " RES.DLL\n", "same file twice"},
+      // Only the files the installer ships: never the board maker's libraries, the demo board,
+      // a device name or any other library the programs would load.
+      {head + hash + " hwk.dll\n", "the maker's hardware library"},
+      {head + hash + " SF.DLL\n", "the maker's fan library"},
+      {head + hash + " Clockvane.dll\n", "the maker's clock library"},
+      {head + hash + " simboard.exe\n", "the demo board"},
+      {head + hash + " nul.dll\n", "a device name"},
+      {head + hash + " version.dll\n", "a system library planted beside the programs"},
+      {head + hash + " Uninstall.exe\n", "the uninstaller"},
   };
   for (const auto& c : cases) {
     UpdateManifest m;
@@ -82,6 +93,8 @@ class FakeControl : public UpdateControl {
   bool serviceRuns = true;
   bool zor2Stops = true;
   bool serviceStops = true;
+  bool zor2Starts = true;
+  bool serviceStarts = true;
   std::vector<std::string> calls;
 
   bool StopZor2(bool* wasRunning) override {
@@ -89,13 +102,19 @@ class FakeControl : public UpdateControl {
     *wasRunning = zor2Runs;
     return zor2Stops;
   }
-  void StartZor2() override { calls.push_back("start zor2"); }
+  bool StartZor2() override {
+    calls.push_back("start zor2");
+    return zor2Starts;
+  }
   bool StopService(bool* wasRunning) override {
     calls.push_back("stop service");
     *wasRunning = serviceRuns;
     return serviceStops;
   }
-  void StartService() override { calls.push_back("start service"); }
+  bool StartService() override {
+    calls.push_back("start service");
+    return serviceStarts;
+  }
 };
 
 class UpdateTest : public ::testing::Test {
@@ -126,7 +145,7 @@ class UpdateTest : public ::testing::Test {
   }
   UpdateResult Run() {
     InfoStore store(m_app + "/INFO.DAT");
-    return RunUpdate(store, m_control, m_app, "2.0");
+    return RunUpdate(store, m_control, SystemFileOps(), m_app, "2.0");
   }
   std::string InstalledVersion() {
     InfoStore store(m_app + "/INFO.DAT");
