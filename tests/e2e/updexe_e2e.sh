@@ -3,7 +3,7 @@
 # package of the installed version (up to date); a newer package, Updexe.exe itself included, applied
 # with the service stopped and running again afterwards; an altered package refused with nothing
 # changed; a package naming a file the installer does not ship (the maker's hwk.dll, a device name)
-# refused; an update a power cut interrupted finished by the service's next start, and one killed
+# refused; packages unsigned or signed with another key, or in a folder open to every user, refused; an update a power cut interrupted finished by the service's next start, and one killed
 # half-way finished or undone by the next Updexe; the notice box; a package applied while zor2
 # runs, zor2 asked to close and started again.
 # Usage: updexe_e2e.sh BIN_DIR (the Windows build's bin folder; the installer is beside it)
@@ -32,12 +32,16 @@ update() {
   echo "  Updexe: $(tr '\n' ' ' <<< "$said")(exit $code, $(( ($(date +%s%N) - started) / 1000000 )) ms)"
   [ "$code" = "$1" ] || fail "Updexe ended with $code, expected $1"
 }
-# package VERSION FILE... : the given files of the package folder with their checksums.
+# The development key the build made; Updexe.exe trusts its public half.
+key="$bin/../update-key/private.pem"
+[ -f "$key" ] || fail "no update key at $key"
+# package VERSION FILE... : the given files of the package folder, listed and signed by the
+# developer's tool.
 package() {
-  local version=$1; shift
-  { printf 'Zorwise update\r\nVersion: %s\r\n' "$version"
-    for f in "$@"; do printf '%s  %s\r\n' "$(sha256sum < "$package/$f" | cut -d' ' -f1)" "$f"; done
-  } > "$package/manifest.txt"
+  local version=$1 f files=()
+  shift
+  for f in "$@"; do files+=("$package/$f"); done
+  "$repo/tools/zorpack/zorpack.sh" -k "$key" -v "$version" -o "$package" "${files[@]}" >/dev/null
 }
 
 wine "$setup" /S /DEMO || fail "setup failed"
@@ -76,6 +80,29 @@ grep -q "res.dll does not match" <<< "$said" || fail "the altered file was not n
 [ "$(version)" = 2.1 ] || fail "the version changed to $(version)"
 [ "$(service_state)" = RUNNING ] || fail "the service was disturbed by a refused package (state $(service_state))"
 ok "an altered package is refused and nothing changes"
+
+# The checksums travel with the files: without the signature of the key built in, nothing is
+# applied, be the package unsigned or signed by another key.
+for f in Zor2Svr.exe res.dll; do { cat "$bin/$f"; printf 'V2.2'; } > "$package/$f"; done
+package 2.2 Zor2Svr.exe res.dll
+rm "$package/manifest.sig"
+update 12
+grep -q "not signed by Zorwise" <<< "$said" || fail "an unsigned package was not refused"
+openssl genrsa -out "$work/other.pem" 2048 2>/dev/null
+"$repo/tools/zorpack/zorpack.sh" -k "$work/other.pem" -v 2.2 -o "$package" "$package/Zor2Svr.exe" "$package/res.dll" >/dev/null
+update 12
+[ "$(sums)" = "$before" ] || fail "files changed by a package without the right signature"
+[ "$(version)" = 2.1 ] || fail "the version changed to $(version)"
+ok "unsigned packages and packages signed with another key are refused and nothing changes"
+
+# A package folder any user may change is refused, however well signed its package.
+package 2.2 Zor2Svr.exe res.dll
+chmod 777 "$package"
+update 13
+grep -q "can change the update folder" <<< "$said" || fail "an open package folder was not refused"
+chmod 755 "$package"
+[ "$(sums)" = "$before" ] || fail "files changed from an open package folder"
+ok "a package folder open to every user is refused and nothing changes"
 
 # Only the files the installer ships: a package naming the board maker's library or a device name
 # is refused whole, whatever its checksums say.

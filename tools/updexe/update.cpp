@@ -164,8 +164,10 @@ UpdateStatus RecoveryStatus(RecoveryOutcome outcome) {
 
 }  // namespace
 
-UpdateResult RunUpdate(InfoStore& store, UpdateControl& control, FileOps& files, const std::string& programDir,
+UpdateResult RunUpdate(InfoStore& store, const UpdatePorts& ports, const std::string& programDir,
                        const std::string& builtVersion) {
+  UpdateControl& control = ports.control;
+  FileOps& files = ports.files;
   UpdateResult result;
   result.installedVersion = store.Read("Update", "Version", builtVersion, kCapacity);
   int order = 0;
@@ -187,6 +189,21 @@ UpdateResult RunUpdate(InfoStore& store, UpdateControl& control, FileOps& files,
   std::string text;
   if (files.Read(JoinPath(folder, "manifest.txt"), text) != FileRead::Ok) {
     result.status = UpdateStatus::NoPackage;
+    result.detail = folder;
+    return result;
+  }
+  // A folder others may write could have its files swapped once checked.
+  bool othersMayWrite = true;
+  if (!ports.folders.OthersMayWrite(folder, &othersMayWrite) || othersMayWrite) {
+    result.status = UpdateStatus::OpenFolder;
+    result.detail = folder;
+    return result;
+  }
+  // The checksums travel with the files: only the signature says who listed them.
+  std::string signature;
+  if (files.Read(JoinPath(folder, "manifest.sig"), signature) != FileRead::Ok ||
+      !ports.origin.Verify(text, signature)) {
+    result.status = UpdateStatus::BadSignature;
     result.detail = folder;
     return result;
   }
@@ -271,6 +288,11 @@ std::vector<std::string> DescribeUpdate(const UpdateResult& r) {
       return WithRestarts({"Zorwise was updated to version " + r.packageVersion + "."}, r);
     case UpdateStatus::NoPackage:
       return {"No update package was found in", r.detail + "."};
+    case UpdateStatus::OpenFolder:
+      return {"Users other than administrators can change the update folder", r.detail + ":",
+              "nothing was changed."};
+    case UpdateStatus::BadSignature:
+      return {"The update package is not signed by Zorwise.", "Nothing was changed."};
     case UpdateStatus::BadManifest:
       return {"The update package's manifest is not valid.", "Nothing was changed."};
     case UpdateStatus::MissingFile:

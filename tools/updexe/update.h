@@ -8,6 +8,8 @@
 //   Version: 2.1
 //   <64 hex digits of SHA-256>  <file name>
 //   ...
+// and manifest.sig, the manifest's signature by the key built into Updexe (signature_check.h;
+// tools/zorpack makes both). The checksums then prove the files are those the signer listed.
 // File names are those of the files the installer ships (programs, skins, the help file): a package
 // cannot reach outside the program folder, replace INFO.DAT nor the board maker's libraries. The
 // installed version is INFO.DAT [Update] "Version", written after each applied update; before the
@@ -21,6 +23,8 @@
 
 #include "common/info_store.h"
 #include "platform/file_ops.h"
+#include "tools/updexe/folder_access.h"
+#include "tools/updexe/signature_check.h"
 
 namespace zor {
 
@@ -63,7 +67,7 @@ enum class UpdateStatus {
   UpToDate,
   Applied,
   NoPackage,      // no manifest.txt in the update folder
-  BadManifest,
+  BadManifest,    // malformed, or naming a file the installer does not ship
   MissingFile,    // a listed file is not in the package
   HashMismatch,   // a listed file differs from its checksum
   StopFailed,     // zor2 or the service would not stop; nothing was replaced
@@ -72,6 +76,8 @@ enum class UpdateStatus {
   InterruptedFinished,  // an update a power cut interrupted was finished
   InterruptedUndone,    // or undone
   InterruptedStuck,     // or neither could be done
+  BadSignature,         // the manifest is not signed with the key built in
+  OpenFolder,           // users other than administrators may change the package's folder
 };
 
 struct UpdateResult {
@@ -88,7 +94,15 @@ struct UpdateResult {
 // The update folder: INFO.DAT [Update] "Folder", or "Updates" in programDir.
 std::string UpdateFolder(InfoStore& store, const std::string& programDir);
 
-UpdateResult RunUpdate(InfoStore& store, UpdateControl& control, FileOps& files, const std::string& programDir,
+// What an update works with besides INFO.DAT.
+struct UpdatePorts {
+  UpdateControl& control;
+  FileOps& files;
+  SignatureCheck& origin;
+  FolderAccess& folders;
+};
+
+UpdateResult RunUpdate(InfoStore& store, const UpdatePorts& ports, const std::string& programDir,
                        const std::string& builtVersion);
 
 // Up to three short lines saying what happened, for the notice window.

@@ -10,6 +10,7 @@
 #include "common/sha256.h"
 #include "platform/fake/fake_service_manager.h"
 #include "tests/unit/store/store_dir.h"
+#include "tests/unit/updexe/test_signer.h"
 #include "tools/updexe/program_control.h"
 
 namespace zor {
@@ -116,9 +117,12 @@ TEST_F(ProgramControlTest, AServiceWhoseStateCannotBeReadIsNeverTakenForStopped)
   std::filesystem::create_directories(app + "/Updates");
   std::ofstream(app + "/Zor2Svr.exe") << "old";
   std::ofstream(app + "/Updates/Zor2Svr.exe") << "new";
-  std::ofstream(app + "/Updates/manifest.txt") << "Zorwise update\nVersion: 2.1\n" + Sha256Hex("new") + " Zor2Svr.exe\n";
+  const std::string manifest = "Zorwise update\nVersion: 2.1\n" + Sha256Hex("new") + " Zor2Svr.exe\n";
+  std::ofstream(app + "/Updates/manifest.txt") << manifest;
+  std::ofstream(app + "/Updates/manifest.sig") << TestSigner::Shared().Sign(manifest);
   InfoStore store(app + "/INFO.DAT");
-  const UpdateResult r = RunUpdate(store, m_control, SystemFileOps(), app, "2.0");
+  const UpdateResult r =
+      RunUpdate(store, {m_control, SystemFileOps(), *TestSigner::Shared().Check(), SystemFolderAccess()}, app, "2.0");
   EXPECT_EQ(r.status, UpdateStatus::StopFailed);
   std::string content;
   ReadWholeFile(app + "/Zor2Svr.exe", content);

@@ -12,6 +12,7 @@
 #include "common/sha256.h"
 #include "common/update_transaction.h"
 #include "tests/unit/store/store_dir.h"
+#include "tests/unit/updexe/test_signer.h"
 #include "tools/updexe/update.h"
 
 namespace zor {
@@ -75,6 +76,7 @@ class CutUpdate {
       manifest += Sha256Hex(New(name)) + "  " + name + "\r\n";
     }
     Put(m_app + "/Updates/manifest.txt", manifest);
+    Put(m_app + "/Updates/manifest.sig", TestSigner::Shared().Sign(manifest));
   }
 
   static constexpr const char* kChanged[] = {"Zor2Svr.exe", "zor2.exe", "Updexe.exe", "ReLaunch.exe"};
@@ -86,7 +88,7 @@ class CutUpdate {
   std::string File(const std::string& name) const { return m_app + "/" + name; }
   UpdateResult Updexe(FileOps& ops) {
     InfoStore store(File("INFO.DAT"));
-    return RunUpdate(store, m_control, ops, m_app, "2.0");
+    return RunUpdate(store, {m_control, ops, *m_origin, SystemFolderAccess()}, m_app, "2.0");
   }
   RecoveryResult ServiceStart() {
     InfoStore store(File("INFO.DAT"));
@@ -124,6 +126,7 @@ class CutUpdate {
   StoreDir m_dir;
   std::string m_app;
   QuietControl m_control;
+  std::unique_ptr<SignatureCheck> m_origin = TestSigner::Shared().Check();
 };
 
 std::string Said(const UpdateResult& r) {
