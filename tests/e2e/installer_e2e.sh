@@ -55,7 +55,7 @@ have=$(listing | tr ' ' '\n' | grep -v -e '^INFO.DAT$' -e '^Satae.log$' -e '^Sim
 want=$(tr ' ' '\n' <<< "$expected" | sort | tr '\n' ' ')
 [ "$have" = "$want" ] || fail "installed files: $have; expected: $want"
 ok "the programs are in Program Files\\Zorwise"
-[ "$(service_state)" = RUNNING ] || fail "the service is not running after setup (state $(service_state))"
+wait_for 20 service_is RUNNING || fail "the service is not running after setup (state $(service_state))"
 ok "the service runs"
 image=$(wine reg query 'HKLM\System\CurrentControlSet\Services\ZOR2 Service' /v ImagePath 2>/dev/null | tr -d '\r' | grep ImagePath | sed 's/.*REG_[A-Z_]*[[:space:]]*//')
 [ "$image" = "\"$winapp\\Zor2Svr.exe\"" ] || fail "image path is $image"
@@ -67,19 +67,20 @@ ok "Start-menu entries"
 
 # Setup again over the installation (an upgrade): the running service is stopped for the copy,
 # the demo libraries it installed itself are brought up to date, and the service runs again. The
-# setup runs from a downloads folder where a net.exe was planted: it must not run it elevated.
+# setup runs from a downloads folder where a net.exe was planted, started there as Explorer starts
+# it (the folder is its current one): it must not run that net.exe elevated.
 printf 'OLD' >> "$app/SF.DLL"
 downloads="$prefix/drive_c/users/Public/Downloads"
 mkdir -p "$downloads"
 cp "$setup" "$downloads/ZorwiseSetup.exe"
 cp "$bin/fixtures/planted.exe" "$downloads/net.exe"
 started=$(date +%s%N)
-wine 'C:\users\Public\Downloads\ZorwiseSetup.exe' /S /DEMO || fail "setup from the downloads folder failed"
+(cd "$downloads" && wine ./ZorwiseSetup.exe /S /DEMO) || fail "setup from the downloads folder failed"
 echo "setup over the installation took $(( ($(date +%s%N) - started) / 1000000 )) ms"
 [ ! -e "$downloads/net.exe.ran" ] || fail "the setup ran the net.exe beside it: $(cat "$downloads/net.exe.ran")"
 ok "the setup stops the service without running a net.exe planted beside it"
 [ "$(tail -c 3 "$app/SF.DLL")" != OLD ] || fail "the demo's own SF.DLL was not replaced by the new setup"
-[ "$(service_state)" = RUNNING ] || fail "the service is not running after setup over an installation (state $(service_state))"
+wait_for 20 service_is RUNNING || fail "the service is not running after setup over an installation (state $(service_state))"
 ok "setup over an installation updates it and restarts the service"
 
 # What the programs leave at run time: zor2's logon value (32-bit view), the service's INFO.DAT.
@@ -117,7 +118,7 @@ ok "the Start-menu entries are removed"
 install /DEMO
 [ "$(tail -c 5 "$app/hwk.dll")" = MAKER ] || fail "the maker's hwk.dll was overwritten"
 [ -f "$app/Clockvane.dll" ] || fail "the missing demo libraries were not installed"
-[ "$(service_state)" = RUNNING ] || fail "the service is not running with the maker's library (state $(service_state))"
+wait_for 20 service_is RUNNING || fail "the service is not running with the maker's library (state $(service_state))"
 ok "the maker's hwk.dll is kept and used"
 uninstall /REMOVEDATA
 [ "$(listing)" = "hwk.dll " ] || fail "expected only the maker's library, left: $(listing)"
@@ -135,7 +136,7 @@ uninstall
 
 # ---- Setup into another folder over an installation ------------------------------------------
 install /DEMO
-[ "$(service_state)" = RUNNING ] || fail "the service is not running after setup (state $(service_state))"
+wait_for 20 service_is RUNNING || fail "the service is not running after setup (state $(service_state))"
 # C:\Zorwise made beforehand, as any user may under C:\ on Windows, open to everyone.
 other="$prefix/drive_c/Zorwise"
 mkdir -p "$other"
@@ -151,10 +152,15 @@ users_may_write() {
 }
 before=$(access 'C:\Zorwise')
 users_may_write "$before" || fail "the test's C:\Zorwise is not open to everyone: $before"
+# A user plants a net.exe there: the setup's current folder while it stops the running service.
+cp "$bin/fixtures/planted.exe" "$other/net.exe"
 install /DEMO '/D=C:\Zorwise'
+[ ! -e "$other/net.exe.ran" ] || fail "the setup ran the net.exe planted in C:\Zorwise: $(cat "$other/net.exe.ran")"
+rm -f "$other/net.exe"
+ok "the setup ran no program planted in the folder it installs to"
 image=$(wine reg query 'HKLM\System\CurrentControlSet\Services\ZOR2 Service' /v ImagePath 2>/dev/null | tr -d '\r' | grep ImagePath | sed 's/.*REG_[A-Z_]*[[:space:]]*//')
 [ "$image" = '"C:\Zorwise\Zor2Svr.exe"' ] || fail "the service still runs $image"
-[ "$(service_state)" = RUNNING ] || fail "the service is not running from C:\Zorwise (state $(service_state))"
+wait_for 20 service_is RUNNING || fail "the service is not running from C:\Zorwise (state $(service_state))"
 rm -f "$other/INFO.DAT"
 wait_for 30 test -s "$other/INFO.DAT" || fail "the service writes no INFO.DAT in C:\Zorwise"
 ok "setup into C:\Zorwise moves the service there: $image"
