@@ -128,25 +128,24 @@ std::string UpdateFolder(InfoStore& store, const std::string& programDir) {
 
 namespace {
 
-// Stops zor2 and the service around work on the program files and starts again what ran; false
-// (with the status set) when either would not stop.
+// Does the work on the program files with zor2 and the service stopped, and starts again what
+// ran; when either would not stop, the work is not done and the status says so.
 template <typename Work>
-bool WithProgramsStopped(UpdateControl& control, UpdateResult& result, Work work) {
+void WithProgramsStopped(UpdateControl& control, UpdateResult& result, Work work) {
   if (!control.StopZor2(&result.zor2Ran)) {
     result.status = UpdateStatus::StopFailed;
     result.detail = "zor2.exe";
-    return false;
+    return;
   }
   if (!control.StopService(&result.serviceRan)) {
     if (result.zor2Ran) result.zor2Started = control.StartZor2();
     result.status = UpdateStatus::StopFailed;
     result.detail = "Zor2Svr.exe";
-    return false;
+    return;
   }
   work();
   if (result.serviceRan) result.serviceStarted = control.StartService();
   if (result.zor2Ran) result.zor2Started = control.StartZor2();
-  return true;
 }
 
 UpdateStatus RecoveryStatus(RecoveryOutcome outcome) {
