@@ -124,15 +124,16 @@ Function ${un}StopService
   ${If} $0 <> 0
   ${AndIf} $0 <> 1
     DetailPrint "Stopping ${SERVICE}"
-    ; Through the service manager: a program run by name could be one planted beside the setup.
+    ; Through the service manager: a program run by name could be one planted in the setup's
+    ; folder or its current one.
     Push 0x20  ; SERVICE_STOP
     Call ${un}OpenZorService
     ${If} $1 P<> 0
       System::Call '*(i,i,i,i,i,i,i) p.r2'
       System::Call 'advapi32::ControlService(p r1, i 1, p r2) i.r0'  ; SERVICE_CONTROL_STOP
       System::Free $2
-      Call ${un}CloseZorService
     ${EndIf}
+    Call ${un}CloseZorService
     Push 1
     Call ${un}WaitServiceState
   ${EndIf}

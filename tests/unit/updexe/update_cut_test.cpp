@@ -215,7 +215,7 @@ class HeldFileOps : public FileOps {
   FileOps& m_real = SystemFileOps();
 };
 
-TEST(UpdateCut, ARollbackThatCannotFinishIsReportedAndTheNextStartCompletesIt) {
+TEST(UpdateCut, ARollbackThatCannotFinishIsReportedAndTheNextStartUndoesIt) {
   CutUpdate update;
   HeldFileOps ops;
   // Updexe.exe's new file cannot be put in place, nor can zor2.exe's copy be put back.
