@@ -9,4 +9,8 @@ namespace zor {
 // saving that is off ends as any close does. (The platform's private message range, WM_APP + 0x40.)
 constexpr unsigned kMsgCloseForUpdate = 0x8000 + 0x40;
 
+// A window message reaches no other session: there, the updater sets the event of this name
+// followed by zor2's process id (in decimal), and zor2 posts itself kMsgCloseForUpdate.
+constexpr const char* kCloseForUpdateEventPrefix = "Global\\ZOR2.CloseForUpdate.";
+
 }  // namespace zor

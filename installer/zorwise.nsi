@@ -50,8 +50,29 @@ ShowUninstDetails show
 
 ; ---- The service, through the advisory API (no plugin beyond System) ---------------------------
 
-; Leaves the service's state in $0 (0 when it is not installed or cannot be read).
 !macro ServiceState un
+; Opens the service with the access on the stack: $1 its handle (0 when it failed), $9 the
+; manager's. CloseZorService closes both.
+Function ${un}OpenZorService
+  Exch $3
+  StrCpy $1 0
+  System::Call 'advapi32::OpenSCManager(p 0, p 0, i 1) p.r9'  ; SC_MANAGER_CONNECT
+  ${If} $9 P<> 0
+    System::Call 'advapi32::OpenService(p r9, t "${SERVICE}", i r3) p.r1'
+  ${EndIf}
+  Pop $3
+FunctionEnd
+
+Function ${un}CloseZorService
+  ${If} $1 P<> 0
+    System::Call 'advapi32::CloseServiceHandle(p r1)'
+  ${EndIf}
+  ${If} $9 P<> 0
+    System::Call 'advapi32::CloseServiceHandle(p r9)'
+  ${EndIf}
+FunctionEnd
+
+; Leaves the service's state in $0 (0 when it is not installed or cannot be read).
 Function ${un}ServiceState
   Push $1
   Push $2
@@ -103,8 +124,16 @@ Function ${un}StopService
   ${If} $0 <> 0
   ${AndIf} $0 <> 1
     DetailPrint "Stopping ${SERVICE}"
-    nsExec::ExecToLog 'net stop "${SERVICE}"'
-    Pop $0
+    ; Through the service manager: a program run by name could be one planted in the setup's
+    ; folder or its current one.
+    Push 0x20  ; SERVICE_STOP
+    Call ${un}OpenZorService
+    ${If} $1 P<> 0
+      System::Call '*(i,i,i,i,i,i,i) p.r2'
+      System::Call 'advapi32::ControlService(p r1, i 1, p r2) i.r0'  ; SERVICE_CONTROL_STOP
+      System::Free $2
+    ${EndIf}
+    Call ${un}CloseZorService
     Push 1
     Call ${un}WaitServiceState
   ${EndIf}
@@ -112,6 +141,40 @@ FunctionEnd
 !macroend
 !insertmacro ServiceState ""
 !insertmacro ServiceState "un."
+
+; Points an existing service at this folder's program: installed before in another folder, it
+; would run the old program on the old folder's INFO.DAT ("-i" leaves an existing service alone).
+Function PointServiceHere
+  Push 2  ; SERVICE_CHANGE_CONFIG
+  Call OpenZorService
+  ${If} $1 P<> 0
+    System::Call 'advapi32::ChangeServiceConfig(p r1, i -1, i -1, i -1, t `"$INSTDIR\Zor2Svr.exe"`, p 0, p 0, p 0, p 0, p 0, p 0) i.r0'
+    ${If} $0 = 0
+      DetailPrint "${SERVICE} could not be pointed at $INSTDIR"
+    ${EndIf}
+  ${EndIf}
+  Call CloseZorService
+FunctionEnd
+
+; Administrators and SYSTEM full control, users read and execute, nothing inherited: wherever the
+; folder is (C:\Zorwise inherits "users may create files"), no user may replace the service's
+; program, which runs as SYSTEM, or plant a library it would load.
+!define FOLDER_ACCESS "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+Function SecureFolder
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptor(t "${FOLDER_ACCESS}", i 1, *p .r1, p 0) i.r0'
+  StrCpy $2 1
+  ${If} $0 <> 0
+    System::Call 'advapi32::GetSecurityDescriptorOwner(p r1, *p .r3, *i .r4) i.r0'
+    System::Call 'advapi32::GetSecurityDescriptorDacl(p r1, *i .r4, *p .r5, *i .r6) i.r0'
+    ; SE_FILE_OBJECT; owner, DACL, protected DACL
+    System::Call 'advapi32::SetNamedSecurityInfo(t "$INSTDIR", i 1, i 0x80000005, p r3, p 0, p r5, p 0) i.r2'
+    System::Call 'kernel32::LocalFree(p r1)'
+  ${EndIf}
+  ${If} $2 <> 0
+    MessageBox MB_OK|MB_ICONSTOP "The access to $INSTDIR could not be restricted to administrators (error $2). Zorwise was not installed." /SD IDOK
+    Abort
+  ${EndIf}
+FunctionEnd
 
 ; Asks the service manager to start the service; $0 is non-zero when the request was taken.
 Function StartService
@@ -157,6 +220,7 @@ FunctionEnd
 Section "Zorwise" SecMain
   SectionIn RO
   SetOutPath "$INSTDIR"
+  Call SecureFolder
   ; An update in place: the running service holds its program open.
   Call StopService
   SetOverwrite on
@@ -192,6 +256,7 @@ Section "-Service"
   DetailPrint "Installing ${SERVICE}"
   nsExec::ExecToLog '"$INSTDIR\Zor2Svr.exe" -i'
   Pop $0
+  Call PointServiceHere
   DetailPrint "Starting ${SERVICE}"
   Call StartService
   Push 4
@@ -228,8 +293,13 @@ Section "Uninstall"
   ExecWait '"$INSTDIR\zor2.exe" restore'
   Call un.StopService
   DetailPrint "Removing ${SERVICE}"
-  nsExec::ExecToLog '"$INSTDIR\Zor2Svr.exe" -u'
-  Pop $0
+  ; By the service manager, so that the service goes even when its program is missing.
+  Push 0x10000  ; DELETE
+  Call un.OpenZorService
+  ${If} $1 P<> 0
+    System::Call 'advapi32::DeleteService(p r1) i.r0'
+  ${EndIf}
+  Call un.CloseZorService
   ; The service manager deletes the entry once no handle to it is left.
   Push 0
   Call un.WaitServiceState
@@ -245,9 +315,16 @@ Section "Uninstall"
   !insertmacro RemoveDemoFile "Clockvane.dll"
   !insertmacro RemoveDemoFile "SF.DLL"
   !insertmacro RemoveDemoFile "simboard.exe"
-  ; What the programs leave beside themselves: the service's log, the demo board's state.
+  ; What the programs leave beside themselves: the service's log, the demo board's state, the
+  ; updates (their packages, the old files, a journal) and the temporary files of a killed write.
   Delete "$INSTDIR\Satae.log"
   Delete "$INSTDIR\SimBoard.bin"
+  RMDir /r "$INSTDIR\Updates"
+  Delete "$INSTDIR\Update.journal"
+  Delete "$INSTDIR\*.old"
+  Delete "$INSTDIR\*.new"
+  Delete "$INSTDIR\*.del"
+  Delete "$INSTDIR\*.tmp"
   Delete "$INSTDIR\Uninstall.exe"
 
   ; INFO.DAT and History.csv hold the user's totals, settings and history: kept unless asked for.

@@ -1,5 +1,5 @@
-// The operating system's service manager, as far as zor2 needs it: open a service by name, read
-// its state, interrogate it and start it. Handles close when their objects are destroyed.
+// The operating system's service manager, as far as zor2 and the updater need it: open a service
+// by name, read its state, interrogate it, start and stop it. Handles close when their objects are destroyed.
 #pragma once
 
 #include <cstdint>
@@ -24,12 +24,16 @@ class ServiceHandle {
   // Asks the service itself for its state; *state is the last known state either way.
   virtual bool Interrogate(uint32_t* state) = 0;
   virtual bool Start() = 0;
+  // Asks the service to stop; false when the request was refused.
+  virtual bool Stop() = 0;
 };
 
 class ServiceManagerHandle {
  public:
   virtual ~ServiceManagerHandle() = default;
   virtual std::unique_ptr<ServiceHandle> OpenNamed(const std::string& name) = 0;
+  // Whether the manager knows the service; false when it cannot tell (no access, no answer).
+  virtual bool Knows(const std::string& name, bool* known) = 0;
 };
 
 class ServiceManager {

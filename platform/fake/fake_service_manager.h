@@ -18,11 +18,14 @@ class FakeServiceManager : public ServiceManager {
   bool managerOpens = true;
   bool queryWorks = true;
   bool startAccepted = true;
+  bool stopAccepted = true;
+  bool lookupWorks = true;  // whether the manager can tell if the service is installed
   uint32_t state = kServiceStopped;
   int pollsToRun = 1;  // interrogations after a start until it runs; < 0 never
   int queries = 0;
   int interrogations = 0;
   int starts = 0;
+  int stops = 0;
   int openHandles = 0;
 
   std::unique_ptr<ServiceManagerHandle> Open() override;
@@ -59,6 +62,12 @@ class FakeServiceHandle : public ServiceHandle {
     m_owner.m_pending = m_owner.pollsToRun;
     return true;
   }
+  bool Stop() override {
+    ++m_owner.stops;
+    if (!m_owner.stopAccepted || m_owner.state == kServiceStopped) return false;
+    m_owner.state = kServiceStopped;
+    return true;
+  }
 
  private:
   FakeServiceManager& m_owner;
@@ -71,6 +80,10 @@ class FakeManagerHandle : public ServiceManagerHandle {
   std::unique_ptr<ServiceHandle> OpenNamed(const std::string& serviceName) override {
     if (!m_owner.installed || serviceName != m_owner.name) return nullptr;
     return std::make_unique<FakeServiceHandle>(m_owner);
+  }
+  bool Knows(const std::string& serviceName, bool* known) override {
+    *known = m_owner.installed && serviceName == m_owner.name;
+    return m_owner.lookupWorks;
   }
 
  private:

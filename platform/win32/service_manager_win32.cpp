@@ -27,6 +27,11 @@ class Win32Service : public ServiceHandle {
 
   bool Start() override { return StartServiceA(m_service, 0, nullptr) != FALSE; }
 
+  bool Stop() override {
+    SERVICE_STATUS status = {};
+    return ControlService(m_service, SERVICE_CONTROL_STOP, &status) != FALSE;
+  }
+
  private:
   SC_HANDLE m_service;
 };
@@ -40,6 +45,13 @@ class Win32ManagerHandle : public ServiceManagerHandle {
     SC_HANDLE service = OpenServiceA(m_manager, name.c_str(), SERVICE_ALL_ACCESS);
     if (!service) return nullptr;
     return std::make_unique<Win32Service>(service);
+  }
+
+  bool Knows(const std::string& name, bool* known) override {
+    SC_HANDLE service = OpenServiceA(m_manager, name.c_str(), SERVICE_QUERY_STATUS);
+    *known = service != nullptr;
+    if (service) CloseServiceHandle(service);
+    return *known || GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
   }
 
  private:

@@ -11,6 +11,7 @@
 #include "common/info_store.h"
 #include "common/service_name.h"
 #include "platform/clock.h"
+#include "platform/file_ops.h"
 #include "platform/perf_data.h"
 #include "platform/program_paths.h"
 #include "platform/system_info.h"
@@ -20,6 +21,7 @@
 #include "service/service_host.h"
 #include "service/service_flags.h"
 #include "service/trace.h"
+#include "service/update_recovery.h"
 #include "service/value_store.h"
 
 namespace {
@@ -124,6 +126,7 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
   g_infoPath = zor::JoinPath(dir, "INFO.DAT");
   g_host.Main(zor::JoinPath(dir, "Satae.log"), [dir] {
     zor::InfoStore info(g_infoPath);
+    zor::RecoverInterruptedUpdate(zor::SystemFileOps(), info, dir, g_trace);
     zor::InfoValueStore store(info, &g_trace);
     zor::HardwareLocks locks;
     zor::EnergyHistoryLog history(zor::JoinPath(dir, zor::kHistoryFileName), [] {

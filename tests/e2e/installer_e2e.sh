@@ -3,7 +3,10 @@
 # programs in Program Files\Zorwise and the ZOR2 Service running; a silent uninstall stops and removes
 # the service, the logon value and the shortcuts and leaves nothing but the user's INFO.DAT and
 # History.csv. A maker's library
-# already in the folder is never overwritten nor removed.
+# already in the folder is never overwritten nor removed. A setup run from a folder holding a
+# planted net.exe does not run it; a setup into another folder (C:\Zorwise) moves the service there
+# and locks the folder to administrators; the uninstaller removes the service without its program
+# and what updates and killed writes left.
 # Usage: installer_e2e.sh BIN_DIR (the Windows build's bin folder; the installer is beside it)
 set -euo pipefail
 
@@ -52,7 +55,7 @@ have=$(listing | tr ' ' '\n' | grep -v -e '^INFO.DAT$' -e '^Satae.log$' -e '^Sim
 want=$(tr ' ' '\n' <<< "$expected" | sort | tr '\n' ' ')
 [ "$have" = "$want" ] || fail "installed files: $have; expected: $want"
 ok "the programs are in Program Files\\Zorwise"
-[ "$(service_state)" = RUNNING ] || fail "the service is not running after setup (state $(service_state))"
+wait_for 20 service_is RUNNING || fail "the service is not running after setup (state $(service_state))"
 ok "the service runs"
 image=$(wine reg query 'HKLM\System\CurrentControlSet\Services\ZOR2 Service' /v ImagePath 2>/dev/null | tr -d '\r' | grep ImagePath | sed 's/.*REG_[A-Z_]*[[:space:]]*//')
 [ "$image" = "\"$winapp\\Zor2Svr.exe\"" ] || fail "image path is $image"
@@ -63,11 +66,21 @@ if [ -f "$bin/zor2.exe" ]; then [ -f "$shortcuts/Zorwise.lnk" ] || fail "no Star
 ok "Start-menu entries"
 
 # Setup again over the installation (an upgrade): the running service is stopped for the copy,
-# the demo libraries it installed itself are brought up to date, and the service runs again.
+# the demo libraries it installed itself are brought up to date, and the service runs again. The
+# setup runs from a downloads folder where a net.exe was planted, started there as Explorer starts
+# it (the folder is its current one): it must not run that net.exe elevated.
 printf 'OLD' >> "$app/SF.DLL"
-install /DEMO
+downloads="$prefix/drive_c/users/Public/Downloads"
+mkdir -p "$downloads"
+cp "$setup" "$downloads/ZorwiseSetup.exe"
+cp "$bin/fixtures/planted.exe" "$downloads/net.exe"
+started=$(date +%s%N)
+(cd "$downloads" && wine ./ZorwiseSetup.exe /S /DEMO) || fail "setup from the downloads folder failed"
+echo "setup over the installation took $(( ($(date +%s%N) - started) / 1000000 )) ms"
+[ ! -e "$downloads/net.exe.ran" ] || fail "the setup ran the net.exe beside it: $(cat "$downloads/net.exe.ran")"
+ok "the setup stops the service without running a net.exe planted beside it"
 [ "$(tail -c 3 "$app/SF.DLL")" != OLD ] || fail "the demo's own SF.DLL was not replaced by the new setup"
-[ "$(service_state)" = RUNNING ] || fail "the service is not running after setup over an installation (state $(service_state))"
+wait_for 20 service_is RUNNING || fail "the service is not running after setup over an installation (state $(service_state))"
 ok "setup over an installation updates it and restarts the service"
 
 # What the programs leave at run time: zor2's logon value (32-bit view), the service's INFO.DAT.
@@ -105,7 +118,7 @@ ok "the Start-menu entries are removed"
 install /DEMO
 [ "$(tail -c 5 "$app/hwk.dll")" = MAKER ] || fail "the maker's hwk.dll was overwritten"
 [ -f "$app/Clockvane.dll" ] || fail "the missing demo libraries were not installed"
-[ "$(service_state)" = RUNNING ] || fail "the service is not running with the maker's library (state $(service_state))"
+wait_for 20 service_is RUNNING || fail "the service is not running with the maker's library (state $(service_state))"
 ok "the maker's hwk.dll is kept and used"
 uninstall /REMOVEDATA
 [ "$(listing)" = "hwk.dll " ] || fail "expected only the maker's library, left: $(listing)"
@@ -120,4 +133,60 @@ done
 ok "the default install leaves the board's libraries to the maker"
 uninstall
 [ "$(listing)" = "" ] || [ "$(listing)" = "INFO.DAT " ] || fail "left behind: $(listing)"
+
+# ---- Setup into another folder over an installation ------------------------------------------
+install /DEMO
+wait_for 20 service_is RUNNING || fail "the service is not running after setup (state $(service_state))"
+# C:\Zorwise made beforehand, as any user may under C:\ on Windows, open to everyone.
+other="$prefix/drive_c/Zorwise"
+mkdir -p "$other"
+chmod 777 "$other"
+access() { wine "$bin/fixtures/acl_probe.exe" "$1" 2>/dev/null | tr -d '\r'; }
+# users_may_write DESCRIPTOR: whether an entry for everyone, users or authenticated users grants
+# more than read and execute. (Wine keeps a folder's access list as its Unix mode bits: the owner,
+# SYSTEM and everyone; Windows keeps the list itself.)
+users_may_write() {
+  grep -o '(A;[^)]*)' <<< "$1" | awk -F';' '
+    $6 ~ /^(WD|BU|AU|S-1-1-0|S-1-5-32-545|S-1-5-11)\)$/ && $3 !~ /^(0x1200a9|FR|FX|0x120089|0x1200a0)$/ { found = 1 }
+    END { exit !found }'
+}
+before=$(access 'C:\Zorwise')
+users_may_write "$before" || fail "the test's C:\Zorwise is not open to everyone: $before"
+# A user plants a net.exe there: the setup's current folder while it stops the running service.
+cp "$bin/fixtures/planted.exe" "$other/net.exe"
+install /DEMO '/D=C:\Zorwise'
+[ ! -e "$other/net.exe.ran" ] || fail "the setup ran the net.exe planted in C:\Zorwise: $(cat "$other/net.exe.ran")"
+rm -f "$other/net.exe"
+ok "the setup ran no program planted in the folder it installs to"
+image=$(wine reg query 'HKLM\System\CurrentControlSet\Services\ZOR2 Service' /v ImagePath 2>/dev/null | tr -d '\r' | grep ImagePath | sed 's/.*REG_[A-Z_]*[[:space:]]*//')
+[ "$image" = '"C:\Zorwise\Zor2Svr.exe"' ] || fail "the service still runs $image"
+wait_for 20 service_is RUNNING || fail "the service is not running from C:\Zorwise (state $(service_state))"
+rm -f "$other/INFO.DAT"
+wait_for 30 test -s "$other/INFO.DAT" || fail "the service writes no INFO.DAT in C:\Zorwise"
+ok "setup into C:\Zorwise moves the service there: $image"
+
+# The setup locks the folder to administrators: no user may replace the service's program.
+for f in 'C:\Zorwise' 'C:\Zorwise\Zor2Svr.exe' 'C:\Zorwise\hwk.dll'; do
+  now=$(access "$f")
+  ! users_may_write "$now" || fail "users may write to $f: $now"
+done
+ok "C:\Zorwise was open to everyone ($before), now $(access 'C:\Zorwise')"
+
+# The uninstaller removes the service whose program is gone, and what updates and killed writes
+# left in the folder; the user's data stays.
+stop_service
+rm -f "$other/Zor2Svr.exe"
+mkdir -p "$other/Updates"
+for f in Updates/manifest.txt zor2.exe.old res.dll.new Updexe.exe.del Update.journal INFO.DAT.~4242-0.tmp; do
+  printf 'left' > "$other/$f"
+done
+app=$other
+uninstall
+[ -z "$(service_state)" ] || fail "the service is still known without its program (state $(service_state))"
+ok "the uninstaller removes the service even without Zor2Svr.exe"
+case "$(listing)" in
+  "INFO.DAT " | "History.csv INFO.DAT ") ;;
+  *) fail "left behind in C:\Zorwise: $(listing)" ;;
+esac
+ok "the uninstall removes what updates and killed writes left, and keeps the user's $(listing)"
 echo "PASS"

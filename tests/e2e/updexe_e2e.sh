@@ -2,7 +2,10 @@
 # Updexe.exe under Wine, in a folder set up by the installer with the demo board: no package; a
 # package of the installed version (up to date); a newer package, Updexe.exe itself included, applied
 # with the service stopped and running again afterwards; an altered package refused with nothing
-# changed; the notice box; a package applied while zor2 runs, zor2 asked to close and started again.
+# changed; a package naming a file the installer does not ship (the maker's hwk.dll, a device name)
+# refused; packages unsigned or signed with another key, or in a folder open to every user, refused; an update a power cut interrupted finished by the service's next start, and one killed
+# half-way finished or undone by the next Updexe; the notice box; a package applied while zor2
+# runs, zor2 asked to close and started again.
 # Usage: updexe_e2e.sh BIN_DIR (the Windows build's bin folder; the installer is beside it)
 set -euo pipefail
 
@@ -22,19 +25,23 @@ version() { tr -d '\r' < "$app/INFO.DAT" | awk '/^\[Update\]/{s=1;next} /^\[/{s=
 sums() { (cd "$app" && sha256sum Zor2Svr.exe res.dll Updexe.exe); }
 # update EXPECTED_EXIT: runs the updater as a script would, prints what it said.
 update() {
-  local code=0
+  local code=0 started=$(date +%s%N)
   # Through a file, not a pipe: a zor2 started again by the update would hold a pipe open.
   wine "$winapp\\Updexe.exe" /zor2 /silent >"$work/said.txt" 2>/dev/null || code=$?
   said=$(tr -d '\r' < "$work/said.txt")
-  echo "  Updexe: $(tr '\n' ' ' <<< "$said")(exit $code)"
+  echo "  Updexe: $(tr '\n' ' ' <<< "$said")(exit $code, $(( ($(date +%s%N) - started) / 1000000 )) ms)"
   [ "$code" = "$1" ] || fail "Updexe ended with $code, expected $1"
 }
-# package VERSION FILE... : the given files of the package folder with their checksums.
+# The development key the build made; Updexe.exe trusts its public half.
+key="$bin/../update-key/private.pem"
+[ -f "$key" ] || fail "no update key at $key"
+# package VERSION FILE... : the given files of the package folder, listed and signed by the
+# developer's tool.
 package() {
-  local version=$1; shift
-  { printf 'Zorwise update\r\nVersion: %s\r\n' "$version"
-    for f in "$@"; do printf '%s  %s\r\n' "$(sha256sum < "$package/$f" | cut -d' ' -f1)" "$f"; done
-  } > "$package/manifest.txt"
+  local version=$1 f files=()
+  shift
+  for f in "$@"; do files+=("$package/$f"); done
+  "$repo/tools/zorpack/zorpack.sh" -k "$key" -v "$version" -o "$package" "${files[@]}" >/dev/null
 }
 
 wine "$setup" /S /DEMO || fail "setup failed"
@@ -73,6 +80,104 @@ grep -q "res.dll does not match" <<< "$said" || fail "the altered file was not n
 [ "$(version)" = 2.1 ] || fail "the version changed to $(version)"
 [ "$(service_state)" = RUNNING ] || fail "the service was disturbed by a refused package (state $(service_state))"
 ok "an altered package is refused and nothing changes"
+
+# The checksums travel with the files: without the signature of the key built in, nothing is
+# applied, be the package unsigned or signed by another key.
+for f in Zor2Svr.exe res.dll; do { cat "$bin/$f"; printf 'V2.2'; } > "$package/$f"; done
+package 2.2 Zor2Svr.exe res.dll
+rm "$package/manifest.sig"
+update 12
+grep -q "not signed by Zorwise" <<< "$said" || fail "an unsigned package was not refused"
+openssl genrsa -out "$work/other.pem" 2048 2>/dev/null
+"$repo/tools/zorpack/zorpack.sh" -k "$work/other.pem" -v 2.2 -o "$package" "$package/Zor2Svr.exe" "$package/res.dll" >/dev/null
+update 12
+[ "$(sums)" = "$before" ] || fail "files changed by a package without the right signature"
+[ "$(version)" = 2.1 ] || fail "the version changed to $(version)"
+ok "unsigned packages and packages signed with another key are refused and nothing changes"
+
+# A package folder any user may change is refused, however well signed its package.
+package 2.2 Zor2Svr.exe res.dll
+chmod 777 "$package"
+update 13
+grep -q "can change the update folder" <<< "$said" || fail "an open package folder was not refused"
+chmod 755 "$package"
+[ "$(sums)" = "$before" ] || fail "files changed from an open package folder"
+ok "a package folder open to every user is refused and nothing changes"
+
+# Only the files the installer ships: a package naming the board maker's library or a device name
+# is refused whole, whatever its checksums say.
+before=$(sums)
+maker=$(sha256sum < "$app/hwk.dll")
+for planted in hwk.dll nul.dll; do
+  rm -f "$package"/*.dll
+  { cat "$bin/res.dll"; printf 'V2.2'; } > "$package/res.dll"
+  { cat "$bin/hwk.dll"; printf 'PLANTED'; } > "$package/$planted"
+  package 2.2 res.dll "$planted"
+  update 3
+  grep -q "manifest is not valid" <<< "$said" || fail "a package naming $planted was not refused"
+  [ "$(sha256sum < "$app/hwk.dll")" = "$maker" ] || fail "hwk.dll was replaced"
+  [ ! -e "$app/nul.dll" ] || fail "nul.dll was written"
+  [ "$(sums)" = "$before" ] || fail "files changed by a package naming $planted"
+done
+rm -f "$package"/*.dll
+ok "packages naming hwk.dll or nul.dll are refused and nothing changes"
+
+# A power cut after the update put two of its three files in place: each new file was written
+# beside the old one and each old one copied, and the journal says so. The service's next start
+# finishes the update before it loads anything.
+stop_service
+files="Zor2Svr.exe res.dll Updexe.exe"
+for f in $files; do
+  { cat "$bin/$f"; printf 'V2.4'; } > "$work/$f.2.4"
+  cp "$app/$f" "$app/$f.old"
+done
+{ printf 'Zorwise update journal\r\nVersion: 2.4\r\nState: commit\r\n'
+  for f in $files; do
+    printf '%s %s %s\r\n' "$(sha256sum < "$work/$f.2.4" | cut -d' ' -f1)" "$(sha256sum < "$app/$f" | cut -d' ' -f1)" "$f"
+  done; } > "$app/Update.journal"
+cp "$work/Zor2Svr.exe.2.4" "$app/Zor2Svr.exe"
+cp "$work/res.dll.2.4" "$app/res.dll"
+cp "$work/Updexe.exe.2.4" "$app/Updexe.exe.new"
+start_service
+wait_for 30 test ! -e "$app/Update.journal" || fail "the service's start left the journal"
+for f in $files; do cmp -s "$app/$f" "$work/$f.2.4" || fail "$f is not the new one"; done
+[ "$(version)" = 2.4 ] || fail "INFO.DAT holds version $(version)"
+leftovers=$(cd "$app" && ls | grep -E '\.(old|new|del)$' || true)
+[ -z "$leftovers" ] || fail "left behind: $leftovers"
+wait_for 10 grep -q "Interrupted update to 2.4 finished" "$app/Satae.log" || fail "the service's log does not say it"
+[ "$(service_state)" = RUNNING ] || fail "the service does not run (state $(service_state))"
+ok "an update cut short by a power cut is finished by the service's next start"
+
+# Updexe killed in the middle of an update, wherever that falls: the next Updexe finishes it or
+# puts every old file back, and says which.
+for f in Zor2Svr.exe res.dll Updexe.exe; do { cat "$bin/$f"; printf 'V2.5'; } > "$package/$f"; done
+package 2.5 Zor2Svr.exe res.dll Updexe.exe
+old_sums=$(sums)
+wine "$winapp\\Updexe.exe" /zor2 /silent >/dev/null 2>&1 &
+wait_for 60 test -e "$app/Update.journal" || fail "the update wrote no journal"
+killed=$(wine_pid 'Updexe.exe') && kill -9 "$killed" 2>/dev/null || true
+wait
+if [ -e "$app/Update.journal" ]; then
+  code=0
+  wine "$winapp\\Updexe.exe" /zor2 /silent >"$work/said.txt" 2>/dev/null || code=$?
+  said=$(tr -d '\r' < "$work/said.txt")
+  echo "  Updexe after the kill: $(tr '\n' ' ' <<< "$said")(exit $code)"
+  case "$code" in
+    9) [ "$(version)" = 2.5 ] && for f in Zor2Svr.exe res.dll Updexe.exe; do cmp -s "$app/$f" "$package/$f" || fail "$f is not new after 'finished'"; done ;;
+    10) [ "$(sums)" = "$old_sums" ] && [ "$(version)" = 2.4 ] || fail "not every old file is back after 'undone'" ;;
+    *) fail "Updexe ended with $code after an interrupted update" ;;
+  esac
+  ok "Updexe killed half-way: the next Updexe reports and leaves the release whole (exit $code)"
+else
+  echo "  (the update had finished before the kill)"
+fi
+[ ! -e "$app/Update.journal" ] || fail "the journal is still there"
+[ "$(service_state)" = RUNNING ] || start_service
+
+# The notice below shows a refused package.
+for f in Zor2Svr.exe res.dll; do { cat "$bin/$f"; printf 'V2.9'; } > "$package/$f"; done
+package 2.9 Zor2Svr.exe res.dll
+printf 'X' >> "$package/res.dll"
 
 # Started by the Update button (no /silent): the product's notice box, closed with its OK button.
 if [ -n "${DISPLAY:-}" ]; then
@@ -119,8 +224,8 @@ if [ -n "${DISPLAY:-}" ]; then
   first=$(wine_pid 'zor2.exe') || fail "no zor2 process"
   sleep 3
   [ "$(ini_value "$app/INFO.DAT" PV)" != 1 ] || fail "PV is 1 before the update"
-  for f in Zor2Svr.exe res.dll; do { cat "$bin/$f"; printf 'V2.3'; } > "$package/$f"; done
-  package 2.3 Zor2Svr.exe res.dll
+  for f in Zor2Svr.exe res.dll; do { cat "$bin/$f"; printf 'V3.0'; } > "$package/$f"; done
+  package 3.0 Zor2Svr.exe res.dll
   update 1
   grep -q "The service and the program were started again" <<< "$said" || fail "the restart of both was not reported"
   ! kill -0 "$first" 2>/dev/null || fail "the first zor2 still runs"

@@ -1,9 +1,9 @@
 #include "tools/updexe/update.h"
 
 #include <cctype>
-#include <cstdio>
 
 #include "common/sha256.h"
+#include "common/update_transaction.h"
 #include "platform/atomic_file.h"
 #include "platform/program_paths.h"
 
@@ -12,7 +12,6 @@ namespace zor {
 namespace {
 
 constexpr size_t kCapacity = 260;
-constexpr size_t kMaxNameLength = 64;
 constexpr const char* kHeader = "Zorwise update";
 constexpr const char* kVersionTag = "Version:";
 
@@ -28,20 +27,9 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-bool EndsWith(const std::string& text, const char* suffix) {
-  const std::string s(suffix);
-  return text.size() > s.size() && text.compare(text.size() - s.size(), s.size(), s) == 0;
-}
-
-// A plain file name of a program, library or the help file.
-bool IsProgramFileName(std::string_view name) {
-  if (name.empty() || name.size() > kMaxNameLength || name.front() == '.') return false;
-  for (char c : name) {
-    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '_' && c != '-') return false;
-  }
-  const std::string lower = Lower(name);
-  return EndsWith(lower, ".exe") || EndsWith(lower, ".dll") || EndsWith(lower, ".chm");
-}
+constexpr const char* kShippedFiles[] = {
+#include "shipped_files.inc"
+};
 
 bool IsSha256Hex(std::string_view text) {
   if (text.size() != 64) return false;
@@ -51,21 +39,17 @@ bool IsSha256Hex(std::string_view text) {
   return true;
 }
 
-struct Replaced {
-  std::string target;
-  std::string backup;
-  bool hadOld;
-};
-
-// Puts the old files back after a failed replace, newest first.
-void RollBack(const std::vector<Replaced>& done) {
-  for (auto it = done.rbegin(); it != done.rend(); ++it) {
-    std::remove(it->target.c_str());
-    if (it->hadOld) std::rename(it->backup.c_str(), it->target.c_str());
-  }
-}
-
 }  // namespace
+
+bool IsShippedFile(std::string_view name, std::string* canonical) {
+  for (const char* shipped : kShippedFiles) {
+    if (Lower(shipped) == Lower(name)) {
+      if (canonical) *canonical = shipped;
+      return true;
+    }
+  }
+  return false;
+}
 
 bool ParseManifest(std::string_view text, UpdateManifest& manifest, std::string* error) {
   manifest = UpdateManifest();
@@ -93,11 +77,12 @@ bool ParseManifest(std::string_view text, UpdateManifest& manifest, std::string*
       if (gap == std::string_view::npos) return bad();
       const std::string_view hash = line.substr(0, gap);
       const std::string_view name = Trim(line.substr(gap));
-      if (!IsSha256Hex(hash) || !IsProgramFileName(name)) return bad();
+      std::string shipped;
+      if (!IsSha256Hex(hash) || !IsShippedFile(name, &shipped)) return bad();
       for (const ManifestEntry& seen : manifest.files) {
-        if (Lower(seen.name) == Lower(name)) return bad();
+        if (seen.name == shipped) return bad();
       }
-      manifest.files.push_back({Lower(hash), std::string(name)});
+      manifest.files.push_back({Lower(hash), shipped});
     }
   }
   if (error) *error = !header ? "no header" : manifest.version.empty() ? "no version" : "no files";
@@ -141,19 +126,83 @@ std::string UpdateFolder(InfoStore& store, const std::string& programDir) {
   return folder.empty() ? JoinPath(programDir, "Updates") : folder;
 }
 
-UpdateResult RunUpdate(InfoStore& store, UpdateControl& control, const std::string& programDir,
+namespace {
+
+// Does the work on the program files with zor2 and the service stopped, and starts again what
+// ran; when either would not stop, the work is not done and the status says so.
+template <typename Work>
+void WithProgramsStopped(UpdateControl& control, UpdateResult& result, Work work) {
+  if (!control.StopZor2(&result.zor2Ran)) {
+    result.status = UpdateStatus::StopFailed;
+    result.detail = "zor2.exe";
+    return;
+  }
+  if (!control.StopService(&result.serviceRan)) {
+    if (result.zor2Ran) result.zor2Started = control.StartZor2();
+    result.status = UpdateStatus::StopFailed;
+    result.detail = "Zor2Svr.exe";
+    return;
+  }
+  work();
+  if (result.serviceRan) result.serviceStarted = control.StartService();
+  if (result.zor2Ran) result.zor2Started = control.StartZor2();
+}
+
+UpdateStatus RecoveryStatus(RecoveryOutcome outcome) {
+  switch (outcome) {
+    case RecoveryOutcome::Finished:
+      return UpdateStatus::InterruptedFinished;
+    case RecoveryOutcome::Undone:
+      return UpdateStatus::InterruptedUndone;
+    case RecoveryOutcome::None:
+    case RecoveryOutcome::Incomplete:
+      break;
+  }
+  return UpdateStatus::InterruptedStuck;
+}
+
+}  // namespace
+
+UpdateResult RunUpdate(InfoStore& store, const UpdatePorts& ports, const std::string& programDir,
                        const std::string& builtVersion) {
+  UpdateControl& control = ports.control;
+  FileOps& files = ports.files;
   UpdateResult result;
   result.installedVersion = store.Read("Update", "Version", builtVersion, kCapacity);
   int order = 0;
   if (!CompareVersions(result.installedVersion, result.installedVersion, &order)) {
     result.installedVersion = builtVersion;
   }
-  const std::string folder = UpdateFolder(store, programDir);
 
+  // An update a power cut interrupted comes first, and alone: the user sees what became of it.
+  if (UpdateInterrupted(files, programDir)) {
+    WithProgramsStopped(control, result, [&] {
+      const RecoveryResult recovered = RecoverUpdate(files, store, programDir);
+      result.status = RecoveryStatus(recovered.outcome);
+      result.packageVersion = recovered.version;
+    });
+    return result;
+  }
+
+  const std::string folder = UpdateFolder(store, programDir);
   std::string text;
-  if (ReadWholeFile(JoinPath(folder, "manifest.txt"), text) != FileRead::Ok) {
+  if (files.Read(JoinPath(folder, "manifest.txt"), text) != FileRead::Ok) {
     result.status = UpdateStatus::NoPackage;
+    result.detail = folder;
+    return result;
+  }
+  // A folder others may write could have its files swapped once checked.
+  bool othersMayWrite = true;
+  if (!ports.folders.OthersMayWrite(folder, &othersMayWrite) || othersMayWrite) {
+    result.status = UpdateStatus::OpenFolder;
+    result.detail = folder;
+    return result;
+  }
+  // The checksums travel with the files: only the signature says who listed them.
+  std::string signature;
+  if (files.Read(JoinPath(folder, "manifest.sig"), signature) != FileRead::Ok ||
+      !ports.origin.Verify(text, signature)) {
+    result.status = UpdateStatus::BadSignature;
     result.detail = folder;
     return result;
   }
@@ -170,10 +219,10 @@ UpdateResult RunUpdate(InfoStore& store, UpdateControl& control, const std::stri
   }
 
   // Every file is read and checked before anything changes; what is written is what was checked.
-  std::vector<std::string> contents;
+  std::vector<NewFile> contents;
   for (const ManifestEntry& entry : manifest.files) {
     std::string content;
-    if (ReadWholeFile(JoinPath(folder, entry.name), content) != FileRead::Ok) {
+    if (files.Read(JoinPath(folder, entry.name), content) != FileRead::Ok) {
       result.status = UpdateStatus::MissingFile;
       result.detail = entry.name;
       return result;
@@ -183,68 +232,66 @@ UpdateResult RunUpdate(InfoStore& store, UpdateControl& control, const std::stri
       result.detail = entry.name;
       return result;
     }
-    contents.push_back(std::move(content));
+    contents.push_back({entry.name, std::move(content)});
   }
 
-  bool zor2Ran = false;
-  bool serviceRan = false;
-  if (!control.StopZor2(&zor2Ran)) {
-    result.status = UpdateStatus::StopFailed;
-    result.detail = "zor2.exe";
-    return result;
-  }
-  if (!control.StopService(&serviceRan)) {
-    if (zor2Ran) control.StartZor2();
-    result.status = UpdateStatus::StopFailed;
-    result.detail = "Zor2Svr.exe";
-    return result;
-  }
-
-  // The old file steps aside first: a running program (this one) can be renamed, not overwritten.
-  std::vector<Replaced> done;
-  result.status = UpdateStatus::Applied;
-  for (size_t i = 0; i < manifest.files.size(); ++i) {
-    Replaced step{JoinPath(programDir, manifest.files[i].name), "", false};
-    step.backup = step.target + ".old";
-    std::remove(step.backup.c_str());
-    step.hadOld = std::rename(step.target.c_str(), step.backup.c_str()) == 0;
-    // An old file that would not step aside is in use: never write over it unkept.
-    const bool blocked = !step.hadOld && StampFile(step.target).exists;
-    if (!blocked) done.push_back(step);
-    std::string written;
-    if (blocked || ReplaceWholeFile(step.target, contents[i]) != FileWrite::Ok || ReadWholeFile(step.target, written) != FileRead::Ok ||
-        written != contents[i]) {
-      RollBack(done);
-      result.status = UpdateStatus::ReplaceFailed;
-      result.detail = manifest.files[i].name;
-      break;
+  WithProgramsStopped(control, result, [&] {
+    const CommitResult commit = CommitUpdate(files, store, programDir, manifest.version, contents);
+    result.detail = commit.file;
+    switch (commit.outcome) {
+      case CommitOutcome::Done:
+        result.status = UpdateStatus::Applied;
+        break;
+      case CommitOutcome::NotWritten:
+      case CommitOutcome::RolledBack:
+        result.status = UpdateStatus::ReplaceFailed;
+        break;
+      case CommitOutcome::RollbackIncomplete:
+        result.status = UpdateStatus::RollbackFailed;
+        break;
     }
-  }
-  if (result.status == UpdateStatus::Applied) {
-    // A program still running (this one) keeps its old file until the next update clears it.
-    for (const Replaced& step : done) std::remove(step.backup.c_str());
-    store.Write("Update", "Version", manifest.version);
-  }
-  if (serviceRan) control.StartService();
-  if (zor2Ran) control.StartZor2();
-  result.serviceStarted = serviceRan;
-  result.zor2Started = zor2Ran;
+  });
   return result;
 }
+
+namespace {
+
+// What became of zor2 and the service after the update, as it happened.
+std::vector<std::string> DescribeRestarts(const UpdateResult& r) {
+  if (r.serviceRan && r.serviceStarted && r.zor2Ran && r.zor2Started) {
+    return {"The service and the program were started again."};
+  }
+  std::vector<std::string> lines;
+  if (r.serviceRan) {
+    lines.push_back(r.serviceStarted ? "The service was started again."
+                                     : "The service did not start again: see Satae.log.");
+  }
+  if (r.zor2Ran) {
+    lines.push_back(r.zor2Started ? "The program was started again." : "The program could not be started again.");
+  }
+  return lines;
+}
+
+std::vector<std::string> WithRestarts(std::vector<std::string> lines, const UpdateResult& r) {
+  for (std::string& line : DescribeRestarts(r)) lines.push_back(std::move(line));
+  return lines;
+}
+
+}  // namespace
 
 std::vector<std::string> DescribeUpdate(const UpdateResult& r) {
   switch (r.status) {
     case UpdateStatus::UpToDate:
       return {"Zorwise is up to date.", "Installed version: " + r.installedVersion + "."};
-    case UpdateStatus::Applied: {
-      std::vector<std::string> lines{"Zorwise was updated to version " + r.packageVersion + "."};
-      if (r.serviceStarted && r.zor2Started) lines.push_back("The service and the program were started again.");
-      else if (r.serviceStarted) lines.push_back("The service was started again.");
-      else if (r.zor2Started) lines.push_back("The program was started again.");
-      return lines;
-    }
+    case UpdateStatus::Applied:
+      return WithRestarts({"Zorwise was updated to version " + r.packageVersion + "."}, r);
     case UpdateStatus::NoPackage:
       return {"No update package was found in", r.detail + "."};
+    case UpdateStatus::OpenFolder:
+      return {"Users other than administrators can change the update folder", r.detail + ":",
+              "nothing was changed."};
+    case UpdateStatus::BadSignature:
+      return {"The update package is not signed by Zorwise.", "Nothing was changed."};
     case UpdateStatus::BadManifest:
       return {"The update package's manifest is not valid.", "Nothing was changed."};
     case UpdateStatus::MissingFile:
@@ -255,7 +302,18 @@ std::vector<std::string> DescribeUpdate(const UpdateResult& r) {
     case UpdateStatus::StopFailed:
       return {"The update could not stop " + r.detail + ".", "Nothing was changed."};
     case UpdateStatus::ReplaceFailed:
-      return {"The update could not write " + r.detail + ".", "The previous files were put back."};
+      return WithRestarts({"The update could not write " + r.detail + ".", "The previous files were put back."}, r);
+    case UpdateStatus::RollbackFailed:
+      return {"The update could not write " + r.detail + ", and not all previous files",
+              "could be put back. The next start of the service or of Updexe", "tries again to finish or undo it."};
+    case UpdateStatus::InterruptedFinished:
+      return WithRestarts({"An interrupted update to version " + r.packageVersion + " was finished."}, r);
+    case UpdateStatus::InterruptedUndone:
+      return WithRestarts({"An interrupted update to version " + r.packageVersion + " was undone:",
+                           "the previous files are in place."}, r);
+    case UpdateStatus::InterruptedStuck:
+      return {"An interrupted update could neither be finished nor undone.",
+              "The next start of the service or of Updexe tries again."};
   }
   return {};
 }

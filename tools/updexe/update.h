@@ -8,9 +8,13 @@
 //   Version: 2.1
 //   <64 hex digits of SHA-256>  <file name>
 //   ...
-// File names are plain names of programs, libraries or the help file (.exe, .dll, .chm): a package
-// cannot reach outside the program folder nor replace INFO.DAT. The installed version is INFO.DAT
-// [Update] "Version", written after each applied update; before the first, the version built in.
+// and manifest.sig, the manifest's signature by the key built into Updexe (signature_check.h;
+// tools/zorpack makes both). The checksums then prove the files are those the signer listed.
+// File names are those of the files the installer ships (programs, skins, the help file): a package
+// cannot reach outside the program folder, replace INFO.DAT nor the board maker's libraries. The
+// installed version is INFO.DAT [Update] "Version", written after each applied update; before the
+// first, the version built in. The files are replaced all-or-nothing (common/update_transaction.h);
+// an update a power cut interrupted is finished or undone before anything else.
 #pragma once
 
 #include <string>
@@ -18,6 +22,9 @@
 #include <vector>
 
 #include "common/info_store.h"
+#include "platform/file_ops.h"
+#include "tools/updexe/folder_access.h"
+#include "tools/updexe/signature_check.h"
 
 namespace zor {
 
@@ -30,6 +37,9 @@ struct UpdateManifest {
   std::string version;
   std::vector<ManifestEntry> files;
 };
+
+// Whether name is one of the files the installer ships; *canonical is its spelling there.
+bool IsShippedFile(std::string_view name, std::string* canonical);
 
 // False (with the offending line in *error) for anything but a well-formed manifest.
 bool ParseManifest(std::string_view text, UpdateManifest& manifest, std::string* error);
@@ -44,21 +54,30 @@ class UpdateControl {
   virtual ~UpdateControl() = default;
   // Ends zor2 if it runs; *wasRunning tells whether it did. False when it could not be ended.
   virtual bool StopZor2(bool* wasRunning) = 0;
-  virtual void StartZor2() = 0;
-  // Stops the service if it runs; *wasRunning tells whether it did. False when it did not stop.
+  // True when zor2 was started.
+  virtual bool StartZor2() = 0;
+  // Stops the service if it runs; *wasRunning tells whether it did. False when it did not stop or
+  // its state could not be read.
   virtual bool StopService(bool* wasRunning) = 0;
-  virtual void StartService() = 0;
+  // True when the service runs again.
+  virtual bool StartService() = 0;
 };
 
 enum class UpdateStatus {
   UpToDate,
   Applied,
   NoPackage,      // no manifest.txt in the update folder
-  BadManifest,
+  BadManifest,    // malformed, or naming a file the installer does not ship
   MissingFile,    // a listed file is not in the package
   HashMismatch,   // a listed file differs from its checksum
   StopFailed,     // zor2 or the service would not stop; nothing was replaced
   ReplaceFailed,  // a file could not be written; the old files were put back
+  RollbackFailed,       // and not every old file could be put back
+  InterruptedFinished,  // an update a power cut interrupted was finished
+  InterruptedUndone,    // or undone
+  InterruptedStuck,     // or neither could be done
+  BadSignature,         // the manifest is not signed with the key built in
+  OpenFolder,           // users other than administrators may change the package's folder
 };
 
 struct UpdateResult {
@@ -66,14 +85,24 @@ struct UpdateResult {
   std::string installedVersion;
   std::string packageVersion;
   std::string detail;  // the file or manifest line concerned
-  bool serviceStarted = false;  // started again after the replace
+  bool serviceRan = false;  // before the update
+  bool zor2Ran = false;
+  bool serviceStarted = false;  // running again afterwards
   bool zor2Started = false;
 };
 
 // The update folder: INFO.DAT [Update] "Folder", or "Updates" in programDir.
 std::string UpdateFolder(InfoStore& store, const std::string& programDir);
 
-UpdateResult RunUpdate(InfoStore& store, UpdateControl& control, const std::string& programDir,
+// What an update works with besides INFO.DAT.
+struct UpdatePorts {
+  UpdateControl& control;
+  FileOps& files;
+  SignatureCheck& origin;
+  FolderAccess& folders;
+};
+
+UpdateResult RunUpdate(InfoStore& store, const UpdatePorts& ports, const std::string& programDir,
                        const std::string& builtVersion);
 
 // Up to three short lines saying what happened, for the notice window.

@@ -1,19 +1,20 @@
-// The Windows side of an update: zor2 ended and started again, the service stopped and started.
+// The zor2 processes of every session on Windows, for the updater.
 #pragma once
 
 #include <string>
 
-#include "tools/updexe/update.h"
+#include "tools/updexe/program_control.h"
 
 namespace zor {
 
-class Win32UpdateControl : public UpdateControl {
+class Win32Zor2Instances : public Zor2Instances {
  public:
-  explicit Win32UpdateControl(std::string programDir);
-  bool StopZor2(bool* wasRunning) override;
-  void StartZor2() override;
-  bool StopService(bool* wasRunning) override;
-  void StartService() override;
+  explicit Win32Zor2Instances(std::string programDir);
+  bool List(std::vector<uint32_t>* ids) override;
+  bool AskToClose(uint32_t id) override;
+  bool WaitEnded(uint32_t id, uint32_t ms) override;
+  bool End(uint32_t id) override;
+  bool Start() override;
 
  private:
   std::string m_dir;

@@ -3,6 +3,7 @@
 
 #include "common/hwk_binding.h"
 #include "gui/app/main_app.h"
+#include "gui/app/win32/close_request_win32.h"
 #include "platform/dynamic_library.h"
 #include "platform/message_box.h"
 #include "platform/processes.h"
@@ -39,6 +40,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
                   ProgramDirectory(),
                   SystemLibraryDirectory(),
                   kIsaBusLock};
+  WatchUpdaterCloseRequest();
   CMainApp app(SystemSingleInstance(), ui::Desktop());
   return app.InitInstance(std::move(ports), commandLine ? commandLine : "");
 }

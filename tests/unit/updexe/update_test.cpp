@@ -8,6 +8,7 @@
 
 #include "common/sha256.h"
 #include "tests/unit/store/store_dir.h"
+#include "tests/unit/updexe/test_signer.h"
 #include "tools/updexe/update.h"
 
 namespace zor {
@@ -28,6 +29,9 @@ TEST(UpdateManifest, ReadsVersionAndFiles) {
   EXPECT_EQ(m.files[0].name, "Zor2Svr.exe");
   EXPECT_EQ(m.files[0].sha256, std::string(64, 'a'));
   EXPECT_EQ(m.files[1].name, "res.dll");
+  // Any spelling names the shipped file, which is written under its own name.
+  ASSERT_TRUE(ParseManifest("Zorwise update\nVersion: 2.2\n" + hash + " ZOR2SVR.EXE\n", m, &error)) << error;
+  EXPECT_EQ(m.files[0].name, "Zor2Svr.exe");
 }
 
 TEST(UpdateManifest, RefusesWhatCouldReachBeyondTheProgramFiles) {
@@ -37,20 +41,28 @@ TEST(UpdateManifest, RefusesWhatCouldReachBeyondTheProgramFiles) {
     std::string text;
     const char* why;
   } cases[] = {
-      {"Version: 2.1\n" + hash + " a.dll\n", "no header"},
-      {"Zorwise update\n" + hash + " a.dll\n", "no version"},
+      {"Version: 2.1\n" + hash + " res.dll\n", "no header"},
+      {"Zorwise update\n" + hash + " res.dll\n", "no version"},
       {head, "no files"},
-      {"Zorwise update\nVersion: 2.x\n" + hash + " a.dll\n", "bad version"},
-      {head + "Version: 2.2\n" + hash + " a.dll\n", "two versions"},
-      {head + hash.substr(1) + " a.dll\n", "short hash"},
-      {head + std::string(63, 'b') + "g a.dll\n", "not hex"},
+      {"Zorwise update\nVersion: 2.x\n" + hash + " res.dll\n", "bad version"},
+      {head + "Version: 2.2\n" + hash + " res.dll\n", "two versions"},
+      {head + hash.substr(1) + " res.dll\n", "short hash"},
+      {head + std::string(63, 'b') + "g res.dll\n", "not hex"},
       {head + hash + "\n", "no name"},
-      {head + hash + " ..\\evil.dll\n", "parent folder"},
-      {head + hash + " sub/a.dll\n", "sub folder"},
-      {head + hash + " C:a.dll\n", "drive"},
+      {head + hash + " ..\\res.dll\n", "parent folder"},
+      {head + hash + " sub/res.dll\n", "sub folder"},
+      {head + hash + " C:res.dll\n", "drive"},
       {head + hash + " INFO.DAT\n", "user data"},
-      {head + hash + " .hidden.exe\n", "dot name"},
-      {head + hash + " a.dll\n" + hash + " A.DLL\n", "same file twice"},
+      {head + hash + " res.dll\n" + hash + " RES.DLL\n", "same file twice"},
+      // Only the files the installer ships: never the board maker's libraries, the demo board,
+      // a device name or any other library the programs would load.
+      {head + hash + " hwk.dll\n", "the maker's hardware library"},
+      {head + hash + " SF.DLL\n", "the maker's fan library"},
+      {head + hash + " Clockvane.dll\n", "the maker's clock library"},
+      {head + hash + " simboard.exe\n", "the demo board"},
+      {head + hash + " nul.dll\n", "a device name"},
+      {head + hash + " version.dll\n", "a system library planted beside the programs"},
+      {head + hash + " Uninstall.exe\n", "the uninstaller"},
   };
   for (const auto& c : cases) {
     UpdateManifest m;
@@ -82,6 +94,8 @@ class FakeControl : public UpdateControl {
   bool serviceRuns = true;
   bool zor2Stops = true;
   bool serviceStops = true;
+  bool zor2Starts = true;
+  bool serviceStarts = true;
   std::vector<std::string> calls;
 
   bool StopZor2(bool* wasRunning) override {
@@ -89,13 +103,19 @@ class FakeControl : public UpdateControl {
     *wasRunning = zor2Runs;
     return zor2Stops;
   }
-  void StartZor2() override { calls.push_back("start zor2"); }
+  bool StartZor2() override {
+    calls.push_back("start zor2");
+    return zor2Starts;
+  }
   bool StopService(bool* wasRunning) override {
     calls.push_back("stop service");
     *wasRunning = serviceRuns;
     return serviceStops;
   }
-  void StartService() override { calls.push_back("start service"); }
+  bool StartService() override {
+    calls.push_back("start service");
+    return serviceStarts;
+  }
 };
 
 class UpdateTest : public ::testing::Test {
@@ -123,10 +143,11 @@ class UpdateTest : public ::testing::Test {
       Put(m_package + "/" + name, name == tamper ? content + "!" : content);
     }
     Put(m_package + "/manifest.txt", manifest);
+    Put(m_package + "/manifest.sig", TestSigner::Shared().Sign(manifest));
   }
   UpdateResult Run() {
     InfoStore store(m_app + "/INFO.DAT");
-    return RunUpdate(store, m_control, m_app, "2.0");
+    return RunUpdate(store, {m_control, SystemFileOps(), *m_origin, SystemFolderAccess()}, m_app, "2.0");
   }
   std::string InstalledVersion() {
     InfoStore store(m_app + "/INFO.DAT");
@@ -143,6 +164,7 @@ class UpdateTest : public ::testing::Test {
   std::string m_app;
   std::string m_package;
   FakeControl m_control;
+  std::unique_ptr<SignatureCheck> m_origin = TestSigner::Shared().Check();
 };
 
 TEST_F(UpdateTest, NewerPackageReplacesTheFilesBetweenStopAndStart) {
@@ -203,8 +225,68 @@ TEST_F(UpdateTest, PackagesThatMustChangeNothing) {
   EXPECT_EQ(Run().status, UpdateStatus::NoPackage);
   fs::create_directories(m_package);
   Put(m_package + "/manifest.txt", "Zorwise update\nVersion: 3\n");
+  Put(m_package + "/manifest.sig", TestSigner::Shared().Sign("Zorwise update\nVersion: 3\n"));
   EXPECT_EQ(Run().status, UpdateStatus::BadManifest);
   ExpectUnchanged();
+}
+
+TEST_F(UpdateTest, OnlyAPackageSignedWithTheBuiltInKeyIsApplied) {
+  Package("2.1", {{"Zor2Svr.exe", "new service"}, {"res.dll", "new pictures"}});
+  const std::string manifest = Get(m_package + "/manifest.txt");
+  const std::string signature = Get(m_package + "/manifest.sig");
+  // Files and checksums of the attacker's choosing: every checksum matches, the signature cannot.
+  const std::string forged = "Zorwise update\r\nVersion: 2.1\r\n" + Sha256Hex("evil service") + "  Zor2Svr.exe\r\n";
+  const struct {
+    const char* why;
+    std::string manifest;
+    std::string signature;  // "(none)": no manifest.sig
+  } cases[] = {
+      {"no signature", manifest, "(none)"},
+      {"an empty signature", manifest, ""},
+      {"signed with another key", manifest, TestSigner::Other().Sign(manifest)},
+      {"a signature cut short", manifest, signature.substr(0, signature.size() - 1)},
+      {"a signature with one bit changed", manifest, std::string(1, static_cast<char>(signature[0] ^ 1)) + signature.substr(1)},
+      {"the manifest changed after signing", forged, signature},
+      {"the attacker's manifest signed with the attacker's key", forged, TestSigner::Other().Sign(forged)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    m_control.calls.clear();
+    Put(m_package + "/Zor2Svr.exe", c.manifest == forged ? "evil service" : "new service");
+    Put(m_package + "/manifest.txt", c.manifest);
+    fs::remove(m_package + "/manifest.sig");
+    if (c.signature != "(none)") Put(m_package + "/manifest.sig", c.signature);
+    const UpdateResult r = Run();
+    EXPECT_EQ(r.status, UpdateStatus::BadSignature);
+    EXPECT_EQ(DescribeUpdate(r)[0], "The update package is not signed by Zorwise.");
+    ExpectUnchanged();
+    EXPECT_TRUE(m_control.calls.empty());
+  }
+  Put(m_package + "/Zor2Svr.exe", "new service");
+  Put(m_package + "/manifest.txt", manifest);
+  Put(m_package + "/manifest.sig", signature);
+  EXPECT_EQ(Run().status, UpdateStatus::Applied);
+}
+
+TEST_F(UpdateTest, APackageFolderOthersMayChangeIsRefused) {
+  Package("2.1", {{"Zor2Svr.exe", "new service"}});
+  for (const fs::perms open : {fs::perms::others_write, fs::perms::group_write}) {
+    fs::permissions(m_package, open, fs::perm_options::add);
+    const UpdateResult r = Run();
+    EXPECT_EQ(r.status, UpdateStatus::OpenFolder);
+    EXPECT_EQ(DescribeUpdate(r)[0], "Users other than administrators can change the update folder");
+    ExpectUnchanged();
+    EXPECT_TRUE(m_control.calls.empty());
+    fs::permissions(m_package, open, fs::perm_options::remove);
+  }
+  EXPECT_EQ(Run().status, UpdateStatus::Applied);
+}
+
+TEST(UpdateKey, TheBuiltInKeyIsAKeyAndHexIsReadStrictly) {
+  EXPECT_GE(BuiltInUpdateKey().modulus.size(), 128u);
+  EXPECT_EQ(ParseRsaPublicKey("00C0FFEE", 65537).modulus, (std::vector<uint8_t>{0xC0, 0xFF, 0xEE}));
+  for (const char* bad : {"", "ABC", "C0FFEX", "C0 FFEE"}) EXPECT_TRUE(ParseRsaPublicKey(bad, 65537).modulus.empty()) << bad;
+  EXPECT_TRUE(ParseRsaPublicKey("C0FFEE", 1).modulus.empty());
 }
 
 TEST_F(UpdateTest, AServiceThatWillNotStopLeavesTheFilesAndRestartsZor2) {
