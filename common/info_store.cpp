@@ -27,6 +27,9 @@ std::string CutDefault(std::string_view def, size_t capacity) {
   return capacity == 0 ? std::string() : std::string(def.substr(0, capacity - 1));
 }
 
+// What reading the file gave.
+enum class Loaded { kOk, kMissing, kFailed, kNotAFile, kTooLarge };
+
 std::string Lookup(const std::string& content, std::string_view section, std::string_view key,
                    std::string_view def, size_t capacity) {
   const auto value = FindProfileValue(content, section, key);
@@ -62,30 +65,44 @@ struct SharedFile {
 
   uint32_t Generation() const { return generation ? generation->load(std::memory_order_acquire) : 0; }
 
-  // The cached content when it is still the file's; the generation is read before the stamp so
-  // that a replace finishing in between is noticed on one or the other.
-  bool FromCache(std::string& content, bool& missing, TextEncoding& encoding) {
+  // Whether the content in the cache is still the file's; the generation is read before the stamp
+  // so that a replace finishing in between is noticed on one or the other. Called with cacheLock.
+  bool CacheCurrent(uint32_t seen, const FileStamp& stamp) const {
+    return cacheValid && generation && cacheGeneration == seen && cacheStamp == stamp;
+  }
+
+  // A read answered from the cache, looked up where the content lies rather than copied out.
+  bool ReadCached(std::string_view section, std::string_view key, std::string_view def, size_t capacity,
+                  std::string& value) {
     const uint32_t seen = Generation();
     std::string name;
     const FileStamp stamp = Stamp(name);
     std::lock_guard<std::mutex> guard(cacheLock);
-    if (!cacheValid || !generation || cacheGeneration != seen || !(cacheStamp == stamp)) return false;
-    content = cacheContent;
-    encoding = cacheEncoding;
-    missing = !stamp.exists;
+    if (!CacheCurrent(seen, stamp)) return false;
+    value = stamp.exists ? Lookup(cacheContent, section, key, def, capacity) : CutDefault(def, capacity);
     return true;
   }
 
-  // Reads the file as text (see DecodeProfileFile); the generation and stamp are taken first, so
-  // a change during the read leaves the cache stale-looking rather than wrong.
-  FileRead Load(std::string& content, TextEncoding& encoding) {
-    bool missing = false;
-    if (FromCache(content, missing, encoding)) return missing ? FileRead::Missing : FileRead::Ok;
+  // Reads the file as text (see DecodeProfileFile), or takes the cache's copy when it is current.
+  // The generation and stamp are taken first, so a change during the read leaves the cache
+  // stale-looking rather than wrong. A directory or an oversized file is not read at all.
+  Loaded Load(std::string& content, TextEncoding& encoding) {
     const uint32_t seen = Generation();
     std::string name;
     const FileStamp stamp = Stamp(name);
+    {
+      std::lock_guard<std::mutex> guard(cacheLock);
+      if (CacheCurrent(seen, stamp)) {
+        content = cacheContent;
+        encoding = cacheEncoding;
+        return stamp.exists ? Loaded::kOk : Loaded::kMissing;
+      }
+    }
+    if (stamp.directory) return Loaded::kNotAFile;
+    if (stamp.size > kMaxInfoFileBytes) return Loaded::kTooLarge;
     std::string bytes;
     const FileRead result = ReadWholeFile(name, bytes);
+    if (bytes.size() > kMaxInfoFileBytes) return Loaded::kTooLarge;  // grown since its stamp
     content = DecodeProfileFile(bytes, encoding);
     const bool consistent = result == FileRead::Ok ? stamp.exists : result == FileRead::Missing && !stamp.exists;
     std::lock_guard<std::mutex> guard(cacheLock);
@@ -96,7 +113,12 @@ struct SharedFile {
       cacheContent = content;
       cacheEncoding = encoding;
     }
-    return result;
+    switch (result) {
+      case FileRead::Ok: return Loaded::kOk;
+      case FileRead::Missing: return Loaded::kMissing;
+      case FileRead::Failed: break;
+    }
+    return Loaded::kFailed;
   }
 
   FileWrite Replace(const std::string& content, TextEncoding encoding) {
@@ -159,9 +181,15 @@ class LockedFile : public InfoFile {
     return true;
   }
 
+  // Why the file's content is not to be had, kOk when it is (or the file is missing).
+  StoreResult Problem() {
+    Load();
+    return m_problem;
+  }
+
   // Saves what the transaction's writes changed.
   StoreResult Commit() {
-    if (m_unreadable) return StoreResult::kUnreadable;
+    if (m_problem != StoreResult::kOk) return m_problem;
     if (!m_dirty) return StoreResult::kOk;
     m_dirty = false;
     switch (m_store.Replace(m_content, m_encoding)) {
@@ -176,11 +204,13 @@ class LockedFile : public InfoFile {
   // True when the content is known; m_missing tells a missing file from a failed read, which is
   // remembered for the whole call.
   bool Load() {
-    if (!m_loaded) {
-      const FileRead result = m_store.Load(m_content, m_encoding);
-      m_missing = result == FileRead::Missing;
-      m_loaded = result == FileRead::Ok;
-      if (result == FileRead::Failed) m_unreadable = true;
+    if (!m_loaded && m_problem == StoreResult::kOk) {
+      const Loaded result = m_store.Load(m_content, m_encoding);
+      m_missing = result == Loaded::kMissing;
+      m_loaded = result == Loaded::kOk;
+      if (result == Loaded::kFailed) m_problem = StoreResult::kUnreadable;
+      if (result == Loaded::kNotAFile) m_problem = StoreResult::kNotAFile;
+      if (result == Loaded::kTooLarge) m_problem = StoreResult::kTooLarge;
       if (m_missing) {
         m_content.clear();
         m_encoding = TextEncoding::kBytes;
@@ -195,7 +225,7 @@ class LockedFile : public InfoFile {
   TextEncoding m_encoding = TextEncoding::kBytes;
   bool m_loaded = false;
   bool m_missing = false;
-  bool m_unreadable = false;
+  StoreResult m_problem = StoreResult::kOk;  // remembered for the whole call
   bool m_dirty = false;
 };
 
@@ -216,12 +246,8 @@ const std::string& InfoStore::Path() const { return m_impl->path; }
 // cache answers needs no lock at all.
 std::string InfoStore::Read(std::string_view section, std::string_view key, std::string_view def,
                             size_t capacity) {
-  std::string content;
-  bool missing = false;
-  TextEncoding encoding = TextEncoding::kBytes;
-  if (m_impl->FromCache(content, missing, encoding)) {
-    return missing ? CutDefault(def, capacity) : Lookup(content, section, key, def, capacity);
-  }
+  std::string value;
+  if (m_impl->ReadCached(section, key, def, capacity, value)) return value;
   NamedMutexLock lock(m_impl->mutex, kLockWaitMs);
   LockedFile file(*m_impl, false);
   return file.Read(section, key, def, capacity);
@@ -240,6 +266,8 @@ StoreResult InfoStore::Transact(const std::function<void(InfoFile&)>& body) {
   NamedMutexLock lock(m_impl->mutex, kLockWaitMs);
   if (!lock.Held() && m_impl->mutex.Valid()) return StoreResult::kBusy;
   LockedFile file(*m_impl, true);
+  const StoreResult problem = file.Problem();
+  if (problem == StoreResult::kNotAFile || problem == StoreResult::kTooLarge) return problem;
   body(file);
   return file.Commit();
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -19,7 +20,13 @@ enum class StoreResult {
   kUnreadable,  // the file exists but could not be read: its reads gave their defaults
   kReadOnly,    // the file is marked read-only: the changes were not saved
   kFailed,      // the changes could not be saved
+  kNotAFile,    // a directory has the file's name: nothing was read or written, the body did not run
+  kTooLarge,    // the file is past kMaxInfoFileBytes: nothing was read or written, the body did not run
 };
+
+// INFO.DAT holds a few hundred bytes. A file far past that is damage or mischief, and reading it
+// at every call would cost both programs dearly, so it is left alone: reads give their defaults.
+constexpr uint64_t kMaxInfoFileBytes = 1 << 20;
 
 // The operations with the cross-process lock already held (see InfoStore::Transact).
 class InfoFile {
@@ -48,7 +55,7 @@ class InfoStore {
 
   // Runs body with the lock held across all its reads and writes (the reset handshake); its writes
   // reach the file together, in one replace, when body returns. When the lock stays busy (a hung
-  // holder) body does not run.
+  // holder), or the file is refused (kNotAFile, kTooLarge), body does not run.
   StoreResult Transact(const std::function<void(InfoFile&)>& body);
   // Transact, true only for kOk.
   bool Update(const std::function<void(InfoFile&)>& body);

@@ -72,12 +72,19 @@ void RunService(ServiceDeps& deps) {
   if (!deps.store.LockAvailable()) deps.trace.Write("INFO.DAT lock unavailable, going on without it!!\n");
   // Counting on from 0 would overwrite the stored totals at the first publication; while the
   // file's lock is busy, or the file is there but cannot be read, nothing could be published
-  // anyway, so wait for it (or for a stop). Only a missing file starts the figures at 0.
-  const StoreResult restored = engine.RestoreTotals();
-  if (restored != StoreResult::kOk) {
+  // anyway, so wait for it (or for a stop). Only a missing file starts the figures at 0, and a
+  // directory or an oversized file in its place, which the store never reads or writes: waiting
+  // would be for ever.
+  const auto refused = [](StoreResult result) {
+    return result == StoreResult::kNotAFile || result == StoreResult::kTooLarge;
+  };
+  StoreResult restored = engine.RestoreTotals();
+  if (restored != StoreResult::kOk && !refused(restored)) {
     deps.trace.Write(restored == StoreResult::kUnreadable ? "Read INFO.DAT failure: cannot read the file!!\n"
                                                          : "Read INFO.DAT failure!!\n");
-    while (deps.flags.running.load() && engine.RestoreTotals() != StoreResult::kOk) {
+    while (deps.flags.running.load()) {
+      restored = engine.RestoreTotals();
+      if (restored == StoreResult::kOk || refused(restored)) break;
       deps.clock.SleepMs(static_cast<uint32_t>(kCycleMs));
     }
   }

@@ -90,11 +90,13 @@ bool SavingsEngine::Prepare() {
 }
 
 StoreResult SavingsEngine::RestoreTotals() {
-  return m_store.Transaction([&](ValueFile& file) {
+  const StoreResult result = m_store.Transaction([&](ValueFile& file) {
     m_current = RestoredFigure(file.Get(info::kCurrent));
     m_total = RestoredFigure(file.Get(info::kTotal));
     m_saveTime = RestoredFigure(file.Get(info::kSaveTime));
   });
+  if (result == StoreResult::kNotAFile || result == StoreResult::kTooLarge) Saved(result);
+  return result;
 }
 
 void SavingsEngine::RunCycle() {
@@ -216,14 +218,20 @@ double SavingsEngine::EnergyIncrement(double amps, uint16_t control) const {
 }
 
 void SavingsEngine::Saved(StoreResult result) {
-  if (result == StoreResult::kOk) {
-    m_readOnlyTraced = false;
-  } else if (result != StoreResult::kReadOnly) {
-    m_trace.Write("SetQVValue failure!!\n");
-  } else if (!m_readOnlyTraced) {
-    m_trace.Write("SetQVValue failure: INFO.DAT is read-only!!\n");
-    m_readOnlyTraced = true;
+  const char* lasting = nullptr;
+  switch (result) {
+    case StoreResult::kOk:
+      m_traced = result;
+      return;
+    case StoreResult::kReadOnly: lasting = "SetQVValue failure: INFO.DAT is read-only!!\n"; break;
+    case StoreResult::kNotAFile: lasting = "INFO.DAT is a directory, going on without it!!\n"; break;
+    case StoreResult::kTooLarge: lasting = "INFO.DAT is larger than 1 MB, going on without it!!\n"; break;
+    default:
+      m_trace.Write("SetQVValue failure!!\n");
+      return;
   }
+  if (m_traced != result) m_trace.Write(lasting);
+  m_traced = result;
 }
 
 void SavingsEngine::Publish(double energy) {

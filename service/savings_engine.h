@@ -32,7 +32,8 @@ class SavingsEngine {
   // table is refused.
   bool Prepare();
   // Current, Total and SaveTime as the last run left them in INFO.DAT (0 for a missing file).
-  // Anything but kOk restored nothing: the lock stayed busy or the file could not be read.
+  // Anything but kOk restored nothing: the lock stayed busy or the file could not be read. A file
+  // the store refuses (kNotAFile, kTooLarge) is traced here, once.
   StoreResult RestoreTotals();
   void RunCycle();
   // The loop's share: each cycle while saving counts as 0.1 s, whatever it really took.
@@ -62,7 +63,8 @@ class SavingsEngine {
   bool RangeCurrent(int reading, double& amps);
   double EnergyIncrement(double amps, uint16_t control) const;
   void Publish(double energy);
-  // Traces a failed save: a read-only file once until a save works again, others each time.
+  // Traces a failed save: a lasting cause (a read-only file, a directory or an oversized file in
+  // its place) once until a save works again, others each time.
   void Saved(StoreResult result);
   void SetReal(ValueFile& file, const char* key, double value);
   void SetValue(ValueFile& file, const char* key, int value);
@@ -94,7 +96,7 @@ class SavingsEngine {
   bool m_unpublished = false;
   uint64_t m_lastSaveMs = 0;
   bool m_saved = false;  // m_lastSaveMs is set
-  bool m_readOnlyTraced = false;
+  StoreResult m_traced = StoreResult::kOk;  // the lasting cause last traced
 
   static constexpr uint64_t kSaveIntervalMs = 1000;
 };

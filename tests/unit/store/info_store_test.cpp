@@ -192,7 +192,8 @@ TEST(InfoStore, Utf16FileIsReadAndWrittenAsUtf16) {
   EXPECT_EQ(Slurp(path), utf16("[VALUE]\r\nTotal=1235.000000\r\nCmd=0\r\n"));
 }
 
-// A file marked read-only is left as it is and says so; a missing one is not an unreadable one.
+// A file marked read-only is left as it is and says so; a missing one is not an unreadable one; a
+// directory or an oversized file is neither read nor written, and a transaction's body does not run.
 TEST(InfoStore, TransactionsTellWhatWentWrong) {
   StoreDir dir;
   const std::string path = dir.File("INFO.DAT");
@@ -208,7 +209,21 @@ TEST(InfoStore, TransactionsTellWhatWentWrong) {
   chmod(path.c_str(), 0644);
   std::filesystem::remove(path);
   std::filesystem::create_directory(path);
-  EXPECT_EQ(store.Transact(write), StoreResult::kUnreadable);
+  bool ran = false;
+  EXPECT_EQ(store.Transact([&](InfoFile&) { ran = true; }), StoreResult::kNotAFile);
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(store.Read("VALUE", "Cmd", "5", 255), "5");
+  EXPECT_FALSE(store.Write("VALUE", "Cmd", "1"));
+  EXPECT_TRUE(std::filesystem::is_directory(path));
+
+  std::filesystem::remove(path);
+  const std::string large = "[VALUE]\r\nCmd=1\r\n;" + std::string(kMaxInfoFileBytes, 'x') + "\r\n";
+  Spit(path, large);
+  EXPECT_EQ(store.Transact([&](InfoFile&) { ran = true; }), StoreResult::kTooLarge);
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(store.Read("VALUE", "Cmd", "5", 255), "5");
+  EXPECT_FALSE(store.Write("VALUE", "Cmd", "0"));
+  EXPECT_EQ(Slurp(path), large);
 }
 
 // A writer killed between its temporary file and the replace leaves the temporary file behind; the
