@@ -7,6 +7,7 @@
 #include "common/info_format.h"
 #include "common/info_lock.h"
 #include "platform/atomic_file.h"
+#include "platform/utf16.h"
 #include "platform/named_mutex.h"
 #include "platform/shared_memory.h"
 
@@ -30,18 +31,55 @@ std::string CutDefault(std::string_view def, size_t capacity) {
 // What reading the file gave.
 enum class Loaded { kOk, kMissing, kFailed, kNotAFile, kTooLarge };
 
-std::string Lookup(const std::string& content, std::string_view section, std::string_view key,
-                   std::string_view def, size_t capacity) {
-  const auto value = FindProfileValue(content, section, key);
-  return value ? CutProfileValue(*value, capacity) : CutDefault(def, capacity);
+// How the file's text is stored, and an odd last byte of a UTF-16 file, which a write keeps.
+struct FileForm {
+  TextEncoding encoding = TextEncoding::kBytes;
+  std::string oddByte;
+};
+
+// A name or value as the content of a UTF-16 file holds it (UTF-8), from the code page's bytes the
+// programs pass, as the platform's "A" profile functions take them.
+std::string FromCodePage(std::string_view text, const CodePage& page) { return Utf16ToUtf8(page.ToUtf16(text)); }
+
+// A value of a UTF-16 file as the platform's "A" profile read gives it: at most capacity - 1
+// characters, passed through the code page into capacity - 1 bytes. A character that would not fit
+// whole (half a pair, or a double-byte character's lead) is left out rather than cut.
+std::string CutToCodePage(std::string_view value, size_t capacity, const CodePage& page) {
+  if (capacity == 0) return std::string();
+  std::u16string units = Utf8ToUtf16(UnquoteProfileValue(value));
+  const auto dropLast = [&units] {
+    units.pop_back();
+    if (!units.empty() && units.back() >= 0xD800 && units.back() <= 0xDBFF) units.pop_back();
+  };
+  if (units.size() > capacity - 1) {
+    units.resize(capacity);
+    dropLast();
+  }
+  std::string bytes = page.FromUtf16(units);
+  while (bytes.size() > capacity - 1 && !units.empty()) {
+    dropLast();
+    bytes = page.FromUtf16(units);
+  }
+  return bytes;
+}
+
+std::string Lookup(const std::string& content, const FileForm& form, const CodePage& page, std::string_view section,
+                   std::string_view key, std::string_view def, size_t capacity) {
+  if (form.encoding == TextEncoding::kBytes) {
+    const auto value = FindProfileValue(content, section, key);
+    return value ? CutProfileValue(*value, capacity) : CutDefault(def, capacity);
+  }
+  const auto value = FindProfileValue(content, FromCodePage(section, page), FromCodePage(key, page));
+  return value ? CutToCodePage(*value, capacity, page) : CutDefault(def, capacity);
 }
 
 // The last content read, reused while nothing can have changed the file: every store that
 // replaces the file bumps a counter shared by all processes, and a writer outside the store
 // changes the file's stamp (the cache is only kept for a file whose stamp has settled).
 struct SharedFile {
-  explicit SharedFile(std::string p)
+  SharedFile(std::string p, const CodePage& page)
       : path(std::move(p)),
+        codePage(page),
         mutex(InfoLockName(path)),
         shared(InfoLockName(path) + "-gen", sizeof(std::atomic<uint32_t>)),
         generation(static_cast<std::atomic<uint32_t>*>(shared.Data())),
@@ -79,14 +117,15 @@ struct SharedFile {
     const FileStamp stamp = Stamp(name);
     std::lock_guard<std::mutex> guard(cacheLock);
     if (!CacheCurrent(seen, stamp)) return false;
-    value = stamp.exists ? Lookup(cacheContent, section, key, def, capacity) : CutDefault(def, capacity);
+    value = stamp.exists ? Lookup(cacheContent, cacheForm, codePage, section, key, def, capacity)
+                         : CutDefault(def, capacity);
     return true;
   }
 
   // Reads the file as text (see DecodeProfileFile), or takes the cache's copy when it is current.
   // The generation and stamp are taken first, so a change during the read leaves the cache
   // stale-looking rather than wrong. A directory or an oversized file is not read at all.
-  Loaded Load(std::string& content, TextEncoding& encoding) {
+  Loaded Load(std::string& content, FileForm& form) {
     const uint32_t seen = Generation();
     std::string name;
     const FileStamp stamp = Stamp(name);
@@ -94,7 +133,7 @@ struct SharedFile {
       std::lock_guard<std::mutex> guard(cacheLock);
       if (CacheCurrent(seen, stamp)) {
         content = cacheContent;
-        encoding = cacheEncoding;
+        form = cacheForm;
         return stamp.exists ? Loaded::kOk : Loaded::kMissing;
       }
     }
@@ -103,7 +142,7 @@ struct SharedFile {
     std::string bytes;
     const FileRead result = ReadWholeFile(name, bytes);
     if (bytes.size() > kMaxInfoFileBytes) return Loaded::kTooLarge;  // grown since its stamp
-    content = DecodeProfileFile(bytes, encoding);
+    content = DecodeProfileFile(bytes, form.encoding, &form.oddByte);
     const bool consistent = result == FileRead::Ok ? stamp.exists : result == FileRead::Missing && !stamp.exists;
     std::lock_guard<std::mutex> guard(cacheLock);
     cacheValid = generation && consistent && (!stamp.exists || FileClockNow() - stamp.modified >= kSettledAge);
@@ -111,7 +150,7 @@ struct SharedFile {
       cacheGeneration = seen;
       cacheStamp = stamp;
       cacheContent = content;
-      cacheEncoding = encoding;
+      cacheForm = form;
     }
     switch (result) {
       case FileRead::Ok: return Loaded::kOk;
@@ -121,10 +160,10 @@ struct SharedFile {
     return Loaded::kFailed;
   }
 
-  FileWrite Replace(const std::string& content, TextEncoding encoding) {
+  FileWrite Replace(const std::string& content, const FileForm& form) {
     std::string name;
     Stamp(name);
-    const FileWrite replaced = ReplaceWholeFile(name, EncodeProfileFile(content, encoding));
+    const FileWrite replaced = ReplaceWholeFile(name, EncodeProfileFile(content, form.encoding, form.oddByte));
     if (replaced == FileWrite::Ok && generation) generation->fetch_add(1, std::memory_order_acq_rel);
     std::lock_guard<std::mutex> guard(cacheLock);
     cacheValid = false;
@@ -132,6 +171,7 @@ struct SharedFile {
   }
 
   std::string path;
+  const CodePage& codePage;
   NamedMutex mutex;
   SharedMemory shared;
   std::atomic<uint32_t>* generation;
@@ -142,7 +182,7 @@ struct SharedFile {
   uint32_t cacheGeneration = 0;
   FileStamp cacheStamp;
   std::string cacheContent;
-  TextEncoding cacheEncoding = TextEncoding::kBytes;
+  FileForm cacheForm;
 };
 
 // The file's content, read at most once per locked call and kept up to date by its own writes. A
@@ -156,14 +196,22 @@ class LockedFile : public InfoFile {
   std::string Read(std::string_view section, std::string_view key, std::string_view def,
                    size_t capacity) override {
     if (!Load()) return CutDefault(def, capacity);
-    return Lookup(m_content, section, key, def, capacity);
+    return Lookup(m_content, m_form, m_store.codePage, section, key, def, capacity);
   }
 
   bool Write(std::string_view section, std::string_view key, std::string_view value) override {
     if (!IsWritableEntry(section, key, value)) return false;
     // An unreadable file is left alone: rewriting it from nothing would lose every other key.
     if (!Load() && !m_missing) return false;
-    std::string changed = SetProfileValue(m_content, section, key, value);
+    std::string changed;
+    if (m_form.encoding == TextEncoding::kBytes) {
+      changed = SetProfileValue(m_content, section, key, value);
+    } else {
+      const CodePage& page = m_store.codePage;
+      const std::string s = FromCodePage(section, page), k = FromCodePage(key, page), v = FromCodePage(value, page);
+      if (!IsWritableEntry(s, k, v)) return false;
+      changed = SetProfileValue(m_content, s, k, v);
+    }
     if (!m_missing && changed == m_content) return true;
     if (m_deferred) {
       m_content = std::move(changed);
@@ -172,7 +220,7 @@ class LockedFile : public InfoFile {
       m_dirty = true;
       return true;
     }
-    if (m_store.Replace(changed, m_encoding) != FileWrite::Ok) {
+    if (m_store.Replace(changed, m_form) != FileWrite::Ok) {
       m_loaded = false;
       return false;
     }
@@ -192,7 +240,7 @@ class LockedFile : public InfoFile {
     if (m_problem != StoreResult::kOk) return m_problem;
     if (!m_dirty) return StoreResult::kOk;
     m_dirty = false;
-    switch (m_store.Replace(m_content, m_encoding)) {
+    switch (m_store.Replace(m_content, m_form)) {
       case FileWrite::Ok: return StoreResult::kOk;
       case FileWrite::ReadOnly: return StoreResult::kReadOnly;
       case FileWrite::Failed: break;
@@ -205,7 +253,7 @@ class LockedFile : public InfoFile {
   // remembered for the whole call.
   bool Load() {
     if (!m_loaded && m_problem == StoreResult::kOk) {
-      const Loaded result = m_store.Load(m_content, m_encoding);
+      const Loaded result = m_store.Load(m_content, m_form);
       m_missing = result == Loaded::kMissing;
       m_loaded = result == Loaded::kOk;
       if (result == Loaded::kFailed) m_problem = StoreResult::kUnreadable;
@@ -213,7 +261,7 @@ class LockedFile : public InfoFile {
       if (result == Loaded::kTooLarge) m_problem = StoreResult::kTooLarge;
       if (m_missing) {
         m_content.clear();
-        m_encoding = TextEncoding::kBytes;
+        m_form = FileForm();
       }
     }
     return m_loaded;
@@ -222,7 +270,7 @@ class LockedFile : public InfoFile {
   SharedFile& m_store;
   const bool m_deferred;
   std::string m_content;
-  TextEncoding m_encoding = TextEncoding::kBytes;
+  FileForm m_form;
   bool m_loaded = false;
   bool m_missing = false;
   StoreResult m_problem = StoreResult::kOk;  // remembered for the whole call
@@ -235,7 +283,7 @@ struct InfoStore::Impl : SharedFile {
   using SharedFile::SharedFile;
 };
 
-InfoStore::InfoStore(std::string path) : m_impl(new Impl(std::move(path))) {}
+InfoStore::InfoStore(std::string path, const CodePage& codePage) : m_impl(new Impl(std::move(path), codePage)) {}
 
 InfoStore::~InfoStore() { delete m_impl; }
 

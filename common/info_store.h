@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/code_page.h"
+
 namespace zor {
 
 // What became of a transaction.
@@ -44,7 +46,9 @@ class InfoStore {
  public:
   // path is the program's own name for the file ("...\Info.dat" or "...\INFO.DAT"); on a
   // case-sensitive file system an existing file whose name differs only in case is used instead.
-  explicit InfoStore(std::string path);
+  // Names and values are text in codePage, as the platform's "A" profile functions take and give
+  // them: a UTF-16 file's text is converted, any other file's is taken byte for byte.
+  explicit InfoStore(std::string path, const CodePage& codePage = AnsiCodePage());
   ~InfoStore();
   InfoStore(const InfoStore&) = delete;
   InfoStore& operator=(const InfoStore&) = delete;
