@@ -28,14 +28,14 @@ void RunLoop(SavingsEngine& engine, ServiceFlags& flags, Clock& clock, TraceSink
   int32_t prevUsage = flags.usage.load();
   uint64_t deadline = clock.NowMs() + kCycleMs;
   while (flags.running.load()) {
-    const double totalBefore = engine.Total();
+    const double countedBefore = engine.Counted();
     engine.RunCycle();
     clock.SleepUntilMs(deadline);
     const uint64_t now = clock.NowMs();
     deadline = now > deadline + kResyncMs ? now + kCycleMs : deadline + kCycleMs;
     if (engine.Active()) {
       engine.AddCycleTime();
-      if (history) history->Saving(engine.Total() - totalBefore, kCycleMs / 1000.0);
+      if (history) history->Saving(engine.Counted() - countedBefore, kCycleMs / 1000.0);
     }
     if (engine.Active() && engine.ThrottleEnabled()) {
       ApplyThrottleRule(flags.usage.load(), prevUsage, trace);

@@ -95,7 +95,24 @@ StoreResult SavingsEngine::RestoreTotals() {
     m_total = RestoredFigure(file.Get(info::kTotal));
     m_saveTime = RestoredFigure(file.Get(info::kSaveTime));
   });
-  if (result == StoreResult::kNotAFile || result == StoreResult::kTooLarge) Saved(result);
+  m_merge = result == StoreResult::kNotAFile || result == StoreResult::kTooLarge;
+  if (m_merge) Saved(result);
+  return result;
+}
+
+StoreResult SavingsEngine::MergeStored() {
+  double current = 0.0, total = 0.0, saveTime = 0.0;
+  const StoreResult result = m_store.Transaction([&](ValueFile& file) {
+    current = RestoredFigure(file.Get(info::kCurrent));
+    total = RestoredFigure(file.Get(info::kTotal));
+    saveTime = RestoredFigure(file.Get(info::kSaveTime));
+  });
+  if (result == StoreResult::kOk) {
+    m_current += current;
+    m_total += total;
+    m_saveTime += saveTime;
+    m_merge = false;
+  }
   return result;
 }
 
@@ -143,6 +160,7 @@ void SavingsEngine::RunCycle() {
   if (!(energy >= 0.0 && energy <= kMaxEnergy)) energy = 0.0;  // also NaN
   m_current += energy;
   m_total += energy;
+  m_counted += energy;
   if (energy > 0.0) m_unpublished = true;
 
   // Publish on whole seconds only: the counter's fraction is below one cycle.
@@ -237,6 +255,10 @@ void SavingsEngine::Saved(StoreResult result) {
 void SavingsEngine::Publish(double energy) {
   m_saved = true;
   m_lastSaveMs = m_clock.NowMs();
+  if (m_merge) {
+    const StoreResult merged = MergeStored();
+    if (merged != StoreResult::kOk) return Saved(merged);
+  }
   Saved(m_store.Transaction([&](ValueFile& file) {
     SetReal(file, info::kVout, m_vout);
     if (std::atoi(file.Get(info::kCmd).c_str()) == 1) {
@@ -258,6 +280,10 @@ void SavingsEngine::Publish(double energy) {
 
 void SavingsEngine::Flush() {
   if (!m_unpublished) return;
+  if (m_merge) {
+    const StoreResult merged = MergeStored();
+    if (merged != StoreResult::kOk) return Saved(merged);
+  }
   Saved(m_store.Transaction([&](ValueFile& file) {
     SetReal(file, info::kCurrent, m_current);
     SetReal(file, info::kTotal, m_total);
