@@ -1,9 +1,10 @@
 #!/bin/bash
 # The energy history under Wine, with the whole Wine session's wall clock moved to just before the
-# turn of a local hour (libfaketime; time-outs keep the real monotonic clock): the hour is appended
-# once it is over and the hour in progress when the service stops; a killed service loses only its
-# hour in progress and a torn line only itself; each run's hours add up to what it added to
-# INFO.DAT's Total; zorstat's totals equal the sum of the hours.
+# turn of a local hour (libfaketime; time-outs keep the real monotonic clock): an hour that is over
+# while another program holds the file (as a spreadsheet does) is appended once it has let go,
+# with the hour in progress when the service stops; a killed service loses only its hour in
+# progress and a torn line only itself; each run's hours add up to what it added to INFO.DAT's
+# Total; zorstat's totals equal the sum of the hours.
 # Usage: history_e2e.sh BIN_DIR (the Windows build's bin folder)
 set -euo pipefail
 
@@ -15,7 +16,7 @@ faketime_lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -1 || 
 [ -n "$faketime_lib" ] || { echo "FAIL: libfaketime is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
 
 work="$bin/../e2e/history"
-zor_app_prefix "$work/prefix" "$bin" Zor2Svr.exe hwk.dll simboard.exe zorstat.exe
+zor_app_prefix "$work/prefix" "$bin" Zor2Svr.exe hwk.dll simboard.exe zorstat.exe fixtures/file_holder.exe
 info="$app/INFO.DAT"
 history="$app/History.csv"
 
@@ -62,16 +63,31 @@ first_hour=$(date +%Y-%m-%dT%H)
 [ "$(date +%M)" = 59 ] || fail "setting up took past the turn of the hour ($(date +%T))"
 next_hour=$(date -d "@$(($(date +%s) + 3600))" +%Y-%m-%dT%H)
 
-# ---- Run 1 crosses the hour, then stops ------------------------------------------------------------
+# ---- Run 1 crosses the hour while the history is held open, then stops -------------------------------
+# The holder shares the file for reading only, as a spreadsheet that has it open does.
+: > "$history"
+holder_out="$work/holder.out"
+wine "$winapp\\file_holder.exe" "$winapp\\History.csv" 150 > "$holder_out" 2>&1 &
+holder=$!
+held() { grep -q held "$holder_out"; }
+wait_for 20 held || fail "the history could not be held open: $(cat "$holder_out")"
+hour_over() { [ "$(date +%Y-%m-%dT%H)" != "$first_hour" ]; }
 total0=$(total)
 start_saving
-wait_for 90 has_line "$first_hour" || fail "no line for $first_hour after the turn of the hour"
-[ "$(head -1 "$history")" = "hour,energy,seconds" ] || fail "no header"
-seconds=$(grep "^$first_hour," "$history" | cut -d, -f3)
-real_test "$seconds" 0 0 'a > 0 && a <= 60' || fail "$seconds s of saving in the last minute of $first_hour"
-ok "$first_hour appended once it was over ($seconds s of saving)"
+wait_for 90 hour_over || fail "the hour did not turn"
+sleep 3
+[ ! -s "$history" ] || fail "the held history was written"
+touch "$history.release"
+holder_gone() { ! kill -0 "$holder" 2>/dev/null; }
+wait_for 20 holder_gone || fail "the holder did not let go"
+ok "while the history was held, $first_hour was not appended"
 sleep 2
 stop_service
+[ "$(head -1 "$history")" = "hour,energy,seconds" ] || fail "no header"
+[ "$(lines_of "$first_hour")" = 1 ] || fail "$first_hour was lost while the history was held"
+seconds=$(grep "^$first_hour," "$history" | cut -d, -f3)
+real_test "$seconds" 0 0 'a > 0 && a <= 60' || fail "$seconds s of saving in the last minute of $first_hour"
+ok "$first_hour appended after the holder let go ($seconds s of saving in its last minute)"
 [ "$(lines_of "$next_hour")" = 1 ] || fail "the stop did not write the hour in progress"
 total1=$(total)
 matches "$(energy_sum)" "$total0" "$total1" "run 1"
