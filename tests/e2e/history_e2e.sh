@@ -47,11 +47,11 @@ matches() {
     fail "$4: the hours hold $1, the Total grew from $2 to $3"
 }
 
-# The session's wall clock is moved to 50 s before the next local hour; the service starts in the
-# last seconds of that hour.
+# The session's wall clock is moved to 100 s before the next local hour; the service starts in the
+# last minute or so of that hour (a loaded machine takes a while to make the prefix and start it).
 into_hour=$((10#$(date +%M) * 60 + 10#$(date +%S)))
 export LD_PRELOAD="$faketime_lib" FAKETIME_DONT_FAKE_MONOTONIC=1
-FAKETIME=$(printf '%+ds' $((3600 - 50 - into_hour)))
+FAKETIME=$(printf '%+ds' $((3600 - 100 - into_hour)))
 export FAKETIME
 zor_wine_session
 run simboard.exe create --profile x58-6 >/dev/null
@@ -60,7 +60,7 @@ run Zor2Svr.exe -i >/dev/null
 
 # Wine's local time, as the service reads it.
 first_hour=$(date +%Y-%m-%dT%H)
-[ "$(date +%M)" = 59 ] || fail "setting up took past the turn of the hour ($(date +%T))"
+[ "$(date +%M)" -ge 58 ] || fail "setting up took past the turn of the hour ($(date +%T))"
 next_hour=$(date -d "@$(($(date +%s) + 3600))" +%Y-%m-%dT%H)
 
 # ---- Run 1 crosses the hour while the history is held open, then stops -------------------------------
@@ -74,7 +74,8 @@ wait_for 20 held || fail "the history could not be held open: $(cat "$holder_out
 hour_over() { [ "$(date +%Y-%m-%dT%H)" != "$first_hour" ]; }
 total0=$(total)
 start_saving
-wait_for 90 hour_over || fail "the hour did not turn"
+! hour_over || fail "the service started saving only after the turn of the hour ($(date +%T))"
+wait_for 150 hour_over || fail "the hour did not turn"
 sleep 3
 [ ! -s "$history" ] || fail "the held history was written"
 touch "$history.release"
@@ -86,8 +87,8 @@ stop_service
 [ "$(head -1 "$history")" = "hour,energy,seconds" ] || fail "no header"
 [ "$(lines_of "$first_hour")" = 1 ] || fail "$first_hour was lost while the history was held"
 seconds=$(grep "^$first_hour," "$history" | cut -d, -f3)
-real_test "$seconds" 0 0 'a > 0 && a <= 60' || fail "$seconds s of saving in the last minute of $first_hour"
-ok "$first_hour appended after the holder let go ($seconds s of saving in its last minute)"
+real_test "$seconds" 0 0 'a > 0 && a <= 100' || fail "$seconds s of saving in the last 100 s of $first_hour"
+ok "$first_hour appended after the holder let go ($seconds s of saving in its last 100 s)"
 [ "$(lines_of "$next_hour")" = 1 ] || fail "the stop did not write the hour in progress"
 total1=$(total)
 matches "$(energy_sum)" "$total0" "$total1" "run 1"
@@ -120,6 +121,26 @@ grep -q ',36$' "$history" && fail "the torn line is still there"
 [ "$(lines_of "$next_hour")" = 2 ] || fail "run 3's hour is missing"
 matches "$(tail -1 "$history" | cut -d, -f2)" "$total2" "$total3" "run 3"
 ok "run 3 dropped the torn line and appended its hour"
+
+# ---- Run 4 finds a directory where INFO.DAT should be ---------------------------------------------
+# One line in the log, and the service measures on (its hour reaches the history) rather than
+# waiting for a file that will never come; the directory is left as it is.
+mv "$info" "$info.kept"
+mkdir "$info"
+log="$app/Satae.log"
+logged() { [ -f "$log" ] && tr -d '\r' < "$log" | grep -qF "$1"; }
+wine net start "$service" >/dev/null 2>&1 || true
+wait_for 20 logged "INFO.DAT is a directory, going on without it!!" || fail "no trace of the directory"
+wait_for 20 logged "Type=" || fail "the service waits for INFO.DAT"
+sleep 3
+stop_service
+[ "$(tr -d '\r' < "$log" | grep -c "INFO.DAT")" = 1 ] || fail "the directory was traced more than once"
+[ -d "$info" ] || fail "the directory was replaced"
+[ "$(lines_of "$next_hour")" = 3 ] || fail "run 4 did not measure"
+real_test "$(tail -1 "$history" | cut -d, -f2)" 0 0 'a > 0' || fail "run 4 saved nothing"
+rmdir "$info"
+mv "$info.kept" "$info"
+ok "a directory in INFO.DAT's place gives one log line; the service measures on"
 
 # ---- zorstat -----------------------------------------------------------------------------------------
 report=$(run zorstat.exe "$winapp\\History.csv" --html "$winapp\\history.html") || fail "zorstat failed"
