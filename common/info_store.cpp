@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "common/info_format.h"
@@ -117,15 +118,15 @@ struct SharedFile {
     const FileStamp stamp = Stamp(name);
     std::lock_guard<std::mutex> guard(cacheLock);
     if (!CacheCurrent(seen, stamp)) return false;
-    value = stamp.exists ? Lookup(cacheContent, cacheForm, codePage, section, key, def, capacity)
+    value = stamp.exists ? Lookup(*cacheContent, cacheForm, codePage, section, key, def, capacity)
                          : CutDefault(def, capacity);
     return true;
   }
 
-  // Reads the file as text (see DecodeProfileFile), or takes the cache's copy when it is current.
+  // Reads the file as text (see DecodeProfileFile), or shares the cache's when it is current.
   // The generation and stamp are taken first, so a change during the read leaves the cache
   // stale-looking rather than wrong. A directory or an oversized file is not read at all.
-  Loaded Load(std::string& content, FileForm& form) {
+  Loaded Load(std::shared_ptr<const std::string>& content, FileForm& form) {
     const uint32_t seen = Generation();
     std::string name;
     const FileStamp stamp = Stamp(name);
@@ -142,7 +143,7 @@ struct SharedFile {
     std::string bytes;
     const FileRead result = ReadWholeFile(name, bytes);
     if (bytes.size() > kMaxInfoFileBytes) return Loaded::kTooLarge;  // grown since its stamp
-    content = DecodeProfileFile(bytes, form.encoding, &form.oddByte);
+    content = std::make_shared<const std::string>(DecodeProfileFile(bytes, form.encoding, &form.oddByte));
     const bool consistent = result == FileRead::Ok ? stamp.exists : result == FileRead::Missing && !stamp.exists;
     std::lock_guard<std::mutex> guard(cacheLock);
     cacheValid = generation && consistent && (!stamp.exists || FileClockNow() - stamp.modified >= kSettledAge);
@@ -181,7 +182,7 @@ struct SharedFile {
   bool cacheValid = false;
   uint32_t cacheGeneration = 0;
   FileStamp cacheStamp;
-  std::string cacheContent;
+  std::shared_ptr<const std::string> cacheContent;  // shared with transactions, never changed
   FileForm cacheForm;
 };
 
@@ -196,7 +197,7 @@ class LockedFile : public InfoFile {
   std::string Read(std::string_view section, std::string_view key, std::string_view def,
                    size_t capacity) override {
     if (!Load()) return CutDefault(def, capacity);
-    return Lookup(m_content, m_form, m_store.codePage, section, key, def, capacity);
+    return Lookup(*m_content, m_form, m_store.codePage, section, key, def, capacity);
   }
 
   bool Write(std::string_view section, std::string_view key, std::string_view value) override {
@@ -205,16 +206,16 @@ class LockedFile : public InfoFile {
     if (!Load() && !m_missing) return false;
     std::string changed;
     if (m_form.encoding == TextEncoding::kBytes) {
-      changed = SetProfileValue(m_content, section, key, value);
+      changed = SetProfileValue(*m_content, section, key, value);
     } else {
       const CodePage& page = m_store.codePage;
       const std::string s = FromCodePage(section, page), k = FromCodePage(key, page), v = FromCodePage(value, page);
       if (!IsWritableEntry(s, k, v)) return false;
-      changed = SetProfileValue(m_content, s, k, v);
+      changed = SetProfileValue(*m_content, s, k, v);
     }
-    if (!m_missing && changed == m_content) return true;
+    if (!m_missing && changed == *m_content) return true;
     if (m_deferred) {
-      m_content = std::move(changed);
+      m_content = std::make_shared<const std::string>(std::move(changed));
       m_loaded = true;  // the content in memory is now the one to save
       m_missing = false;
       m_dirty = true;
@@ -224,7 +225,7 @@ class LockedFile : public InfoFile {
       m_loaded = false;
       return false;
     }
-    m_content = std::move(changed);
+    m_content = std::make_shared<const std::string>(std::move(changed));
     m_missing = false;
     return true;
   }
@@ -240,7 +241,7 @@ class LockedFile : public InfoFile {
     if (m_problem != StoreResult::kOk) return m_problem;
     if (!m_dirty) return StoreResult::kOk;
     m_dirty = false;
-    switch (m_store.Replace(m_content, m_form)) {
+    switch (m_store.Replace(*m_content, m_form)) {
       case FileWrite::Ok: return StoreResult::kOk;
       case FileWrite::ReadOnly: return StoreResult::kReadOnly;
       case FileWrite::Failed: break;
@@ -260,7 +261,7 @@ class LockedFile : public InfoFile {
       if (result == Loaded::kNotAFile) m_problem = StoreResult::kNotAFile;
       if (result == Loaded::kTooLarge) m_problem = StoreResult::kTooLarge;
       if (m_missing) {
-        m_content.clear();
+        m_content = std::make_shared<const std::string>();
         m_form = FileForm();
       }
     }
@@ -269,7 +270,8 @@ class LockedFile : public InfoFile {
 
   SharedFile& m_store;
   const bool m_deferred;
-  std::string m_content;
+  // The cache's content until a write makes a changed one.
+  std::shared_ptr<const std::string> m_content = std::make_shared<const std::string>();
   FileForm m_form;
   bool m_loaded = false;
   bool m_missing = false;

@@ -59,6 +59,16 @@ void BM_ReadUnchangedLarge(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadUnchangedLarge)->Arg(1000)->Arg(50 << 10)->Unit(benchmark::kMicrosecond);
 
+// The service's read of "Cmd", inside a transaction, on a file just under the store's limit.
+void BM_TransactionReadLarge(benchmark::State& state) {
+  BenchFile file(static_cast<size_t>(state.range(0)) << 10);
+  zor::InfoStore store(file.Path());
+  for (auto _ : state) {
+    store.Transact([](zor::InfoFile& info) { benchmark::DoNotOptimize(info.Read("VALUE", "Cmd", "0", 255)); });
+  }
+}
+BENCHMARK(BM_TransactionReadLarge)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
 // The GUI's read right after the service has written: the file must be read again.
 void BM_ReadAfterOtherWrite(benchmark::State& state) {
   BenchFile file;
