@@ -104,14 +104,6 @@ HistoryTotals HistorySummer::Totals() const {
   return totals;
 }
 
-HistoryTotals Summarise(const std::vector<HistoryHour>& hours) {
-  long last = 0;
-  for (const HistoryHour& h : hours) last = std::max(last, DayNumber(h.when.year, h.when.month, h.when.day));
-  HistorySummer summer(last);
-  for (const HistoryHour& h : hours) summer.Add(h);
-  return summer.Totals();
-}
-
 std::string TextReport(const HistoryTotals& t) {
   std::string text = "Day          Energy saved   Saving time\n";
   for (const PeriodTotal& d : t.days) {

@@ -52,9 +52,6 @@ class HistorySummer {
   size_t m_refused = 0;
 };
 
-// The sums of hours as the summer gives them, with today the day of the last hour.
-HistoryTotals Summarise(const std::vector<HistoryHour>& hours);
-
 std::string TextReport(const HistoryTotals& totals);
 
 constexpr int kChartDays = 90;

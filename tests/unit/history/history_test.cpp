@@ -27,6 +27,15 @@ HistoryHour Hour(int y, int m, int d, int h, double energy, double seconds) {
   return hour;
 }
 
+// The sums of hours, with today the day of the last one.
+HistoryTotals Summarise(const std::vector<HistoryHour>& hours) {
+  long last = 0;
+  for (const HistoryHour& h : hours) last = std::max(last, DayNumber(h.when.year, h.when.month, h.when.day));
+  HistorySummer summer(last);
+  for (const HistoryHour& h : hours) summer.Add(h);
+  return summer.Totals();
+}
+
 TEST(EnergyHistory, ATornLineCostsOnlyItself) {
   StoreDir dir;
   const std::string path = dir.File(kHistoryFileName);
