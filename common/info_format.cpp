@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/utf16.h"
+
 namespace zor {
 
 namespace {
@@ -160,52 +162,6 @@ Location Locate(std::string_view content, std::string_view section, std::string_
   return where;
 }
 
-void AppendUtf8(std::string& out, uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | code >> 6);
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | code >> 12);
-    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | code >> 18);
-    out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
-// The character of the UTF-8 sequence at text[pos] and its length. Encoded surrogates count as
-// characters, as the decoding side writes a lone one that way; a byte that starts no complete,
-// shortest sequence is the character of its own number, alone.
-uint32_t NextUtf8Lenient(std::string_view text, size_t pos, size_t& length) {
-  const uint8_t lead = static_cast<uint8_t>(text[pos]);
-  length = 1;
-  size_t count = 0;
-  uint32_t code = 0, least = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    count = 1, code = lead & 0x1F, least = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    count = 2, code = lead & 0x0F, least = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    count = 3, code = lead & 0x07, least = 0x10000;
-  } else {
-    return lead;
-  }
-  if (text.size() - pos <= count) return lead;
-  for (size_t i = 1; i <= count; ++i) {
-    const uint8_t next = static_cast<uint8_t>(text[pos + i]);
-    if ((next & 0xC0) != 0x80) return lead;
-    code = code << 6 | (next & 0x3F);
-  }
-  if (code < least || code > 0x10FFFF) return lead;
-  length = count + 1;
-  return code;
-}
-
 void AppendUtf16(std::string& out, uint32_t unit, TextEncoding encoding) {
   const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
   if (encoding == TextEncoding::kUtf16Le) {
@@ -223,50 +179,32 @@ bool HasLineBreakOrNul(std::string_view s) {
 
 }  // namespace
 
-std::string DecodeProfileFile(std::string_view bytes, TextEncoding& encoding) {
+std::string DecodeProfileFile(std::string_view bytes, TextEncoding& encoding, std::string* oddByte) {
   encoding = TextEncoding::kBytes;
+  if (oddByte) oddByte->clear();
   if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") encoding = TextEncoding::kUtf16Le;
   if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF") encoding = TextEncoding::kUtf16Be;
-  if (encoding == TextEncoding::kBytes) return std::string(bytes);
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") encoding = TextEncoding::kUtf8;
+  if (encoding == TextEncoding::kBytes || encoding == TextEncoding::kUtf8) return std::string(bytes);
   const bool little = encoding == TextEncoding::kUtf16Le;
-  const auto unitAt = [&](size_t i) -> uint32_t {
-    const uint8_t first = static_cast<uint8_t>(bytes[i]), second = static_cast<uint8_t>(bytes[i + 1]);
-    return little ? (first | second << 8) : (first << 8 | second);
-  };
-  std::string text;
-  text.reserve(bytes.size() / 2);
-  // A last odd byte is no character.
+  std::u16string units;
+  units.reserve(bytes.size() / 2);
   for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-    uint32_t code = unitAt(i);
-    if (code >= 0xD800 && code <= 0xDBFF && i + 3 < bytes.size()) {
-      const uint32_t next = unitAt(i + 2);
-      if (next >= 0xDC00 && next <= 0xDFFF) {
-        code = 0x10000 + ((code - 0xD800) << 10) + (next - 0xDC00);
-        i += 2;
-      }
-    }
-    AppendUtf8(text, code);
+    const uint8_t first = static_cast<uint8_t>(bytes[i]), second = static_cast<uint8_t>(bytes[i + 1]);
+    units += static_cast<char16_t>(little ? (first | second << 8) : (first << 8 | second));
   }
-  return text;
+  // A last odd byte is no character.
+  if (oddByte && bytes.size() % 2) oddByte->assign(1, bytes.back());
+  return Utf16ToUtf8(units);
 }
 
-std::string EncodeProfileFile(std::string_view text, TextEncoding encoding) {
-  if (encoding == TextEncoding::kBytes) return std::string(text);
+std::string EncodeProfileFile(std::string_view text, TextEncoding encoding, std::string_view oddByte) {
+  if (encoding == TextEncoding::kBytes || encoding == TextEncoding::kUtf8) return std::string(text);
   std::string bytes;
-  bytes.reserve(2 + text.size() * 2);
+  bytes.reserve(2 + text.size() * 2 + oddByte.size());
   AppendUtf16(bytes, 0xFEFF, encoding);
-  for (size_t pos = 0; pos < text.size();) {
-    size_t length = 1;
-    // Surrogates decode here as themselves, as the reading side wrote a lone one.
-    const uint32_t code = NextUtf8Lenient(text, pos, length);
-    if (code >= 0x10000) {
-      AppendUtf16(bytes, 0xD800 + ((code - 0x10000) >> 10), encoding);
-      AppendUtf16(bytes, 0xDC00 + ((code - 0x10000) & 0x3FF), encoding);
-    } else {
-      AppendUtf16(bytes, code, encoding);
-    }
-    pos += length;
-  }
+  for (char16_t unit : Utf8ToUtf16(text)) AppendUtf16(bytes, unit, encoding);
+  bytes.append(oddByte.data(), oddByte.size());
   return bytes;
 }
 
@@ -279,11 +217,16 @@ std::optional<std::string_view> FindProfileValue(std::string_view content, std::
   return where.key.value;
 }
 
-std::string CutProfileValue(std::string_view value, size_t capacity) {
+std::string_view UnquoteProfileValue(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
   }
+  return value;
+}
+
+std::string CutProfileValue(std::string_view value, size_t capacity) {
+  value = UnquoteProfileValue(value);
   if (capacity == 0) return std::string();
   return std::string(value.substr(0, capacity - 1));
 }

@@ -6,9 +6,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+
+#include "platform/code_page.h"
 
 namespace zor {
 
@@ -20,7 +23,13 @@ enum class StoreResult {
   kUnreadable,  // the file exists but could not be read: its reads gave their defaults
   kReadOnly,    // the file is marked read-only: the changes were not saved
   kFailed,      // the changes could not be saved
+  kNotAFile,    // a directory has the file's name: nothing was read or written, the body did not run
+  kTooLarge,    // the file is past kMaxInfoFileBytes: nothing was read or written, the body did not run
 };
+
+// INFO.DAT holds a few hundred bytes. A file far past that is damage or mischief, and reading it
+// at every call would cost both programs dearly, so it is left alone: reads give their defaults.
+constexpr uint64_t kMaxInfoFileBytes = 1 << 20;
 
 // The operations with the cross-process lock already held (see InfoStore::Transact).
 class InfoFile {
@@ -38,7 +47,9 @@ class InfoStore {
  public:
   // path is the program's own name for the file ("...\Info.dat" or "...\INFO.DAT"); on a
   // case-sensitive file system an existing file whose name differs only in case is used instead.
-  explicit InfoStore(std::string path);
+  // Names and values are text in codePage, as the platform's "A" profile functions take and give
+  // them: a UTF-16 file's text is converted, any other file's is taken byte for byte.
+  explicit InfoStore(std::string path, const CodePage& codePage = AnsiCodePage());
   ~InfoStore();
   InfoStore(const InfoStore&) = delete;
   InfoStore& operator=(const InfoStore&) = delete;
@@ -49,7 +60,8 @@ class InfoStore {
 
   // Runs body with the lock held across all its reads and writes (the reset handshake); its writes
   // reach the file together, in one replace, when body returns. A lock that another process keeps
-  // past the store's wait (a hung or hostile holder) is passed over, and body runs without it.
+  // past the store's wait (a hung or hostile holder) is passed over, and body runs without it. When
+  // the file is refused (kNotAFile, kTooLarge), body does not run.
   StoreResult Transact(const std::function<void(InfoFile&)>& body);
   // Transact, true only for kOk.
   bool Update(const std::function<void(InfoFile&)>& body);

@@ -25,10 +25,12 @@ FileWrite ReplaceWholeFile(const std::string& path, std::string_view content);
 // file system's time granularity.
 struct FileStamp {
   bool exists = false;
+  bool directory = false;  // the name is a directory's, not a file's
   uint64_t size = 0;
   int64_t modified = 0;
   bool operator==(const FileStamp& other) const {
-    return exists == other.exists && size == other.size && modified == other.modified;
+    return exists == other.exists && directory == other.directory && size == other.size &&
+           modified == other.modified;
   }
 };
 

@@ -28,14 +28,14 @@ void RunLoop(SavingsEngine& engine, ServiceFlags& flags, Clock& clock, TraceSink
   int32_t prevUsage = flags.usage.load();
   uint64_t deadline = clock.NowMs() + kCycleMs;
   while (flags.running.load()) {
-    const double totalBefore = engine.Total();
+    const double countedBefore = engine.Counted();
     engine.RunCycle();
     clock.SleepUntilMs(deadline);
     const uint64_t now = clock.NowMs();
     deadline = now > deadline + kResyncMs ? now + kCycleMs : deadline + kCycleMs;
     if (engine.Active()) {
       engine.AddCycleTime();
-      if (history) history->Saving(engine.Total() - totalBefore, kCycleMs / 1000.0);
+      if (history) history->Saving(engine.Counted() - countedBefore, kCycleMs / 1000.0);
     }
     if (engine.Active() && engine.ThrottleEnabled()) {
       ApplyThrottleRule(flags.usage.load(), prevUsage, trace);
@@ -71,13 +71,19 @@ void RunService(ServiceDeps& deps) {
   }
   if (!deps.store.LockAvailable()) deps.trace.Write("INFO.DAT lock unavailable, going on without it!!\n");
   // Counting on from 0 would overwrite the stored totals at the first publication; while the
-  // file is there but cannot be read (or the store cannot run the transaction), nothing could be
-  // published anyway, so wait for it (or for a stop). Only a missing file starts the figures at 0.
-  const StoreResult restored = engine.RestoreTotals();
-  if (restored != StoreResult::kOk) {
+  // file is there but cannot be read, nothing could be published anyway, so wait for it (or for a
+  // stop). Only a missing file starts the figures at 0, and a directory or an oversized file in its
+  // place, which the store never reads or writes: waiting would be for ever.
+  const auto refused = [](StoreResult result) {
+    return result == StoreResult::kNotAFile || result == StoreResult::kTooLarge;
+  };
+  StoreResult restored = engine.RestoreTotals();
+  if (restored != StoreResult::kOk && !refused(restored)) {
     deps.trace.Write(restored == StoreResult::kUnreadable ? "Read INFO.DAT failure: cannot read the file!!\n"
                                                          : "Read INFO.DAT failure!!\n");
-    while (deps.flags.running.load() && engine.RestoreTotals() != StoreResult::kOk) {
+    while (deps.flags.running.load()) {
+      restored = engine.RestoreTotals();
+      if (restored == StoreResult::kOk || refused(restored)) break;
       deps.clock.SleepMs(static_cast<uint32_t>(kCycleMs));
     }
   }

@@ -90,11 +90,30 @@ bool SavingsEngine::Prepare() {
 }
 
 StoreResult SavingsEngine::RestoreTotals() {
-  return m_store.Transaction([&](ValueFile& file) {
+  const StoreResult result = m_store.Transaction([&](ValueFile& file) {
     m_current = RestoredFigure(file.Get(info::kCurrent));
     m_total = RestoredFigure(file.Get(info::kTotal));
     m_saveTime = RestoredFigure(file.Get(info::kSaveTime));
   });
+  m_merge = result == StoreResult::kNotAFile || result == StoreResult::kTooLarge;
+  if (m_merge) Saved(result);
+  return result;
+}
+
+StoreResult SavingsEngine::MergeStored() {
+  double current = 0.0, total = 0.0, saveTime = 0.0;
+  const StoreResult result = m_store.Transaction([&](ValueFile& file) {
+    current = RestoredFigure(file.Get(info::kCurrent));
+    total = RestoredFigure(file.Get(info::kTotal));
+    saveTime = RestoredFigure(file.Get(info::kSaveTime));
+  });
+  if (result == StoreResult::kOk) {
+    m_current += current;
+    m_total += total;
+    m_saveTime += saveTime;
+    m_merge = false;
+  }
+  return result;
 }
 
 void SavingsEngine::RunCycle() {
@@ -141,6 +160,7 @@ void SavingsEngine::RunCycle() {
   if (!(energy >= 0.0 && energy <= kMaxEnergy)) energy = 0.0;  // also NaN
   m_current += energy;
   m_total += energy;
+  m_counted += energy;
   if (energy > 0.0) m_unpublished = true;
 
   // Publish on whole seconds only: the counter's fraction is below one cycle.
@@ -216,19 +236,29 @@ double SavingsEngine::EnergyIncrement(double amps, uint16_t control) const {
 }
 
 void SavingsEngine::Saved(StoreResult result) {
-  if (result == StoreResult::kOk) {
-    m_readOnlyTraced = false;
-  } else if (result != StoreResult::kReadOnly) {
-    m_trace.Write("SetQVValue failure!!\n");
-  } else if (!m_readOnlyTraced) {
-    m_trace.Write("SetQVValue failure: INFO.DAT is read-only!!\n");
-    m_readOnlyTraced = true;
+  const char* lasting = nullptr;
+  switch (result) {
+    case StoreResult::kOk:
+      m_traced = result;
+      return;
+    case StoreResult::kReadOnly: lasting = "SetQVValue failure: INFO.DAT is read-only!!\n"; break;
+    case StoreResult::kNotAFile: lasting = "INFO.DAT is a directory, going on without it!!\n"; break;
+    case StoreResult::kTooLarge: lasting = "INFO.DAT is larger than 1 MB, going on without it!!\n"; break;
+    default:
+      m_trace.Write("SetQVValue failure!!\n");
+      return;
   }
+  if (m_traced != result) m_trace.Write(lasting);
+  m_traced = result;
 }
 
 void SavingsEngine::Publish(double energy) {
   m_saved = true;
   m_lastSaveMs = m_clock.NowMs();
+  if (m_merge) {
+    const StoreResult merged = MergeStored();
+    if (merged != StoreResult::kOk) return Saved(merged);
+  }
   Saved(m_store.Transaction([&](ValueFile& file) {
     SetReal(file, info::kVout, m_vout);
     if (std::atoi(file.Get(info::kCmd).c_str()) == 1) {
@@ -250,6 +280,10 @@ void SavingsEngine::Publish(double energy) {
 
 void SavingsEngine::Flush() {
   if (!m_unpublished) return;
+  if (m_merge) {
+    const StoreResult merged = MergeStored();
+    if (merged != StoreResult::kOk) return Saved(merged);
+  }
   Saved(m_store.Transaction([&](ValueFile& file) {
     SetReal(file, info::kCurrent, m_current);
     SetReal(file, info::kTotal, m_total);

@@ -32,7 +32,8 @@ class SavingsEngine {
   // table is refused.
   bool Prepare();
   // Current, Total and SaveTime as the last run left them in INFO.DAT (0 for a missing file).
-  // Anything but kOk restored nothing: the lock stayed busy or the file could not be read.
+  // Anything but kOk restored nothing: the lock stayed busy or the file could not be read. A file
+  // the store refuses (kNotAFile, kTooLarge) is traced here, once.
   StoreResult RestoreTotals();
   void RunCycle();
   // The loop's share: each cycle while saving counts as 0.1 s, whatever it really took.
@@ -48,6 +49,8 @@ class SavingsEngine {
 
   double Current() const { return m_current; }
   double Total() const { return m_total; }
+  // The energy this run's cycles counted, without what was restored or merged from the file.
+  double Counted() const { return m_counted; }
   double SaveTime() const { return m_saveTime; }
   double CpuMax() const { return m_cpuMax; }
   double Vout() const { return m_vout; }
@@ -62,7 +65,11 @@ class SavingsEngine {
   bool RangeCurrent(int reading, double& amps);
   double EnergyIncrement(double amps, uint16_t control) const;
   void Publish(double energy);
-  // Traces a failed save: a read-only file once until a save works again, others each time.
+  // After a start whose file was refused, the first save that can read the file adds what it holds
+  // to what was counted meanwhile, rather than overwrite it; until then nothing is saved.
+  StoreResult MergeStored();
+  // Traces a failed save: a lasting cause (a read-only file, a directory or an oversized file in
+  // its place) once until a save works again, others each time.
   void Saved(StoreResult result);
   void SetReal(ValueFile& file, const char* key, double value);
   void SetValue(ValueFile& file, const char* key, int value);
@@ -90,11 +97,13 @@ class SavingsEngine {
   int m_phase = 0;
   double m_current = 0.0;
   double m_total = 0.0;
+  double m_counted = 0.0;
   double m_saveTime = 0.0;
   bool m_unpublished = false;
   uint64_t m_lastSaveMs = 0;
   bool m_saved = false;  // m_lastSaveMs is set
-  bool m_readOnlyTraced = false;
+  StoreResult m_traced = StoreResult::kOk;  // the lasting cause last traced
+  bool m_merge = false;                      // the totals have yet to be merged with the file's
 
   static constexpr uint64_t kSaveIntervalMs = 1000;
 };

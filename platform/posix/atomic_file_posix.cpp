@@ -117,6 +117,7 @@ FileStamp StampFile(const std::string& path) {
   struct stat info;
   if (stat(path.c_str(), &info) != 0) return stamp;
   stamp.exists = true;
+  stamp.directory = S_ISDIR(info.st_mode);
   stamp.size = static_cast<uint64_t>(info.st_size);
   stamp.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 10000000 + info.st_mtim.tv_nsec / 100;
   return stamp;

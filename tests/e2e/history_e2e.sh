@@ -1,9 +1,10 @@
 #!/bin/bash
 # The energy history under Wine, with the whole Wine session's wall clock moved to just before the
-# turn of a local hour (libfaketime; time-outs keep the real monotonic clock): the hour is appended
-# once it is over and the hour in progress when the service stops; a killed service loses only its
-# hour in progress and a torn line only itself; each run's hours add up to what it added to
-# INFO.DAT's Total; zorstat's totals equal the sum of the hours.
+# turn of a local hour (libfaketime; time-outs keep the real monotonic clock): an hour that is over
+# while another program holds the file (as a spreadsheet does) is appended once it has let go,
+# with the hour in progress when the service stops; a killed service loses only its hour in
+# progress and a torn line only itself; each run's hours add up to what it added to INFO.DAT's
+# Total; zorstat's totals equal the sum of the hours.
 # Usage: history_e2e.sh BIN_DIR (the Windows build's bin folder)
 set -euo pipefail
 
@@ -15,7 +16,7 @@ faketime_lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -1 || 
 [ -n "$faketime_lib" ] || { echo "FAIL: libfaketime is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
 
 work="$bin/../e2e/history"
-zor_app_prefix "$work/prefix" "$bin" Zor2Svr.exe hwk.dll simboard.exe zorstat.exe
+zor_app_prefix "$work/prefix" "$bin" Zor2Svr.exe hwk.dll simboard.exe zorstat.exe fixtures/file_holder.exe
 info="$app/INFO.DAT"
 history="$app/History.csv"
 
@@ -46,11 +47,11 @@ matches() {
     fail "$4: the hours hold $1, the Total grew from $2 to $3"
 }
 
-# The session's wall clock is moved to 50 s before the next local hour; the service starts in the
-# last seconds of that hour.
+# The session's wall clock is moved to 100 s before the next local hour; the service starts in the
+# last minute or so of that hour (a loaded machine takes a while to make the prefix and start it).
 into_hour=$((10#$(date +%M) * 60 + 10#$(date +%S)))
 export LD_PRELOAD="$faketime_lib" FAKETIME_DONT_FAKE_MONOTONIC=1
-FAKETIME=$(printf '%+ds' $((3600 - 50 - into_hour)))
+FAKETIME=$(printf '%+ds' $((3600 - 100 - into_hour)))
 export FAKETIME
 zor_wine_session
 run simboard.exe create --profile x58-6 >/dev/null
@@ -59,19 +60,35 @@ run Zor2Svr.exe -i >/dev/null
 
 # Wine's local time, as the service reads it.
 first_hour=$(date +%Y-%m-%dT%H)
-[ "$(date +%M)" = 59 ] || fail "setting up took past the turn of the hour ($(date +%T))"
+[ "$(date +%M)" -ge 58 ] || fail "setting up took past the turn of the hour ($(date +%T))"
 next_hour=$(date -d "@$(($(date +%s) + 3600))" +%Y-%m-%dT%H)
 
-# ---- Run 1 crosses the hour, then stops ------------------------------------------------------------
+# ---- Run 1 crosses the hour while the history is held open, then stops -------------------------------
+# The holder shares the file for reading only, as a spreadsheet that has it open does.
+: > "$history"
+holder_out="$work/holder.out"
+wine "$winapp\\file_holder.exe" "$winapp\\History.csv" 150 > "$holder_out" 2>&1 &
+holder=$!
+held() { grep -q held "$holder_out"; }
+wait_for 20 held || fail "the history could not be held open: $(cat "$holder_out")"
+hour_over() { [ "$(date +%Y-%m-%dT%H)" != "$first_hour" ]; }
 total0=$(total)
 start_saving
-wait_for 90 has_line "$first_hour" || fail "no line for $first_hour after the turn of the hour"
-[ "$(head -1 "$history")" = "hour,energy,seconds" ] || fail "no header"
-seconds=$(grep "^$first_hour," "$history" | cut -d, -f3)
-real_test "$seconds" 0 0 'a > 0 && a <= 60' || fail "$seconds s of saving in the last minute of $first_hour"
-ok "$first_hour appended once it was over ($seconds s of saving)"
+! hour_over || fail "the service started saving only after the turn of the hour ($(date +%T))"
+wait_for 150 hour_over || fail "the hour did not turn"
+sleep 3
+[ ! -s "$history" ] || fail "the held history was written"
+touch "$history.release"
+holder_gone() { ! kill -0 "$holder" 2>/dev/null; }
+wait_for 20 holder_gone || fail "the holder did not let go"
+ok "while the history was held, $first_hour was not appended"
 sleep 2
 stop_service
+[ "$(head -1 "$history")" = "hour,energy,seconds" ] || fail "no header"
+[ "$(lines_of "$first_hour")" = 1 ] || fail "$first_hour was lost while the history was held"
+seconds=$(grep "^$first_hour," "$history" | cut -d, -f3)
+real_test "$seconds" 0 0 'a > 0 && a <= 100' || fail "$seconds s of saving in the last 100 s of $first_hour"
+ok "$first_hour appended after the holder let go ($seconds s of saving in its last 100 s)"
 [ "$(lines_of "$next_hour")" = 1 ] || fail "the stop did not write the hour in progress"
 total1=$(total)
 matches "$(energy_sum)" "$total0" "$total1" "run 1"
@@ -104,6 +121,26 @@ grep -q ',36$' "$history" && fail "the torn line is still there"
 [ "$(lines_of "$next_hour")" = 2 ] || fail "run 3's hour is missing"
 matches "$(tail -1 "$history" | cut -d, -f2)" "$total2" "$total3" "run 3"
 ok "run 3 dropped the torn line and appended its hour"
+
+# ---- Run 4 finds a directory where INFO.DAT should be ---------------------------------------------
+# One line in the log, and the service measures on (its hour reaches the history) rather than
+# waiting for a file that will never come; the directory is left as it is.
+mv "$info" "$info.kept"
+mkdir "$info"
+log="$app/Satae.log"
+logged() { [ -f "$log" ] && tr -d '\r' < "$log" | grep -qF "$1"; }
+wine net start "$service" >/dev/null 2>&1 || true
+wait_for 20 logged "INFO.DAT is a directory, going on without it!!" || fail "no trace of the directory"
+wait_for 20 logged "Type=" || fail "the service waits for INFO.DAT"
+sleep 3
+stop_service
+[ "$(tr -d '\r' < "$log" | grep -c "INFO.DAT")" = 1 ] || fail "the directory was traced more than once"
+[ -d "$info" ] || fail "the directory was replaced"
+[ "$(lines_of "$next_hour")" = 3 ] || fail "run 4 did not measure"
+real_test "$(tail -1 "$history" | cut -d, -f2)" 0 0 'a > 0' || fail "run 4 saved nothing"
+rmdir "$info"
+mv "$info.kept" "$info"
+ok "a directory in INFO.DAT's place gives one log line; the service measures on"
 
 # ---- zorstat -----------------------------------------------------------------------------------------
 report=$(run zorstat.exe "$winapp\\History.csv" --html "$winapp\\history.html") || fail "zorstat failed"

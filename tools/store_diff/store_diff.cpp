@@ -58,6 +58,9 @@ const Call kReads[] = {
     {"Nowhere", "Build", "dflt", 255, false},
     {"Second", "Only", "dflt", 255, false},
     {"Second", "Dup", "dflt", 255, false},
+    {"Update", "Folder", "", 260, false},
+    {"Update", "Folder", "", 9, false},
+    {"\xC9t\xE9", "k", "dflt", 255, false},
 };
 
 const Call kWrites[] = {
@@ -75,6 +78,7 @@ const Call kWrites[] = {
     {"Second", "Dup", "first", 0, true},
     {"New Section", "Key", "v", 0, true},
     {"", "orphan", "moved", 0, true},
+    {"Update", "Folder", "D:\\Mises \xE0 jour", 0, true},
 };
 
 std::string PlatformRead(const Call& call, const std::string& path) {

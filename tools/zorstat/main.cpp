@@ -1,6 +1,7 @@
 // zorstat [HISTORY] [--html OUT.html]: prints the energy saved per day, per month and in all from
 // the energy history (by default History.csv beside this program) and, with --html, writes a
-// self-contained report with a chart of the last 90 days.
+// self-contained report with a chart of the 90 days up to today. The history is read a piece at a
+// time, so its size does not matter.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -8,6 +9,7 @@
 #include "common/energy_history.h"
 #include "platform/atomic_file.h"
 #include "platform/program_paths.h"
+#include "platform/system_info.h"
 #include "tools/zorstat/stats.h"
 
 int main(int argc, char** argv) {
@@ -23,14 +25,19 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  std::string content;
-  if (zor::ReadWholeFile(path, content) != zor::FileRead::Ok) {
+  const zor::LocalTime now = zor::RealSystemInfo().Now();
+  const long today = zor::DayNumber(now.wYear, now.wMonth, now.wDay);
+  zor::HistorySummer summer(today);
+  zor::HistoryScanner scanner([&](const zor::HistoryHour& hour, std::string_view) { summer.Add(hour); });
+  bool missing = false;
+  if (!zor::ScanHistoryFile(path, scanner, &missing) || missing) {
     std::fprintf(stderr, "zorstat: cannot read %s\n", path.c_str());
     return 1;
   }
-  const zor::HistoryTotals totals = zor::Summarise(zor::ParseHistory(content));
+  summer.AddRefused(scanner.Refused());
+  const zor::HistoryTotals totals = summer.Totals();
   std::fputs(zor::TextReport(totals).c_str(), stdout);
-  if (!html.empty() && zor::ReplaceWholeFile(html, zor::HtmlReport(totals)) != zor::FileWrite::Ok) {
+  if (!html.empty() && zor::ReplaceWholeFile(html, zor::HtmlReport(totals, today)) != zor::FileWrite::Ok) {
     std::fprintf(stderr, "zorstat: cannot write %s\n", html.c_str());
     return 1;
   }

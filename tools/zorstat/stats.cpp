@@ -1,28 +1,45 @@
 #include "tools/zorstat/stats.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
-#include <map>
-#include <set>
 
 namespace zor {
 
 namespace {
 
-
+// As long as the text needs: a figure may have hundreds of digits.
 std::string Format(const char* format, ...) {
-  char text[256];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
+  va_list again;
+  va_copy(again, args);
+  const int length = std::vsnprintf(nullptr, 0, format, args);
   va_end(args);
+  std::string text;
+  if (length > 0) {
+    text.resize(static_cast<size_t>(length) + 1);
+    std::vsnprintf(&text[0], text.size(), format, again);
+    text.resize(static_cast<size_t>(length));
+  }
+  va_end(again);
   return text;
 }
 
+// Hours:minutes:seconds; the hours are a whole double, as no integer type holds every sum.
 std::string Duration(double seconds) {
-  const long total = static_cast<long>(seconds);
-  return Format("%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
+  if (!(seconds >= 0)) seconds = 0;
+  const double whole = std::floor(seconds);
+  const double hours = std::floor(whole / 3600);
+  const int rest = static_cast<int>(whole - hours * 3600);
+  return Format("%.0f:%02d:%02d", hours, rest / 60, rest % 60);
+}
+
+int PopCount(uint32_t bits) {
+  int count = 0;
+  for (; bits; bits &= bits - 1) ++count;
+  return count;
 }
 
 // The calendar date of a day number (inverse of DayNumber).
@@ -49,31 +66,41 @@ long DayNumber(int year, int month, int day) {
   return era * 146097 + doe - 719468;
 }
 
-HistoryTotals Summarise(const std::vector<HistoryHour>& hours) {
-  HistoryTotals totals;
-  std::map<long, PeriodTotal> days;
-  std::map<long, PeriodTotal> months;
-  std::set<long> distinctHours;
-  for (const HistoryHour& h : hours) {
-    const long day = DayNumber(h.when.year, h.when.month, h.when.day);
-    distinctHours.insert(day * 24 + h.when.hour);
-    PeriodTotal& d = days[day];
-    d.year = h.when.year;
-    d.month = h.when.month;
-    d.day = h.when.day;
-    d.energy += h.energy;
-    d.seconds += h.seconds;
-    PeriodTotal& m = months[h.when.year * 12L + h.when.month];
-    m.year = h.when.year;
-    m.month = h.when.month;
-    m.energy += h.energy;
-    m.seconds += h.seconds;
-    totals.energy += h.energy;
-    totals.seconds += h.seconds;
+HistorySummer::HistorySummer(long today) : m_today(today) {}
+
+void HistorySummer::Add(const HistoryHour& h) {
+  const long number = DayNumber(h.when.year, h.when.month, h.when.day);
+  if (number > m_today) {
+    ++m_refused;
+    return;
   }
-  totals.hours = distinctHours.size();
-  for (const auto& entry : days) totals.days.push_back(entry.second);
-  for (const auto& entry : months) totals.months.push_back(entry.second);
+  Day& day = m_days[number];
+  day.total.year = h.when.year;
+  day.total.month = h.when.month;
+  day.total.day = h.when.day;
+  day.total.energy += h.energy;
+  day.total.seconds += h.seconds;
+  day.hours |= 1u << h.when.hour;
+}
+
+HistoryTotals HistorySummer::Totals() const {
+  HistoryTotals totals;
+  totals.refused = m_refused;
+  for (const auto& entry : m_days) {
+    const PeriodTotal& d = entry.second.total;
+    totals.days.push_back(d);
+    if (totals.months.empty() || totals.months.back().year != d.year || totals.months.back().month != d.month) {
+      PeriodTotal month;
+      month.year = d.year;
+      month.month = d.month;
+      totals.months.push_back(month);
+    }
+    totals.months.back().energy += d.energy;
+    totals.months.back().seconds += d.seconds;
+    totals.energy += d.energy;
+    totals.seconds += d.seconds;
+    totals.hours += static_cast<size_t>(PopCount(entry.second.hours));
+  }
   return totals;
 }
 
@@ -88,20 +115,19 @@ std::string TextReport(const HistoryTotals& t) {
   }
   text += Format("\nTotal        %14.6f %13s  (%lu %s recorded)\n", t.energy, Duration(t.seconds).c_str(),
                  static_cast<unsigned long>(t.hours), t.hours == 1 ? "hour" : "hours");
+  if (t.refused > 0) {
+    text += Format("Skipped      %lu damaged %s\n", static_cast<unsigned long>(t.refused),
+                   t.refused == 1 ? "line" : "lines");
+  }
   return text;
 }
 
-std::string HtmlReport(const HistoryTotals& t) {
-  // The chart ends on the last day recorded, so the report does not depend on when it is made.
+std::string HtmlReport(const HistoryTotals& t, long today) {
   std::vector<double> chart(kChartDays, 0.0);
-  long last = 0;
-  if (!t.days.empty()) {
-    const PeriodTotal& end = t.days.back();
-    last = DayNumber(end.year, end.month, end.day);
-    for (const PeriodTotal& d : t.days) {
-      const long age = last - DayNumber(d.year, d.month, d.day);
-      if (age >= 0 && age < kChartDays) chart[static_cast<size_t>(kChartDays - 1 - age)] = d.energy;
-    }
+  const long last = today;
+  for (const PeriodTotal& d : t.days) {
+    const long age = last - DayNumber(d.year, d.month, d.day);
+    if (age >= 0 && age < kChartDays) chart[static_cast<size_t>(kChartDays - 1 - age)] = d.energy;
   }
   const double top = std::max(*std::max_element(chart.begin(), chart.end()), 1e-9);
   constexpr int kBar = 8, kGap = 2, kHeight = 200, kLeft = 60, kBottom = 230;
@@ -115,13 +141,17 @@ std::string HtmlReport(const HistoryTotals& t) {
       "<h1>Zorwise energy history</h1>\n";
   html += Format("<p>Energy saved in all: <b>%.6f</b> in %s of saving, over %lu recorded %s.</p>\n", t.energy,
                  Duration(t.seconds).c_str(), static_cast<unsigned long>(t.hours), t.hours == 1 ? "hour" : "hours");
+  if (t.refused > 0) {
+    html += Format("<p>%lu damaged %s of the history skipped.</p>\n", static_cast<unsigned long>(t.refused),
+                   t.refused == 1 ? "line" : "lines");
+  }
   html += Format("<h2>The last %d days</h2>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"260\">\n",
                  kChartDays, width);
   html += Format("<line class=\"axis\" x1=\"%d\" y1=\"%d\" x2=\"%d\" y2=\"%d\"/>\n", kLeft, kBottom, width - 10, kBottom);
   html += Format("<text x=\"%d\" y=\"%d\" text-anchor=\"end\">%.3f</text>\n", kLeft - 4, kBottom - kHeight + 4, top);
   html += Format("<text x=\"%d\" y=\"%d\" text-anchor=\"end\">0</text>\n", kLeft - 4, kBottom + 4);
   for (int i = 0; i < kChartDays; ++i) {
-    const int h = static_cast<int>(chart[static_cast<size_t>(i)] / top * kHeight + 0.5);
+    const int h = static_cast<int>(std::min(std::max(chart[static_cast<size_t>(i)] / top, 0.0), 1.0) * kHeight + 0.5);
     const int x = kLeft + i * (kBar + kGap);
     int year = 0, month = 0, day = 0;
     CivilDate(last - (kChartDays - 1 - i), &year, &month, &day);

@@ -64,10 +64,10 @@ void CheckWrite(const std::string& content, std::string_view section, std::strin
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   zor::TextEncoding encoding = zor::TextEncoding::kBytes;
-  const std::string content = zor::DecodeProfileFile(bytes, encoding);
-  // A last odd byte of a UTF-16 file is no character and is not written back.
-  const size_t whole = encoding == zor::TextEncoding::kBytes ? size : size & ~size_t(1);
-  if (zor::EncodeProfileFile(content, encoding) != bytes.substr(0, whole)) std::abort();
+  std::string oddByte;
+  const std::string content = zor::DecodeProfileFile(bytes, encoding, &oddByte);
+  // Every file is written back byte for byte, a last odd byte of a UTF-16 file included.
+  if (zor::EncodeProfileFile(content, encoding, oddByte) != bytes) std::abort();
   for (const Name& name : kNames) {
     const auto value = zor::FindProfileValue(content, name.section, name.key);
     const std::string text = value ? zor::CutProfileValue(*value, 255) : std::string("0");

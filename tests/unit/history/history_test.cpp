@@ -2,7 +2,10 @@
 // hours collected by the clock, and zorstat's sums equal to the hours they sum.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <regex>
 
 #include "common/energy_history.h"
 #include "tests/unit/store/store_dir.h"
@@ -22,6 +25,15 @@ HistoryHour Hour(int y, int m, int d, int h, double energy, double seconds) {
   hour.energy = energy;
   hour.seconds = seconds;
   return hour;
+}
+
+// The sums of hours, with today the day of the last one.
+HistoryTotals Summarise(const std::vector<HistoryHour>& hours) {
+  long last = 0;
+  for (const HistoryHour& h : hours) last = std::max(last, DayNumber(h.when.year, h.when.month, h.when.day));
+  HistorySummer summer(last);
+  for (const HistoryHour& h : hours) summer.Add(h);
+  return summer.Totals();
 }
 
 TEST(EnergyHistory, ATornLineCostsOnlyItself) {
@@ -128,7 +140,7 @@ TEST(Zorstat, SumsEqualTheHoursAndTheChartEndsOnTheLastDay) {
   EXPECT_EQ(totals.days.size(), 200u);
   EXPECT_EQ(totals.months.size(), 8u);  // 2026-11 to 2027-06
 
-  const std::string html = HtmlReport(totals);
+  const std::string html = HtmlReport(totals, DayNumber(2027, 6, 2));
   size_t bars = 0;
   for (size_t at = html.find("class=\"bar\""); at != std::string::npos; at = html.find("class=\"bar\"", at + 1)) ++bars;
   EXPECT_EQ(bars, static_cast<size_t>(kChartDays));
@@ -136,6 +148,139 @@ TEST(Zorstat, SumsEqualTheHoursAndTheChartEndsOnTheLastDay) {
   EXPECT_EQ(html.find("http://"), html.find("http://www.w3.org/2000/svg"));      // nothing fetched
   EXPECT_EQ(DayNumber(1970, 1, 1), 0);
   EXPECT_EQ(DayNumber(2000, 3, 1), 11017);
+}
+
+TEST(EnergyHistory, HoursThatCannotBeWrittenAreWrittenWithTheNextAppend) {
+  StoreDir dir;
+  const std::string path = dir.File(kHistoryFileName);
+  HourlyRecorder recorder(path);
+  recorder.Add({2026, 3, 1, 10}, 1.0, 0.1);
+  recorder.Add({2026, 3, 1, 11}, 2.0, 0.1);  // 10 h is written
+  // Something holds the file so that it cannot be written (a directory stands in its place).
+  std::filesystem::rename(path, path + ".held");
+  std::filesystem::create_directory(path);
+  recorder.Add({2026, 3, 1, 12}, 3.0, 0.1);
+  recorder.Add({2026, 3, 1, 13}, 4.0, 0.1);
+  EXPECT_EQ(recorder.Unwritten(), 2u);
+  std::filesystem::remove(path);
+  std::filesystem::rename(path + ".held", path);
+  recorder.Add({2026, 3, 1, 14}, 5.0, 0.1);
+  EXPECT_EQ(recorder.Unwritten(), 0u);
+  const std::vector<HistoryHour> hours = ParseHistory(Slurp(path));
+  ASSERT_EQ(hours.size(), 4u);
+  for (size_t i = 0; i < hours.size(); ++i) {
+    EXPECT_EQ(hours[i].when, (HourStamp{2026, 3, 1, 10 + static_cast<int>(i)}));
+    EXPECT_DOUBLE_EQ(hours[i].energy, 1.0 + static_cast<double>(i));
+  }
+  // A clock set back repeats an hour: its saving goes on a second line rather than past 3600 s.
+  HourlyRecorder repeated(path);
+  for (int tenth = 0; tenth < 2 * 36000; ++tenth) repeated.Add({2026, 3, 1, 15}, 1e-3, 0.1);
+  repeated.Flush();
+  const std::vector<HistoryHour> after = ParseHistory(Slurp(path));
+  ASSERT_EQ(after.size(), 6u);
+  EXPECT_NEAR(after[4].seconds + after[5].seconds, 7200, 1e-6);
+}
+
+// Checks that every element opened in html is closed in order.
+bool WellFormed(const std::string& html) {
+  std::vector<std::string> open;
+  static const std::regex kTag("<(/?)([a-zA-Z0-9]+)[^>]*?(/?)>");
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), kTag); it != std::sregex_iterator(); ++it) {
+    const std::string name = (*it)[2];
+    if ((*it)[3] == "/" || name == "meta" || name == "DOCTYPE") continue;
+    if ((*it)[1] == "/") {
+      if (open.empty() || open.back() != name) return false;
+      open.pop_back();
+    } else {
+      open.push_back(name);
+    }
+  }
+  return open.empty();
+}
+
+// Each damaged or crafted line between two sound hours: the two hours are counted, the line is
+// neither counted nor shown, and the report stays whole. A line may carry a further column.
+TEST(Zorstat, DamagedLinesAreSkippedAndCounted) {
+  const long today = DayNumber(2026, 3, 1);
+  const std::string big(300, '9');
+  struct Row {
+    std::string line;
+    size_t sound;  // hours the line adds itself
+  };
+  const Row rows[] = {
+      {"9999-12-31T23,1.000000,60.0", 0},             // far in the future
+      {"2026-03-02T00,1.000000,60.0", 0},             // tomorrow
+      {"2026-02-20T10,1e300,60.0", 0},                // exponent
+      {"2026-02-20T10,1.7e308,60.0\n2026-02-20T11,1.7e308,60.0", 0},
+      {"2026-02-20T10," + big + ".0,60.0", 0},        // 300 digits
+      {"2026-02-20T10,36000000000001.0,60.0", 0},     // more than an hour can hold
+      {"2026-02-20T10,1.000000,1000000000000.0", 0},  // 1e12 seconds
+      {"2026-02-20T10,1.000000,3600.1", 0},
+      {"2026-02-31T10,1.000000,60.0", 0},
+      {"2025-02-29T10,1.000000,60.0", 0},
+      {"2026-02-20T24,1.000000,60.0", 0},
+      {"1969-12-31T10,1.000000,60.0", 0},
+      {"2026-02-20T10,0x1p4,60.0", 0},
+      {"2026-02-20T10,inf,60.0", 0},
+      {"2026-02-20T10,nan,60.0", 0},
+      {"2026-02-20T10,-1.000000,60.0", 0},
+      {"2026-02-20T10,+1.000000,60.0", 0},
+      {"2026-02-20T10, 1.000000,60.0", 0},
+      {"2026-02-20T10,1.000000", 0},
+      {"2026-02-20T10,1.000000,60.0" + std::string(100000, 'x'), 0},
+      {"2024-02-29T10,1.000000,60.0", 1},             // a leap day
+      {"2026-02-20T10,1.000000,60.0,2.5", 1},         // a further column
+  };
+  for (const Row& row : rows) {
+    const std::string text = "hour,energy,seconds\n2026-02-20T09,0.250000,3600.0\n" + row.line +
+                             "\n2026-03-01T23,0.500000,1800.0\n";
+    const size_t lines = static_cast<size_t>(std::count(row.line.begin(), row.line.end(), '\n')) + 1;
+    HistorySummer summer(today);
+    HistoryScanner scanner([&](const HistoryHour& hour, std::string_view) { summer.Add(hour); });
+    // Fed in small pieces, as a file is read.
+    for (size_t at = 0; at < text.size(); at += 7) scanner.Feed(std::string_view(text).substr(at, 7));
+    scanner.Finish();
+    summer.AddRefused(scanner.Refused());
+    const HistoryTotals totals = summer.Totals();
+    EXPECT_EQ(totals.hours, 2 + row.sound) << row.line.substr(0, 60);
+    EXPECT_EQ(totals.refused, row.sound ? 0 : lines) << row.line.substr(0, 60);
+    EXPECT_DOUBLE_EQ(totals.energy, 0.75 + static_cast<double>(row.sound)) << row.line.substr(0, 60);
+
+    const std::string html = HtmlReport(totals, today);
+    EXPECT_TRUE(WellFormed(html)) << row.line.substr(0, 60);
+    EXPECT_NE(html.find("<title>2026-03-01: 0.500000</title>"), std::string::npos) << "the chart ends today";
+    EXPECT_EQ(html.find("height=\"-"), std::string::npos);
+    EXPECT_EQ(html.find("inf"), std::string::npos);
+    const std::string text2 = TextReport(totals);
+    EXPECT_NE(text2.find("0:30:00"), std::string::npos);
+    EXPECT_EQ(text2.find(":-"), std::string::npos);
+    if (!row.sound) {
+      EXPECT_NE(text2.find("Skipped"), std::string::npos);
+    }
+  }
+}
+
+// The trim keeps every sound line as it stood, whatever damaged line lay before it.
+TEST(EnergyHistory, TheTrimDropsDamagedLinesAndKeepsTheRest) {
+  StoreDir dir;
+  const std::string path = dir.File(kHistoryFileName);
+  std::string content = "hour,energy,seconds\n";
+  const size_t full = kHistoryKeepHours + kHistorySlackHours;
+  for (size_t i = 0; i < full; ++i) {
+    if (i == full - 2) content += "2029-01-01T00," + std::string(200, '9') + ".0,1.0\n2029-01-01T01,1e300,1.0\n";
+    content += FormatHistoryLine(Hour(2020 + static_cast<int>(i / 8760), 1, 1, static_cast<int>(i % 24), 1.0, 1.0));
+  }
+  std::ofstream(path, std::ios::binary) << content;
+  ASSERT_TRUE(AppendHistoryHour(path, Hour(2030, 6, 1, 12, 9.0, 9.0)));
+  const std::string after = Slurp(path);
+  HistoryScanner scanner([](const HistoryHour&, std::string_view) {});
+  scanner.Feed(after);
+  scanner.Finish();
+  EXPECT_EQ(scanner.Hours(), kHistoryKeepHours);
+  EXPECT_EQ(scanner.Refused(), 0u);
+  const std::vector<HistoryHour> hours = ParseHistory(after);
+  ASSERT_GE(hours.size(), 3u);
+  EXPECT_EQ(hours[hours.size() - 3].when, ParseHistory(content)[full - 2].when);
 }
 
 }  // namespace

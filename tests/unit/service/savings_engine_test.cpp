@@ -279,7 +279,7 @@ TEST_F(EngineTest, UnreadableFileRestoresNothing) {
   SavingsEngine service(board, table.View(), values, clock, trace, locks, usage);
   // A directory in the file's place cannot be read by anyone, whatever the account's rights.
   std::filesystem::create_directory(path);
-  EXPECT_EQ(service.RestoreTotals(), StoreResult::kUnreadable);
+  EXPECT_EQ(service.RestoreTotals(), StoreResult::kNotAFile);
   std::filesystem::remove(path);
   ASSERT_TRUE(info.Write("VALUE", "Total", "1234.500000"));
   EXPECT_EQ(service.RestoreTotals(), StoreResult::kOk);

@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
 #include "common/info_lock.h"
 #include "common/info_store.h"
 #include "platform/named_mutex.h"
+#include "tests/unit/store/store_dir.h"
 #include "service/monitor.h"
 #include "service/value_store.h"
 #include "sim/board/board.h"
@@ -18,6 +21,11 @@
 
 namespace zor {
 namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
 
 class SimServiceTest : public ::testing::Test {
  protected:
@@ -126,6 +134,59 @@ TEST_F(SimServiceTest, ALockKeptByAnotherProcessNeitherStopsNorLosesTheCount) {
   EXPECT_EQ(trace.text.find(notice, told + 1), std::string::npos) << "told once";
   EXPECT_GT(std::atof(info.Read("VALUE", "Total", "0", 255).c_str()), 100.0);
   EXPECT_NEAR(std::atof(info.Read("VALUE", "SaveTime", "0", 255).c_str()), 2.5, 1e-6);
+}
+
+// A directory or an oversized file in INFO.DAT's place is never read or written: one trace line,
+// and the service measures on (its hours reach the history) rather than waiting for ever. Once a
+// sound file takes its place, what the service counted is added to its Total, not written over it.
+TEST_F(SimServiceTest, AnInfoDatTheStoreRefusesGivesOneLineAndTheServiceGoesOn) {
+  struct Case {
+    bool directory;
+    const char* line;
+  };
+  for (const Case& c : {Case{true, "INFO.DAT is a directory, going on without it!!\n"},
+                        Case{false, "INFO.DAT is larger than 1 MB, going on without it!!\n"}}) {
+    SCOPED_TRACE(c.line);
+    StoreDir dir;
+    const std::string path = dir.File("INFO.DAT");
+    const std::string large = "[VALUE]\r\nTotal=5.000000\r\n;" + std::string(kMaxInfoFileBytes, 'x') + "\r\n";
+    if (c.directory) {
+      std::filesystem::create_directory(path);
+    } else {
+      std::ofstream(path, std::ios::binary) << large;
+    }
+    InfoStore info(path);
+    InfoValueStore values(info);
+    EnergyHistoryLog history(dir.File("History.csv"), [] { return HourStamp{2026, 12, 10, 9}; });
+    trace.text.clear();
+    Create("x58-6");
+    board.PinReadings(120, 60);
+    flags.running = true;
+    int sleeps = 0;
+    clock.onSleep = [&] {
+      if (clock.now % 100 != 0) return;
+      ++sleeps;
+      if (sleeps == 20) {
+        std::filesystem::remove_all(path);
+        std::ofstream(path, std::ios::binary) << "[VALUE]\r\nTotal=5.000000\r\n";
+      }
+      if (sleeps >= 35) flags.running = false;
+    };
+    ServiceDeps deps{trace, flags, clock, values, locks, [this] { return &hwk; },
+                     [this] { flags.running = false; ++stops; }, [] {}, &history};
+    RunService(deps);
+
+    EXPECT_EQ(stops, 0);
+    size_t lines = 0;
+    for (size_t at = trace.text.find("INFO.DAT"); at != std::string::npos; at = trace.text.find("INFO.DAT", at + 1)) ++lines;
+    EXPECT_EQ(lines, 1u) << trace.text;
+    EXPECT_NE(trace.text.find(c.line), std::string::npos) << trace.text;
+    EXPECT_EQ(trace.text.find("SetQVValue failure"), std::string::npos) << trace.text;
+    const std::vector<HistoryHour> hours = ParseHistory(Slurp(dir.File("History.csv")));
+    ASSERT_EQ(hours.size(), 1u);
+    EXPECT_NEAR(hours[0].seconds, 3.5, 1e-6);
+    EXPECT_NEAR(std::atof(info.Read("VALUE", "Total", "0", 255).c_str()), 5.0 + hours[0].energy, 1e-5);
+  }
 }
 
 TEST_F(SimServiceTest, BoardFaultsNeverStopTheLoop) {

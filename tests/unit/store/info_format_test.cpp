@@ -110,11 +110,17 @@ TEST(ProfileFormat, Utf16FilesRoundTrip) {
   EXPECT_EQ(encoding, TextEncoding::kUtf16Be);
   EXPECT_EQ(EncodeProfileFile("k=1", encoding), be);
 
-  // Anything else is bytes, as it stands; a byte outside UTF-8 is written as its own character.
+  // UTF-8 with its mark, and bytes, stand as they are; a byte outside UTF-8 is written as its own
+  // character.
   EXPECT_EQ(DecodeProfileFile("\xEF\xBB\xBF[A]\r\n", encoding), "\xEF\xBB\xBF[A]\r\n");
+  EXPECT_EQ(encoding, TextEncoding::kUtf8);
+  EXPECT_EQ(DecodeProfileFile("[A]\r\n", encoding), "[A]\r\n");
   EXPECT_EQ(encoding, TextEncoding::kBytes);
   EXPECT_EQ(EncodeProfileFile("\xE9", TextEncoding::kUtf16Le), std::string("\xFF\xFE\xE9\0", 4));
-  EXPECT_EQ(DecodeProfileFile(std::string("\xFF\xFEk\0=", 5), encoding), "k");  // odd last byte
+  // An odd last byte is no character, but is written back.
+  std::string odd;
+  EXPECT_EQ(DecodeProfileFile(std::string("\xFF\xFEk\0=", 5), encoding, &odd), "k");
+  EXPECT_EQ(EncodeProfileFile("k", encoding, odd), std::string("\xFF\xFEk\0=", 5));
 }
 
 TEST(ProfileFormat, CutsQuotesAndCapacity) {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "common/info_lock.h"
+#include "platform/fake/fake_code_page.h"
 #include "platform/named_mutex.h"
 #include "tests/unit/store/store_dir.h"
 
@@ -210,7 +211,43 @@ TEST(InfoStore, Utf16FileIsReadAndWrittenAsUtf16) {
   EXPECT_EQ(Slurp(path), utf16("[VALUE]\r\nTotal=1235.000000\r\nCmd=0\r\n"));
 }
 
-// A file marked read-only is left as it is and says so; a missing one is not an unreadable one.
+// Names and values travel in the ANSI code page, as the platform's "A" profile functions pass them:
+// a UTF-16 file's characters come back as that page's bytes ('?' where it has none), capacities
+// count characters, and a write's bytes become the page's characters. An odd last byte stays.
+TEST(InfoStore, Utf16FileSpeaksTheAnsiCodePage) {
+  StoreDir dir;
+  const std::string path = dir.File("INFO.DAT");
+  const auto utf16 = [](const std::u16string& text) {
+    std::string out("\xFF\xFE", 2);
+    for (char16_t unit : text) (out += static_cast<char>(unit & 0xFF)) += static_cast<char>(unit >> 8);
+    return out;
+  };
+  const std::u16string text =
+      u"[Main]\r\nBuild=B10.1022.1-\u00e9\u4e2d\r\n[Update]\r\nFolder=C:\\Donn\u00e9es\\\u00e0 jour\r\n";
+  Spit(path, utf16(text) + "\x7F");
+  test::Latin1CodePage page;
+  InfoStore store(path, page);
+  struct Case {
+    const char* section;
+    const char* key;
+    size_t capacity;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"Main", "Build", 260, "B10.1022.1-\xE9?"},
+      {"Update", "Folder", 260, "C:\\Donn\xE9" "es\\\xE0 jour"},
+      {"Update", "Folder", 9, "C:\\Donn\xE9"},  // eight characters, not eight UTF-8 bytes
+      {"Main", "Build", 13, "B10.1022.1-\xE9"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(store.Read(c.section, c.key, "", c.capacity), c.expected) << c.capacity;
+
+  ASSERT_TRUE(store.Write("Update", "Folder", "D:\\\xC9t\xE9"));
+  EXPECT_EQ(store.Read("Update", "Folder", "", 260), "D:\\\xC9t\xE9");
+  EXPECT_EQ(Slurp(path), utf16(u"[Main]\r\nBuild=B10.1022.1-\u00e9\u4e2d\r\n[Update]\r\nFolder=D:\\\u00c9t\u00e9\r\n") + "\x7F");
+}
+
+// A file marked read-only is left as it is and says so; a missing one is not an unreadable one; a
+// directory or an oversized file is neither read nor written, and a transaction's body does not run.
 TEST(InfoStore, TransactionsTellWhatWentWrong) {
   StoreDir dir;
   const std::string path = dir.File("INFO.DAT");
@@ -226,7 +263,21 @@ TEST(InfoStore, TransactionsTellWhatWentWrong) {
   chmod(path.c_str(), 0644);
   std::filesystem::remove(path);
   std::filesystem::create_directory(path);
-  EXPECT_EQ(store.Transact(write), StoreResult::kUnreadable);
+  bool ran = false;
+  EXPECT_EQ(store.Transact([&](InfoFile&) { ran = true; }), StoreResult::kNotAFile);
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(store.Read("VALUE", "Cmd", "5", 255), "5");
+  EXPECT_FALSE(store.Write("VALUE", "Cmd", "1"));
+  EXPECT_TRUE(std::filesystem::is_directory(path));
+
+  std::filesystem::remove(path);
+  const std::string large = "[VALUE]\r\nCmd=1\r\n;" + std::string(kMaxInfoFileBytes, 'x') + "\r\n";
+  Spit(path, large);
+  EXPECT_EQ(store.Transact([&](InfoFile&) { ran = true; }), StoreResult::kTooLarge);
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(store.Read("VALUE", "Cmd", "5", 255), "5");
+  EXPECT_FALSE(store.Write("VALUE", "Cmd", "0"));
+  EXPECT_EQ(Slurp(path), large);
 }
 
 // A writer killed between its temporary file and the replace leaves the temporary file behind; the
