@@ -175,5 +175,5 @@ cp "$bin/fixtures/zor2_standin.exe" "$app/zor2.exe"
 msiexec /x "$(winmsi "$msi")" REMOVEDATA=1
 # Only the stand-in's record of its start (without the demo board it has no hwk.dll to find).
 expect "left after REMOVEDATA=1" "$(listing)" "zor2_starts.log "
-ok "REMOVEDATA=1 removes the user's data and the folder"
+ok "REMOVEDATA=1 removes the user's data"
 echo "PASS"
