@@ -55,6 +55,11 @@ constexpr char kBuild[] = "Build";
 constexpr char kTray[] = "Tray";
 constexpr char kTrayShow[] = "Show";
 
+// [Metrics]: "Folder", where the service keeps its metrics file for a Prometheus textfile
+// collector; no metrics while it is unset.
+constexpr char kMetrics[] = "Metrics";
+constexpr char kMetricsFolder[] = "Folder";
+
 // [SETTING]: the advanced set.
 constexpr char kSetting[] = "SETTING";
 constexpr char kAdv[] = "Adv";

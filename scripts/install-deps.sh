@@ -13,6 +13,7 @@ packages=(
   libcairo2-dev fonts-dejavu-core fonts-noto-cjk
   fp-utils nsis faketime
   openssl libssl-dev
+  wixl msitools prometheus prometheus-node-exporter
 )
 
 missing=()

@@ -24,8 +24,9 @@ void ApplyThrottleRule(int32_t usage, int32_t& prevUsage, TraceSink& trace) {
 // Cycles run on fixed 100 ms deadlines rather than 100 ms after each cycle's work, so the 0.1 s
 // each cycle adds to the saving time keeps pace with the wall clock.
 void RunLoop(SavingsEngine& engine, ServiceFlags& flags, Clock& clock, TraceSink& trace,
-             EnergyHistoryLog* history) {
+             EnergyHistoryLog* history, MetricsPublisher* metrics) {
   int32_t prevUsage = flags.usage.load();
+  RunCounters counters;
   uint64_t deadline = clock.NowMs() + kCycleMs;
   while (flags.running.load()) {
     const double countedBefore = engine.Counted();
@@ -37,6 +38,8 @@ void RunLoop(SavingsEngine& engine, ServiceFlags& flags, Clock& clock, TraceSink
       engine.AddCycleTime();
       if (history) history->Saving(engine.Counted() - countedBefore, kCycleMs / 1000.0);
     }
+    counters.Cycle(engine.CpuMax(), engine.Active(), kCycleMs / 1000.0);
+    if (metrics) metrics->Cycle(engine, counters);
     if (engine.Active() && engine.ThrottleEnabled()) {
       ApplyThrottleRule(flags.usage.load(), prevUsage, trace);
     }
@@ -92,7 +95,7 @@ void RunService(ServiceDeps& deps) {
          engine.Total(), engine.Revision(), engine.SmbusBase());
 
   deps.startSampler();
-  RunLoop(engine, deps.flags, deps.clock, deps.trace, deps.history);
+  RunLoop(engine, deps.flags, deps.clock, deps.trace, deps.history, deps.metrics);
   fw::Unmap(*hwk, discovery.mapping);
   deps.flags.samplerStop.store(true);
 }

@@ -8,6 +8,7 @@
 #include "platform/hwk.h"
 #include "service/hardware_locks.h"
 #include "service/history_log.h"
+#include "service/metrics_publisher.h"
 #include "service/savings_engine.h"
 #include "service/service_flags.h"
 #include "service/trace.h"
@@ -29,6 +30,8 @@ struct ServiceDeps {
   std::function<void()> startSampler;
   // The energy history, or none.
   EnergyHistoryLog* history = nullptr;
+  // The metrics file, or none.
+  MetricsPublisher* metrics = nullptr;
 };
 
 // Runs until flags.running is cleared or the start fails.
@@ -37,7 +40,7 @@ void RunService(ServiceDeps& deps);
 // The loop itself, from the first cycle to the last figures written; also used by tests and
 // benchmarks with an engine of their own.
 void RunLoop(SavingsEngine& engine, ServiceFlags& flags, Clock& clock, TraceSink& trace,
-             EnergyHistoryLog* history = nullptr);
+             EnergyHistoryLog* history = nullptr, MetricsPublisher* metrics = nullptr);
 
 // One step of the throttling rule: records a change of the load across 10 percent.
 void ApplyThrottleRule(int32_t usage, int32_t& prevUsage, TraceSink& trace);

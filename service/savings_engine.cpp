@@ -118,11 +118,13 @@ StoreResult SavingsEngine::MergeStored() {
 
 void SavingsEngine::RunCycle() {
   const uint16_t status = m_table.U16(fw::et::kStatusFlags);
+  m_status = status;
   if (status & fw::sf::kSkip) {
     m_table.Write16(fw::et::kStatusFlags, static_cast<uint16_t>(status & ~fw::sf::kSkip));
     return;
   }
   const uint16_t control = m_table.U16(fw::et::kControlFlags);
+  m_control = control;
   m_throttleEnabled = (control & fw::cf::kThrottle) != 0;
 
   const uint32_t indexPort = m_table.U16(fw::et::kSensorIndexPort);

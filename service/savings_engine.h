@@ -55,6 +55,9 @@ class SavingsEngine {
   double CpuMax() const { return m_cpuMax; }
   double Vout() const { return m_vout; }
   int Phase() const { return m_phase; }
+  // The table's flags as the last cycle read them.
+  uint16_t ControlFlags() const { return m_control; }
+  uint16_t StatusFlags() const { return m_status; }
   void SetSaveTime(double seconds) { m_saveTime = seconds; }
 
   static constexpr double kCycleSeconds = 0.1;
@@ -91,6 +94,8 @@ class SavingsEngine {
   bool m_rangeRefused = false;
 
   bool m_active = false;
+  uint16_t m_control = 0;
+  uint16_t m_status = 0;
   bool m_throttleEnabled = false;
   double m_vout = 0.0;
   double m_cpuMax = 0.0;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/hwk_binding.h"
+#include "common/info_keys.h"
 #include "common/info_store.h"
 #include "common/service_name.h"
 #include "platform/clock.h"
@@ -17,6 +18,7 @@
 #include "platform/system_info.h"
 #include "service/cpu_load.h"
 #include "service/hardware_locks.h"
+#include "service/metrics_publisher.h"
 #include "service/monitor.h"
 #include "service/service_host.h"
 #include "service/service_flags.h"
@@ -143,6 +145,11 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
                             });
                           },
                           &history};
+    const auto metricsFolder = [&info] {
+      return info.Read(zor::info::kMetrics, zor::info::kMetricsFolder, "", zor::info::kPathCapacity);
+    };
+    zor::MetricsPublisher metrics(zor::SystemClock(), g_trace, metricsFolder, ZOR_VERSION);
+    deps.metrics = &metrics;
     zor::RunService(deps);
   });
   if (g_mainEnded) SetEvent(g_mainEnded);
