@@ -7,8 +7,10 @@
 #   there, and every version of it that the test sees passes "promtool check metrics";
 # - a package with a higher version replaces the installed one in place: one product registered,
 #   the service running again, INFO.DAT, History.csv and zor2's logon values kept;
-# - "msiexec /x ... /qn" runs "zor2.exe restore" while the service still runs (a stand-in records
-#   it), removes the service and the logon values and leaves only INFO.DAT and History.csv;
+# - "msiexec /x ... /qn", with saving kept on after a "keep saving" close, runs "zor2.exe restore":
+#   the user's own power plan and time-outs are back in the registry (through the stand-in
+#   powercfg) and the firmware's saving is off on the board (simboard show); the service and the
+#   logon values are removed and only INFO.DAT and History.csv are left;
 #   REMOVEDATA=1 removes those too, and a package without DEMO=1 installs no board libraries.
 # Usage: msi_e2e.sh BIN_DIR (the Windows build's bin folder; the package is beside it)
 set -euo pipefail
@@ -49,6 +51,33 @@ msiexec() {
 winmsi() { winepath -w "$1"; }
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 products() { wine reg query "$uninstall_key" 2>/dev/null | tr -d '\r' | grep -c '\\{' || true; }
+# The power settings as the stand-in powercfg leaves them in the registry: the active plan and
+# plan 4's (Balanced's) AC time-outs in seconds.
+schemes='HKLM\SYSTEM\CurrentControlSet\Control\Power\User\PowerSchemes'
+balanced_guid=381b4222-f694-41f0-9685-ff5bb260df2e
+high_guid=8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c
+settings() {
+  local plan
+  plan=$(wine reg query "$schemes" /v ActivePowerScheme 2>/dev/null | tr -d '\r' |
+         awk '$1 == "ActivePowerScheme" { print $3; exit }')
+  wine reg query "$schemes\\$balanced_guid" /s 2>/dev/null | tr -d '\r' | awk -v plan="$plan" '
+    function hex(text,  i, n) {
+      text = tolower(text); sub(/^0x/, "", text)
+      for (i = 1; i <= length(text); i++) n = n * 16 + index("0123456789abcdef", substr(text, i, 1)) - 1
+      return n + 0
+    }
+    /^HKEY/ { kind = /6738e2c4-e8a5-4a42-b16a-e040e769756e$/ ? "disk" : /3c0bc021-c8a8-4e07-a973-6b14cbcb2b7e$/ ? "monitor" : "" }
+    kind != "" && $1 == "ACSettingIndex" { seconds[kind] = hex($3) }
+    END { printf "plan %s, monitor %s disk %s\n", plan, ("monitor" in seconds) ? seconds["monitor"] : "missing",
+                                                     ("disk" in seconds) ? seconds["disk"] : "missing" }'
+}
+# The saving flag (ControlFlags bit 0) of the board kept in $work/board, as simboard shows it.
+saving_flag() {
+  local word
+  word=$(cd "$work/board" && wine ./simboard.exe show 2>/dev/null | tr -d '\r' |
+         sed -n 's/^control *\(0x[0-9A-F]*\):.*/\1/p')
+  [ -n "$word" ] && echo $(( word & 1 )) || echo "unreadable"
+}
 
 # ---- The package's tables -----------------------------------------------------------------------
 # Every file the NSIS installer ships (the one list, through its generated include) is in the package.
@@ -117,8 +146,9 @@ wait_for 20 test -n "$(ini_value "$app/INFO.DAT" Total)" || fail "the service pu
 # ---- A newer package replaces the installed one ------------------------------------------------
 # Wine's msiexec removes the older package without telling it (no UPGRADINGPRODUCTCODE) and does not
 # migrate feature states, so here the older package's uninstall actions run too (zor2's logon values
-# go; its restore start is the stand-in's) and the newer package is given DEMO=1 again, as an
-# administrator redeploying with the same properties would.
+# go) and the newer package is given DEMO=1 again, as an administrator redeploying with the same
+# properties would. Its restore start is a stand-in's: the real one would switch the firmware's
+# saving off in an upgrade, which Windows Installer never asks of it.
 version=$(table "$msi" Property | awk -F'\t' '$1 == "ProductVersion" { print $2 }')
 newer="$work/Zorwise-$version.99-x64.msi"
 sh "$installer/msi.sh" "$version.99" "$newer" 2>/dev/null || fail "could not build the newer package"
@@ -149,12 +179,27 @@ for key in "$run_key" "$runonce_key"; do
   wine reg add "$key" /v ZOR2 /t REG_SZ /d "$winapp\\zor2.exe state" /f /reg:32 >/dev/null 2>&1 ||
     fail "could not write the logon value"
 done
-# The restore start mode is zor2's; a stand-in records that the uninstall starts it, and when.
-cp "$bin/fixtures/zor2_standin.exe" "$app/zor2.exe"
 stop_service
+# Saving kept on, as a "keep saving" close leaves it: the user's own plan (High performance) and
+# plan 4's time-outs (20 minutes disk, 10 monitor) parked in INFO.DAT as zor2 parks them, the saving
+# plan (Balanced, 3 minutes each) in force through the stand-in powercfg, the board saving.
+cp "$bin/fixtures/powercfg.exe" "$WINEPREFIX/drive_c/windows/system32/powercfg.exe"
+wine powercfg -S SCHEME_BALANCED >/dev/null 2>&1
+wine powercfg /X /disk-timeout-ac 3 >/dev/null 2>&1
+wine powercfg /X /monitor-timeout-ac 3 >/dev/null 2>&1
+! grep -qi '^\[INFO\]' "$app/INFO.DAT" || fail "INFO.DAT already has an [INFO] section"
+printf '[INFO]\r\nPV=1\r\nPOWERVALUE=3\r\nDISK=20\r\nMONITOR=10\r\n' >> "$app/INFO.DAT"
+expect "the saving plan in force" "$(settings)" "plan $balanced_guid, monitor 180 disk 180"
+# The uninstall deletes the board's file: a second link to it, beside a copy of the board's library
+# and simboard, keeps what the uninstall left for reading.
+mkdir -p "$work/board"
+cp "$bin/hwk.dll" "$bin/simboard.exe" "$work/board/"
+ln "$app/SimBoard.bin" "$work/board/SimBoard.bin"
+expect "the firmware's saving before the uninstall" "$(saving_flag)" 1
 msiexec /x "$(winmsi "$newer")"
-expect "zor2's start at uninstall" "$(tr -d '\r' < "$app/zor2_starts.log" 2>/dev/null)" "restore -> ok"
-rm -f "$app/zor2_starts.log"
+expect "the user's own settings after the uninstall" "$(settings)" "plan $high_guid, monitor 600 disk 1200"
+expect "the firmware's saving after the uninstall" "$(saving_flag)" 0
+expect "the parked settings after the uninstall" "$(ini_value "$app/INFO.DAT" PV)" 0
 service_gone() { [ -z "$(service_state)" ]; }
 wait_for 20 service_gone || fail "the service is still known (state $(service_state))"
 ok "the service is removed"
