@@ -1,7 +1,8 @@
 #!/bin/bash
 # The ZOR2 Service under Wine's service control manager, installed in a directory with a blank in
 # its path: install, start, figures in INFO.DAT, the reset handshake from another process, stop,
-# restart with the totals kept, board faults, a busy hardware lock, and removal.
+# restart with the totals kept, board faults, a busy hardware lock, every board profile measured for
+# 15 s, and removal.
 # Usage: service_e2e.sh BIN_DIR (the Windows build's bin folder)
 set -euo pipefail
 
@@ -168,6 +169,44 @@ for line in "BIOS Not Support ZOR!!" "init Error!!" "Stopping..." "Bye Bye!!"; d
 done
 ok "a refused 0xB0 ends the start with its trace lines"
 run simboard.exe fault clear all
+
+# ---- Every profile keeps counting ----------------------------------------------------------------
+# Figures that appear once prove little: on each board the service must go on measuring. For 15 s
+# the voltage reading changes every 3 s; each change must reach CPU_MAX, which every profile
+# publishes, and while the board saves, SaveTime must keep pace with the clock.
+ms_now() { date +%s%3N; }
+differs() { [ -n "$(value "$1")" ] && [ "$(value "$1")" != "$2" ]; }
+watch_ms=15000
+step_ms=3000
+for profile in $(run simboard.exe profiles | awk '{print $1}'); do
+  run simboard.exe create --profile "$profile" >/dev/null
+  volts=140
+  run simboard.exe pin-readings $volts 40
+  run simboard.exe pin-load 50
+  saving=no
+  case "$(run simboard.exe show | grep '^control')" in *" active"*) saving=yes ;; esac
+  start_service
+  wait_for 5 differs CPU_MAX 0 || fail "$profile: no CPU_MAX"
+  cpumax=$(value CPU_MAX)
+  first_savetime=$(value SaveTime)
+  begin=$(ms_now)
+  for ((step = 1; step * step_ms <= watch_ms; step++)); do
+    volts=$((volts + 5))
+    run simboard.exe pin-readings $volts 40
+    wait_for 3 differs CPU_MAX "$cpumax" ||
+      fail "$profile: CPU_MAX stayed $cpumax $(( ($(ms_now) - begin) / 1000 )) s in, reading $volts"
+    cpumax=$(value CPU_MAX)
+    rest=$((begin + step * step_ms - $(ms_now)))
+    if [ "$rest" -gt 0 ]; then sleep "$(awk -v ms="$rest" 'BEGIN { print ms / 1000 }')"; fi
+  done
+  if [ $saving = yes ]; then
+    real_test "$(value SaveTime)" "$first_savetime" 0 'a - b >= 12' ||
+      fail "$profile: SaveTime went from $first_savetime only to $(value SaveTime) in 15 s"
+  fi
+  [ "$(service_state)" = RUNNING ] || fail "$profile: service is $(service_state)"
+  stop_service
+  ok "$profile: figures kept changing for 15 s (saving $saving, CPU_MAX $cpumax)"
+done
 
 # ---- Remove ----------------------------------------------------------------------------------------
 run Zor2Svr.exe -u >/dev/null
