@@ -84,7 +84,7 @@ wait_for 20 holder_gone || fail "the holder did not let go"
 ok "while the history was held, $first_hour was not appended"
 sleep 2
 stop_service
-[ "$(head -1 "$history")" = "hour,energy,seconds" ] || fail "no header"
+[ "$(head -1 "$history")" = "hour,saving_units,saving_s,cpu_wh,cpu_wh_saving,measured_s" ] || fail "no header"
 [ "$(lines_of "$first_hour")" = 1 ] || fail "$first_hour was lost while the history was held"
 seconds=$(grep "^$first_hour," "$history" | cut -d, -f3)
 real_test "$seconds" 0 0 'a > 0 && a <= 100' || fail "$seconds s of saving in the last 100 s of $first_hour"

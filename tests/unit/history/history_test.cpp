@@ -24,6 +24,7 @@ HistoryHour Hour(int y, int m, int d, int h, double energy, double seconds) {
   hour.when = {y, m, d, h};
   hour.energy = energy;
   hour.seconds = seconds;
+  hour.measuredSeconds = seconds;
   return hour;
 }
 
@@ -57,7 +58,10 @@ TEST(EnergyHistory, ATornLineCostsOnlyItself) {
   for (const char* start : {"hour,ene", ""}) {
     std::ofstream(path, std::ios::binary) << start;
     ASSERT_TRUE(AppendHistoryHour(path, Hour(2026, 1, 1, 4, 1.0, 1.0)));
-    EXPECT_EQ(Slurp(path), "hour,energy,seconds\n2026-01-01T04,1.000000,1.0\n") << start;
+    EXPECT_EQ(Slurp(path),
+              "hour,saving_units,saving_s,cpu_wh,cpu_wh_saving,measured_s\n"
+              "2026-01-01T04,1.000000,1.0,0.000000,0.000000,1.0\n")
+        << start;
   }
   // Lines from another platform's editor, and damage in the middle, are read past too.
   EXPECT_EQ(ParseHistory("hour,energy,seconds\r\n2026-02-03T04,1.0,2.0\r\nrubbish\n"
@@ -89,16 +93,16 @@ TEST(EnergyHistory, RecorderWritesEachHourOnceItIsOverAndOnStop) {
   const std::string path = dir.File(kHistoryFileName);
   {
     HourlyRecorder recorder(path);
-    for (int tenth = 0; tenth < 20; ++tenth) recorder.Add({2026, 12, 31, 23}, 0.5, 0.1);
+    for (int tenth = 0; tenth < 20; ++tenth) recorder.Add({2026, 12, 31, 23}, 0.5, 0.1, 0.0, 0.1);
     EXPECT_TRUE(ParseHistory(Slurp(path)).empty());
-    recorder.Add({2027, 1, 1, 0}, 0.25, 0.1);  // the year turns: 23 h is over
+    recorder.Add({2027, 1, 1, 0}, 0.25, 0.1, 0.0, 0.1);  // the year turns: 23 h is over
     EXPECT_EQ(ParseHistory(Slurp(path)).size(), 1u);
     recorder.Flush();  // the service stops within the hour
-    recorder.Add({2027, 1, 1, 0}, 0.0, 0.0);
+    recorder.Add({2027, 1, 1, 0}, 0.0, 0.0, 0.0, 0.0);
     recorder.Flush();  // an hour without saving writes nothing
   }
   HourlyRecorder restarted(path);  // and starts again within the same hour
-  restarted.Add({2027, 1, 1, 0}, 0.75, 0.1);
+  restarted.Add({2027, 1, 1, 0}, 0.75, 0.1, 0.0, 0.1);
   restarted.Flush();
 
   const std::vector<HistoryHour> hours = ParseHistory(Slurp(path));
@@ -112,6 +116,50 @@ TEST(EnergyHistory, RecorderWritesEachHourOnceItIsOverAndOnStop) {
   ASSERT_EQ(totals.months.size(), 2u);
   EXPECT_EQ(totals.months[0].year, 2026);
   EXPECT_DOUBLE_EQ(totals.energy, 11.0);
+}
+
+// The measured CPU energy goes to the hour with the part measured while saving; cycles that do not
+// save still give their hour a line.
+TEST(EnergyHistory, RecorderKeepsTheMeasuredEnergyBesideTheSaving) {
+  StoreDir dir;
+  const std::string path = dir.File(kHistoryFileName);
+  HourlyRecorder recorder(path);
+  for (int tenth = 0; tenth < 10; ++tenth) recorder.Add({2026, 5, 1, 9}, 0.5, 0.1, 0.002, 0.1);
+  for (int tenth = 0; tenth < 30; ++tenth) recorder.Add({2026, 5, 1, 9}, 0.0, 0.0, 0.001, 0.1);
+  for (int tenth = 0; tenth < 5; ++tenth) recorder.Add({2026, 5, 1, 10}, 0.0, 0.0, 0.003, 0.1);
+  recorder.Flush();
+  const std::vector<HistoryHour> hours = ParseHistory(Slurp(path));
+  ASSERT_EQ(hours.size(), 2u);
+  EXPECT_NEAR(hours[0].energy, 5.0, 1e-6);
+  EXPECT_NEAR(hours[0].seconds, 1.0, 1e-6);
+  EXPECT_NEAR(hours[0].cpuWh, 0.05, 1e-6);
+  EXPECT_NEAR(hours[0].cpuWhSaving, 0.02, 1e-6);
+  EXPECT_NEAR(hours[0].measuredSeconds, 4.0, 1e-6);
+  EXPECT_DOUBLE_EQ(hours[1].energy, 0.0);
+  EXPECT_NEAR(hours[1].cpuWh, 0.015, 1e-6);
+}
+
+// A file from before the measured columns reads as it is, and its first append names the columns
+// without losing an hour.
+TEST(EnergyHistory, AFileWithoutTheMeasuredColumnsStillReads) {
+  StoreDir dir;
+  const std::string path = dir.File(kHistoryFileName);
+  std::ofstream(path, std::ios::binary) << "hour,energy,seconds\n2026-01-01T00,1.500000,3600.0\n"
+                                           "2026-01-01T01,2.250000,1800.0\n";
+  std::vector<HistoryHour> hours = ParseHistory(Slurp(path));
+  ASSERT_EQ(hours.size(), 2u);
+  EXPECT_DOUBLE_EQ(hours[1].energy, 2.25);
+  EXPECT_DOUBLE_EQ(hours[1].cpuWh, 0.0);
+
+  HistoryHour next = Hour(2026, 1, 1, 2, 0.5, 60);
+  next.cpuWh = 1.25;
+  ASSERT_TRUE(AppendHistoryHour(path, next));
+  const std::string after = Slurp(path);
+  EXPECT_EQ(after.rfind("hour,saving_units,saving_s,cpu_wh,cpu_wh_saving,measured_s\n", 0), 0u);
+  hours = ParseHistory(after);
+  ASSERT_EQ(hours.size(), 3u);
+  EXPECT_DOUBLE_EQ(hours[0].energy, 1.5);
+  EXPECT_DOUBLE_EQ(hours[2].cpuWh, 1.25);
 }
 
 TEST(Zorstat, SumsEqualTheHoursAndTheChartEndsOnTheLastDay) {
@@ -154,17 +202,17 @@ TEST(EnergyHistory, HoursThatCannotBeWrittenAreWrittenWithTheNextAppend) {
   StoreDir dir;
   const std::string path = dir.File(kHistoryFileName);
   HourlyRecorder recorder(path);
-  recorder.Add({2026, 3, 1, 10}, 1.0, 0.1);
-  recorder.Add({2026, 3, 1, 11}, 2.0, 0.1);  // 10 h is written
+  recorder.Add({2026, 3, 1, 10}, 1.0, 0.1, 0.0, 0.1);
+  recorder.Add({2026, 3, 1, 11}, 2.0, 0.1, 0.0, 0.1);  // 10 h is written
   // Something holds the file so that it cannot be written (a directory stands in its place).
   std::filesystem::rename(path, path + ".held");
   std::filesystem::create_directory(path);
-  recorder.Add({2026, 3, 1, 12}, 3.0, 0.1);
-  recorder.Add({2026, 3, 1, 13}, 4.0, 0.1);
+  recorder.Add({2026, 3, 1, 12}, 3.0, 0.1, 0.0, 0.1);
+  recorder.Add({2026, 3, 1, 13}, 4.0, 0.1, 0.0, 0.1);
   EXPECT_EQ(recorder.Unwritten(), 2u);
   std::filesystem::remove(path);
   std::filesystem::rename(path + ".held", path);
-  recorder.Add({2026, 3, 1, 14}, 5.0, 0.1);
+  recorder.Add({2026, 3, 1, 14}, 5.0, 0.1, 0.0, 0.1);
   EXPECT_EQ(recorder.Unwritten(), 0u);
   const std::vector<HistoryHour> hours = ParseHistory(Slurp(path));
   ASSERT_EQ(hours.size(), 4u);
@@ -174,7 +222,7 @@ TEST(EnergyHistory, HoursThatCannotBeWrittenAreWrittenWithTheNextAppend) {
   }
   // A clock set back repeats an hour: its saving goes on a second line rather than past 3600 s.
   HourlyRecorder repeated(path);
-  for (int tenth = 0; tenth < 2 * 36000; ++tenth) repeated.Add({2026, 3, 1, 15}, 1e-3, 0.1);
+  for (int tenth = 0; tenth < 2 * 36000; ++tenth) repeated.Add({2026, 3, 1, 15}, 1e-3, 0.1, 0.0, 0.1);
   repeated.Flush();
   const std::vector<HistoryHour> after = ParseHistory(Slurp(path));
   ASSERT_EQ(after.size(), 6u);
@@ -230,6 +278,13 @@ TEST(Zorstat, DamagedLinesAreSkippedAndCounted) {
       {"2026-02-20T10,1.000000,60.0" + std::string(100000, 'x'), 0},
       {"2024-02-29T10,1.000000,60.0", 1},             // a leap day
       {"2026-02-20T10,1.000000,60.0,2.5", 1},         // a further column
+      {"2026-02-20T10,1.000000,60.0,2.5,1.0,120.0", 1},  // the measured columns
+      {"2026-02-20T10,1.000000,60.0,2.5,1.0,120.0,x", 1},
+      {"2026-02-20T10,1.000000,60.0,1.0,2.5,120.0", 0},  // more measured while saving than in all
+      {"2026-02-20T10,1.000000,60.0,2.5,1.0,30.0", 0},   // more saving than measuring
+      {"2026-02-20T10,1.000000,60.0,2.5,1.0,3601.0", 0},
+      {"2026-02-20T10,1.000000,60.0,-2.5,1.0,120.0", 0},
+      {"2026-02-20T10,1.000000,60.0,2000000.0,1.0,120.0", 0},
   };
   for (const Row& row : rows) {
     const std::string text = "hour,energy,seconds\n2026-02-20T09,0.250000,3600.0\n" + row.line +
