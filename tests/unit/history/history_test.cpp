@@ -115,7 +115,7 @@ TEST(EnergyHistory, RecorderWritesEachHourOnceItIsOverAndOnStop) {
   EXPECT_EQ(totals.hours, 2u);
   ASSERT_EQ(totals.months.size(), 2u);
   EXPECT_EQ(totals.months[0].year, 2026);
-  EXPECT_DOUBLE_EQ(totals.energy, 11.0);
+  EXPECT_DOUBLE_EQ(totals.all.energy, 11.0);
 }
 
 // The measured CPU energy goes to the hour with the part measured while saving; cycles that do not
@@ -181,7 +181,7 @@ TEST(Zorstat, SumsEqualTheHoursAndTheChartEndsOnTheLastDay) {
     }
   }
   const HistoryTotals totals = Summarise(hours);
-  EXPECT_NEAR(totals.energy, sum, 1e-9);
+  EXPECT_NEAR(totals.all.energy, sum, 1e-9);
   double months = 0;
   for (const PeriodTotal& month : totals.months) months += month.energy;
   EXPECT_NEAR(months, sum, 1e-9);
@@ -246,6 +246,61 @@ bool WellFormed(const std::string& html) {
   return open.empty();
 }
 
+// The measured energy per day, month and in all, the average power while saving and while not
+// (only over hours that were measured), and its cost where a price is set.
+TEST(Zorstat, ReportsShowTheMeasuredEnergyItsAverageAndItsCost) {
+  HistoryHour old = Hour(2026, 4, 1, 10, 1.5, 3600);  // from a file without the measured columns
+  old.measuredSeconds = 0;
+  HistoryHour measured = Hour(2026, 4, 2, 11, 0.25, 1800);
+  measured.cpuWh = 5.0;
+  measured.cpuWhSaving = 2.0;
+  measured.measuredSeconds = 3600;
+  const HistoryTotals totals = Summarise({old, measured});
+  EXPECT_DOUBLE_EQ(totals.all.cpuWh, 5.0);
+  ReportPrice price;
+  price.perKwh = ParsePrice("300,5");
+  price.currency = "<b>EUR";
+  for (const std::string& report : {TextReport(totals, price), HtmlReport(totals, DayNumber(2026, 4, 2), price)}) {
+    EXPECT_NE(report.find("5.0 Wh"), std::string::npos);
+    EXPECT_NE(report.find("4.0 W"), std::string::npos);  // 2 Wh in the half hour of saving
+    EXPECT_NE(report.find("6.0 W"), std::string::npos);  // 3 Wh in the other half hour
+    EXPECT_NE(report.find("1.50"), std::string::npos);   // 5 Wh at 300.5 a kWh
+    EXPECT_NE(report.find("units"), std::string::npos);
+  }
+  const std::string html = HtmlReport(totals, DayNumber(2026, 4, 2), price);
+  EXPECT_EQ(html.find("<b>EUR"), std::string::npos);
+  EXPECT_NE(html.find("&lt;b&gt;EUR"), std::string::npos);
+  EXPECT_TRUE(WellFormed(html));
+  // No price, no cost.
+  EXPECT_EQ(TextReport(totals).find("cost"), std::string::npos);
+
+  const HistoryTotals none = Summarise({});
+  EXPECT_EQ(TextReport(none).rfind("No history yet", 0), 0u);
+  EXPECT_NE(HtmlReport(none, DayNumber(2026, 4, 2)).find("No history yet"), std::string::npos);
+}
+
+TEST(Zorstat, PricesAsUsersWriteThem) {
+  const std::pair<const char*, double> cases[] = {
+      {"0.30", 0.30}, {"0,30", 0.30}, {"12", 12}, {"", 0}, {"-1", 0}, {"0", 0}, {"1e3", 0}, {"abc", 0}, {"inf", 0},
+  };
+  for (const auto& c : cases) EXPECT_DOUBLE_EQ(ParsePrice(c.first), c.second) << c.first;
+}
+
+// The CSV export in the user's number format: where the decimal mark is a comma, the fields are
+// separated by semicolons, so a spreadsheet opens it as it is.
+TEST(Zorstat, CsvSuitsTheUsersDecimalMark) {
+  HistoryHour h = Hour(2026, 4, 2, 7, 0.25, 1800);
+  h.cpuWh = 5.5;
+  h.cpuWhSaving = 2.25;
+  h.measuredSeconds = 3600;
+  EXPECT_EQ(CsvRow(h, '.'), "2026-04-02 07:00,0.250000,1800.0,5.500000,2.250000,3600.0\r\n");
+  EXPECT_EQ(CsvRow(h, ','), "2026-04-02 07:00;0,250000;1800,0;5,500000;2,250000;3600,0\r\n");
+  EXPECT_EQ(CsvHeader(','),
+            "hour;saving figure (units);saving time (s);CPU energy (Wh);CPU energy while saving (Wh);"
+            "measured time (s)\r\n");
+  EXPECT_NE(CsvHeader('.').find("CPU energy (Wh),"), std::string::npos);
+}
+
 // Each damaged or crafted line between two sound hours: the two hours are counted, the line is
 // neither counted nor shown, and the report stays whole. A line may carry a further column.
 TEST(Zorstat, DamagedLinesAreSkippedAndCounted) {
@@ -299,7 +354,7 @@ TEST(Zorstat, DamagedLinesAreSkippedAndCounted) {
     const HistoryTotals totals = summer.Totals();
     EXPECT_EQ(totals.hours, 2 + row.sound) << row.line.substr(0, 60);
     EXPECT_EQ(totals.refused, row.sound ? 0 : lines) << row.line.substr(0, 60);
-    EXPECT_DOUBLE_EQ(totals.energy, 0.75 + static_cast<double>(row.sound)) << row.line.substr(0, 60);
+    EXPECT_DOUBLE_EQ(totals.all.energy, 0.75 + static_cast<double>(row.sound)) << row.line.substr(0, 60);
 
     const std::string html = HtmlReport(totals, today);
     EXPECT_TRUE(WellFormed(html)) << row.line.substr(0, 60);
