@@ -13,7 +13,9 @@ namespace zor {
 
 namespace {
 
-constexpr const char* kHeader = "hour,energy,seconds";
+constexpr const char* kHeader = "hour,saving_units,saving_s,cpu_wh,cpu_wh_saving,measured_s";
+// The header of files written before the measured columns.
+constexpr const char* kFirstHeader = "hour,energy,seconds";
 constexpr size_t kReadPiece = 64 * 1024;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -52,17 +54,22 @@ int DaysInMonth(int year, int month) {
 
 }  // namespace
 
-// "2026-12-10T04,0.123456,3600.0", and perhaps further columns.
+// "2026-12-10T04,0.123456,3600.0", then perhaps the measured columns and further ones.
 HistoryLineKind ParseHistoryLine(std::string_view line, HistoryHour* out) {
   if (line.substr(0, 5) == "hour,") return HistoryLineKind::kHeader;
-  const size_t first = line.find(',');
-  const size_t second = first == std::string_view::npos ? first : line.find(',', first + 1);
-  if (second == std::string_view::npos) return HistoryLineKind::kRefused;
-  const size_t third = line.find(',', second + 1);
-  const std::string_view stamp = line.substr(0, first);
-  const std::string_view energy = line.substr(first + 1, second - first - 1);
-  const std::string_view seconds =
-      third == std::string_view::npos ? line.substr(second + 1) : line.substr(second + 1, third - second - 1);
+  constexpr size_t kFields = 6;
+  std::string_view field[kFields];
+  size_t fields = 0;
+  for (size_t start = 0; fields < kFields;) {
+    const size_t comma = line.find(',', start);
+    field[fields++] = line.substr(start, comma == std::string_view::npos ? comma : comma - start);
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  if (fields < 3) return HistoryLineKind::kRefused;
+  const std::string_view stamp = field[0];
+  const std::string_view energy = field[1];
+  const std::string_view seconds = field[2];
   HistoryHour h;
   if (stamp.size() != 13 || stamp[4] != '-' || stamp[7] != '-' || stamp[10] != 'T' ||
       !ParseDigits(stamp.substr(0, 4), &h.when.year) || !ParseDigits(stamp.substr(5, 2), &h.when.month) ||
@@ -75,6 +82,13 @@ HistoryLineKind ParseHistoryLine(std::string_view line, HistoryHour* out) {
   }
   if (!ParseNumber(energy, &h.energy) || !ParseNumber(seconds, &h.seconds) || h.energy > kHistoryMaxHourEnergy ||
       h.seconds > kHistorySecondsPerHour) {
+    return HistoryLineKind::kRefused;
+  }
+  // The measured columns are read when all of them are there; fewer further columns are read past.
+  if (fields == kFields &&
+      (!ParseNumber(field[3], &h.cpuWh) || !ParseNumber(field[4], &h.cpuWhSaving) ||
+       !ParseNumber(field[5], &h.measuredSeconds) || h.cpuWh > kHistoryMaxHourWh || h.cpuWhSaving > h.cpuWh + 1e-6 ||
+       h.measuredSeconds > kHistorySecondsPerHour || h.seconds > h.measuredSeconds + 0.05)) {
     return HistoryLineKind::kRefused;
   }
   *out = h;
@@ -167,13 +181,13 @@ std::vector<HistoryHour> ParseHistory(std::string_view text) {
 }
 
 std::string FormatHistoryLine(const HistoryHour& h) {
-  const char* format = "%04d-%02d-%02dT%02d,%.6f,%.1f\n";
-  const int length =
-      std::snprintf(nullptr, 0, format, h.when.year, h.when.month, h.when.day, h.when.hour, h.energy, h.seconds);
+  const char* format = "%04d-%02d-%02dT%02d,%.6f,%.1f,%.6f,%.6f,%.1f\n";
+  const int length = std::snprintf(nullptr, 0, format, h.when.year, h.when.month, h.when.day, h.when.hour, h.energy,
+                                   h.seconds, h.cpuWh, h.cpuWhSaving, h.measuredSeconds);
   if (length <= 0) return std::string();
   std::string line(static_cast<size_t>(length) + 1, '\0');
   std::snprintf(&line[0], line.size(), format, h.when.year, h.when.month, h.when.day, h.when.hour, h.energy,
-                h.seconds);
+                h.seconds, h.cpuWh, h.cpuWhSaving, h.measuredSeconds);
   line.resize(static_cast<size_t>(length));
   return line;
 }
@@ -209,10 +223,13 @@ size_t AppendHistoryHours(const std::string& path, const std::vector<HistoryHour
   const auto whole = [&](FileWrite result) { return result == FileWrite::Ok ? hours.size() : 0; };
   std::string lines;
   for (const HistoryHour& hour : hours) lines += FormatHistoryLine(hour);
-  const std::string header = (scanner.Header().empty() ? std::string(kHeader) : scanner.Header()) + "\n";
+  // A file from before the measured columns gets the header that names them, in one rewrite.
+  const bool firstHeader = scanner.Header() == kFirstHeader;
+  const std::string header =
+      (scanner.Header().empty() || firstHeader ? std::string(kHeader) : scanner.Header()) + "\n";
 
   // Past the keep, or grown by damaged lines that are never read: rewritten with the newest hours.
-  if (scanner.Hours() + hours.size() > kHistoryKeepHours + kHistorySlackHours ||
+  if (firstHeader || scanner.Hours() + hours.size() > kHistoryKeepHours + kHistorySlackHours ||
       scanner.Refused() > kHistorySlackHours) {
     const size_t room = hours.size() < kHistoryKeepHours ? kHistoryKeepHours - hours.size() : 0;
     while (newest.size() > room) newest.pop_front();
@@ -239,10 +256,12 @@ bool AppendHistoryHour(const std::string& path, const HistoryHour& hour) {
 
 HourlyRecorder::HourlyRecorder(std::string path) : m_path(std::move(path)) {}
 
-void HourlyRecorder::Add(const HourStamp& now, double energy, double seconds) {
-  // A line never holds more than an hour of saving; the hour that a clock set back repeats gets a
+void HourlyRecorder::Add(const HourStamp& now, double energy, double seconds, double cpuWh, double cycleSeconds) {
+  // A line never holds more than an hour of measuring; the hour that a clock set back repeats gets a
   // second line (half a cycle of slack for the sum of tenths).
-  if (m_open && (m_hour.when != now || m_hour.seconds + seconds > kHistorySecondsPerHour + 0.05)) Flush();
+  if (m_open && (m_hour.when != now || m_hour.measuredSeconds + cycleSeconds > kHistorySecondsPerHour + 0.05)) {
+    Flush();
+  }
   if (!m_open) {
     m_hour = HistoryHour();
     m_hour.when = now;
@@ -250,13 +269,18 @@ void HourlyRecorder::Add(const HourStamp& now, double energy, double seconds) {
   }
   if (energy > 0) m_hour.energy += energy;
   if (seconds > 0) m_hour.seconds += seconds;
+  if (cpuWh > 0) {
+    m_hour.cpuWh += cpuWh;
+    if (seconds > 0) m_hour.cpuWhSaving += cpuWh;
+  }
+  if (cycleSeconds > 0) m_hour.measuredSeconds += cycleSeconds;
 }
 
 void HourlyRecorder::Flush() {
   if (!m_open) return;
   m_open = false;
-  // An hour without saving adds nothing worth a line.
-  if (m_hour.energy > 0 || m_hour.seconds > 0) m_unwritten.push_back(m_hour);
+  // An hour in which nothing was saved or measured adds nothing worth a line.
+  if (m_hour.energy > 0 || m_hour.seconds > 0 || m_hour.cpuWh > 0) m_unwritten.push_back(m_hour);
   if (m_unwritten.empty()) return;
   const size_t written = AppendHistoryHours(m_path, m_unwritten);
   m_unwritten.erase(m_unwritten.begin(), m_unwritten.begin() + static_cast<std::ptrdiff_t>(written));

@@ -4,10 +4,14 @@
 // years: past that, the oldest hours are dropped in one atomic rewrite (about once a month).
 // INFO.DAT and its figures are not touched.
 //
-//   hour,energy,seconds
-//   2026-12-10T04,0.123456,3600.0
+//   hour,saving_units,saving_s,cpu_wh,cpu_wh_saving,measured_s
+//   2026-12-10T04,0.123456,3600.0,21.500000,21.500000,3600.0
 //
-// A line may carry further columns after these three; they are kept as they stand and read past.
+// The saving figure is the firmware's, in its own units (see figure_units.h); the CPU energy is what
+// the service measured over the hour, in Wh, in all and while saving, over measured_s seconds. Files
+// written before the measured columns existed hold only the first three ("hour,energy,seconds"); their
+// lines read with no measured energy, and the first append rewrites their header. A line may carry
+// further columns after these; they are kept as they stand and read past.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +33,8 @@ constexpr double kHistorySecondsPerHour = 3600;
 // The most one line can hold: a whole hour of cycles (36000) at the largest increment the service
 // counts in one cycle (1e9).
 constexpr double kHistoryMaxHourEnergy = 36000 * 1e9;
+// The most CPU energy one hour can hold in Wh: far beyond any processor.
+constexpr double kHistoryMaxHourWh = 1e6;
 // No sound line comes near this; longer ones are refused without being held whole.
 constexpr size_t kHistoryMaxLine = 256;
 
@@ -51,14 +57,18 @@ struct HourStamp {
 
 struct HistoryHour {
   HourStamp when;
-  double energy = 0;   // energy saved in the hour, in the unit of INFO.DAT's "Current"
+  double energy = 0;   // the saving figure gained in the hour, in the unit of INFO.DAT's "Current"
   double seconds = 0;  // seconds of saving in the hour
+  double cpuWh = 0;        // CPU energy measured in the hour
+  double cpuWhSaving = 0;  // the part of cpuWh measured while saving
+  double measuredSeconds = 0;  // seconds the service measured in the hour, saving or not
 };
 
 enum class HistoryLineKind { kHour, kHeader, kRefused };
 
 // One line without its end: an hour only when its date is a real one, its hour 0-23, its energy a
-// plain decimal number within what an hour can hold and its seconds within the hour.
+// plain decimal number within what an hour can hold and its seconds within the hour; the measured
+// columns, where present, plain decimal numbers with the saving part within the whole.
 HistoryLineKind ParseHistoryLine(std::string_view line, HistoryHour* out);
 
 // Splits text given piece by piece into lines and parses them, holding at most one line of
@@ -116,8 +126,9 @@ bool AppendHistoryHour(const std::string& path, const HistoryHour& hour);
 class HourlyRecorder {
  public:
   explicit HourlyRecorder(std::string path);
-  // One measuring cycle at local time now: energy and saving seconds added in that cycle.
-  void Add(const HourStamp& now, double energy, double seconds);
+  // One measuring cycle at local time now: the saving figure and saving seconds it added (0 when
+  // not saving), the CPU energy it measured in Wh and its length.
+  void Add(const HourStamp& now, double energy, double seconds, double cpuWh, double cycleSeconds);
   // Writes the hour in progress (when the service stops). A new Add then starts a new line, which
   // the reader adds to the same hour.
   void Flush();

@@ -60,6 +60,12 @@ constexpr char kTrayShow[] = "Show";
 constexpr char kMetrics[] = "Metrics";
 constexpr char kMetricsFolder[] = "Folder";
 
+// [History]: "Price" of a kWh (a point or a comma before the fraction) and its "Currency", so that
+// zorstat shows the measured CPU energy as money; nothing of the kind while either is unset.
+constexpr char kHistory[] = "History";
+constexpr char kHistoryPrice[] = "Price";
+constexpr char kHistoryCurrency[] = "Currency";
+
 // [SETTING]: the advanced set.
 constexpr char kSetting[] = "SETTING";
 constexpr char kAdv[] = "Adv";

@@ -24,7 +24,7 @@ shoot "file://$PWD/$help/messages.html" 900x760 docs/help-file.png
 end=$(date -u +%s)
 awk -v days=150 -v end="$end" 'BEGIN {
   srand(7)
-  print "hour,energy,seconds"
+  print "hour,saving_units,saving_s,cpu_wh,cpu_wh_saving,measured_s"
   for (d = days; d >= 1; d--) {
     cmd = "date -u -d @" (end - d * 86400) " +%Y-%m-%d:%u"; cmd | getline stamp; close(cmd)
     split(stamp, part, ":")
@@ -34,7 +34,10 @@ awk -v days=150 -v end="$end" 'BEGIN {
     last = weekend ? 15 + int(rand() * 4) : 17 + int(rand() * 5)
     for (h = first; h <= last; h++) {
       seconds = 3000 + int(rand() * 600)
-      printf "%sT%02d,%.6f,%.1f\n", part[1], h, (2.2 + 3.5 * rand()) * (weekend ? 0.5 : 1) * seconds / 3600, seconds
+      saving_wh = (30 + 15 * rand()) * seconds / 3600
+      other_wh = (50 + 20 * rand()) * (3600 - seconds) / 3600
+      printf "%sT%02d,%.6f,%.1f,%.6f,%.6f,3600.0\n", part[1], h, (2.2 + 3.5 * rand()) * (weekend ? 0.5 : 1) * seconds / 3600,
+        seconds, saving_wh + other_wh, saving_wh
     }
   } }' > "$tmp/History.csv"
 "$zorstat" "$tmp/History.csv" --html "$tmp/history.html" >/dev/null

@@ -34,11 +34,13 @@ void RunLoop(SavingsEngine& engine, ServiceFlags& flags, Clock& clock, TraceSink
     clock.SleepUntilMs(deadline);
     const uint64_t now = clock.NowMs();
     deadline = now > deadline + kResyncMs ? now + kCycleMs : deadline + kCycleMs;
-    if (engine.Active()) {
-      engine.AddCycleTime();
-      if (history) history->Saving(engine.Counted() - countedBefore, kCycleMs / 1000.0);
-    }
+    if (engine.Active()) engine.AddCycleTime();
+    const double joulesBefore = counters.CpuJoules();
     counters.Cycle(engine.CpuMax(), engine.Active(), kCycleMs / 1000.0);
+    if (history) {
+      history->Cycle(engine.Active() ? engine.Counted() - countedBefore : -1.0, counters.CpuJoules() - joulesBefore,
+                     kCycleMs / 1000.0);
+    }
     if (metrics) metrics->Cycle(engine, counters);
     if (engine.Active() && engine.ThrottleEnabled()) {
       ApplyThrottleRule(flags.usage.load(), prevUsage, trace);

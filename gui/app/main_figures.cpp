@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/figure_units.h"
 #include "common/firmware_layout.h"
 #include "common/info_keys.h"
 #include "gui/app/digit_strip.h"
@@ -155,11 +156,12 @@ void CMainDialog::ReadFigures() {
 
 void CMainDialog::UpdateTrayIcon() {
   if (!m_bTray) return;
-  // The figures the panels show, in the icon's tooltip (at most 63 characters).
+  // The figures the panels show, with their units, in the icon's tooltip (at most 63 characters).
   char tip[64];
-  std::snprintf(tip, sizeof tip, "ZOR 2.0: CPU %s W\nSaved %s, total %s",
-                FigureText(m_dCpuMax, "%.1f").c_str(), FigureText(m_dCurrent, "%.3f").c_str(),
-                FigureText(m_dTotal, "%.3f").c_str());
+  std::snprintf(tip, sizeof tip, "ZOR 2.0: CPU %s\nSaving %s, total %s",
+                FigureWithUnit(Figure::kCpuPower, m_dCpuMax).c_str(),
+                FigureWithUnit(Figure::kSavingFigure, m_dCurrent).c_str(),
+                FigureWithUnit(Figure::kSavingFigure, m_dTotal).c_str());
   Host().ShowTrayIcon(kIconResource, tip);
 }
 

@@ -84,7 +84,7 @@ wait_for 20 holder_gone || fail "the holder did not let go"
 ok "while the history was held, $first_hour was not appended"
 sleep 2
 stop_service
-[ "$(head -1 "$history")" = "hour,energy,seconds" ] || fail "no header"
+[ "$(head -1 "$history")" = "hour,saving_units,saving_s,cpu_wh,cpu_wh_saving,measured_s" ] || fail "no header"
 [ "$(lines_of "$first_hour")" = 1 ] || fail "$first_hour was lost while the history was held"
 seconds=$(grep "^$first_hour," "$history" | cut -d, -f3)
 real_test "$seconds" 0 0 'a > 0 && a <= 100' || fail "$seconds s of saving in the last 100 s of $first_hour"
@@ -92,7 +92,9 @@ ok "$first_hour appended after the holder let go ($seconds s of saving in its la
 [ "$(lines_of "$next_hour")" = 1 ] || fail "the stop did not write the hour in progress"
 total1=$(total)
 matches "$(energy_sum)" "$total0" "$total1" "run 1"
-ok "the stop wrote $next_hour; the two lines hold what run 1 added to the Total ($total0 -> $total1)"
+awk -F, 'NR > 1 && $4 > 0 && $5 > 0 && $6 >= $3 { n++ } END { exit !(n == 2) }' "$history" ||
+  fail "the hours lack the CPU energy measured"
+ok "the stop wrote $next_hour; the two lines hold what run 1 added to the Total ($total0 -> $total1) and the CPU energy"
 
 # ---- Run 2 is killed -----------------------------------------------------------------------------
 start_saving
@@ -152,4 +154,7 @@ close "$(awk '{ print $2 }' <<< "$total_line")" "$sum" || fail "zorstat's total 
 day_sum=$(awk '/^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] / { s += $2 } END { printf "%.6f", s }' <<< "$report")
 close "$day_sum" "$sum" || fail "the days add up to $day_sum, the hours to $sum"
 grep -q "<svg" "$app/history.html" || fail "the HTML report lacks its chart or total"
+run zorstat.exe "$winapp\\History.csv" --csv "$winapp\\hours.csv" >/dev/null || fail "zorstat --csv failed"
+head -1 "$app/hours.csv" | grep -q "CPU energy (Wh)" || fail "the CSV does not name its units"
+[ "$(grep -c '^20' "$app/hours.csv")" = "$(grep -c '^20' "$history")" ] || fail "the CSV does not hold every hour"
 ok "zorstat: the days and the total equal the sum of the hours ($sum); the HTML report is written"

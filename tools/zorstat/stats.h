@@ -1,5 +1,5 @@
 // zorstat's sums over the energy history: per day, per month and overall, as text and as a
-// self-contained HTML page with a chart of the 90 days up to today.
+// self-contained HTML page with a chart of the 90 days up to today; the hours as CSV.
 #pragma once
 
 #include <cstdint>
@@ -15,15 +15,20 @@ struct PeriodTotal {
   int year = 0;
   int month = 0;
   int day = 0;  // 0 for a month's total
-  double energy = 0;
-  double seconds = 0;
+  double energy = 0;   // the saving figure, in its units
+  double seconds = 0;  // of saving
+  double cpuWh = 0;    // measured
+  double cpuWhSaving = 0;
+  double measuredSeconds = 0;
+  // The saving time of the hours that carry measured figures (not those of older files), for the
+  // average power while saving.
+  double measuredSavingSeconds = 0;
 };
 
 struct HistoryTotals {
   std::vector<PeriodTotal> days;    // oldest first, only days with hours
   std::vector<PeriodTotal> months;  // oldest first
-  double energy = 0;
-  double seconds = 0;
+  PeriodTotal all;
   size_t hours = 0;    // distinct hours: a restart within an hour gives that hour a second line
   size_t refused = 0;  // lines that are no sound hour (damaged, or dated after today), not counted
 };
@@ -52,10 +57,26 @@ class HistorySummer {
   size_t m_refused = 0;
 };
 
-std::string TextReport(const HistoryTotals& totals);
+// What the user set in INFO.DAT to see the measured energy as money; no price, no money.
+struct ReportPrice {
+  double perKwh = 0;
+  std::string currency;
+};
+// A price as the user may write it, with a point or a comma: 0 when it is none.
+double ParsePrice(const std::string& text);
+
+// Average power over an energy and a time, as text with its unit; "-" without time.
+std::string AveragePower(double wattHours, double seconds);
+
+std::string TextReport(const HistoryTotals& totals, const ReportPrice& price = ReportPrice());
 
 constexpr int kChartDays = 90;
 // The chart ends on today (a day number).
-std::string HtmlReport(const HistoryTotals& totals, long today);
+std::string HtmlReport(const HistoryTotals& totals, long today, const ReportPrice& price = ReportPrice());
+
+// The header of the CSV export and one hour's row, the figures with the user's decimal mark and the
+// separator that suits it (";" where the mark is ",").
+std::string CsvHeader(char decimalMark);
+std::string CsvRow(const HistoryHour& hour, char decimalMark);
 
 }  // namespace zor

@@ -524,7 +524,7 @@ TEST(MainTrayTest, TooltipFiguresRestoreAndHide) {
   rig.SetInfo(info::kValue, info::kCurrent, "0.039");
   rig.SetInfo(info::kValue, info::kTotal, "12.5");
   rig.host->FireTimer(1);
-  EXPECT_EQ(rig.host->TrayTip(), "ZOR 2.0: CPU 75.3 W\nSaved 0.039, total 12.500");
+  EXPECT_EQ(rig.host->TrayTip(), "ZOR 2.0: CPU 75.3 W\nSaving 0.039 units, total 12.500 units");
   EXPECT_LT(rig.host->TrayTip().size(), 64u);
   // Minimised, a click on the icon brings the window back.
   rig.ClickPush(layout::kMinimise);

@@ -24,6 +24,7 @@ HistoryHour Hour(int y, int m, int d, int h, double energy, double seconds) {
   hour.when = {y, m, d, h};
   hour.energy = energy;
   hour.seconds = seconds;
+  hour.measuredSeconds = seconds;
   return hour;
 }
 
@@ -57,7 +58,10 @@ TEST(EnergyHistory, ATornLineCostsOnlyItself) {
   for (const char* start : {"hour,ene", ""}) {
     std::ofstream(path, std::ios::binary) << start;
     ASSERT_TRUE(AppendHistoryHour(path, Hour(2026, 1, 1, 4, 1.0, 1.0)));
-    EXPECT_EQ(Slurp(path), "hour,energy,seconds\n2026-01-01T04,1.000000,1.0\n") << start;
+    EXPECT_EQ(Slurp(path),
+              "hour,saving_units,saving_s,cpu_wh,cpu_wh_saving,measured_s\n"
+              "2026-01-01T04,1.000000,1.0,0.000000,0.000000,1.0\n")
+        << start;
   }
   // Lines from another platform's editor, and damage in the middle, are read past too.
   EXPECT_EQ(ParseHistory("hour,energy,seconds\r\n2026-02-03T04,1.0,2.0\r\nrubbish\n"
@@ -89,16 +93,16 @@ TEST(EnergyHistory, RecorderWritesEachHourOnceItIsOverAndOnStop) {
   const std::string path = dir.File(kHistoryFileName);
   {
     HourlyRecorder recorder(path);
-    for (int tenth = 0; tenth < 20; ++tenth) recorder.Add({2026, 12, 31, 23}, 0.5, 0.1);
+    for (int tenth = 0; tenth < 20; ++tenth) recorder.Add({2026, 12, 31, 23}, 0.5, 0.1, 0.0, 0.1);
     EXPECT_TRUE(ParseHistory(Slurp(path)).empty());
-    recorder.Add({2027, 1, 1, 0}, 0.25, 0.1);  // the year turns: 23 h is over
+    recorder.Add({2027, 1, 1, 0}, 0.25, 0.1, 0.0, 0.1);  // the year turns: 23 h is over
     EXPECT_EQ(ParseHistory(Slurp(path)).size(), 1u);
     recorder.Flush();  // the service stops within the hour
-    recorder.Add({2027, 1, 1, 0}, 0.0, 0.0);
+    recorder.Add({2027, 1, 1, 0}, 0.0, 0.0, 0.0, 0.0);
     recorder.Flush();  // an hour without saving writes nothing
   }
   HourlyRecorder restarted(path);  // and starts again within the same hour
-  restarted.Add({2027, 1, 1, 0}, 0.75, 0.1);
+  restarted.Add({2027, 1, 1, 0}, 0.75, 0.1, 0.0, 0.1);
   restarted.Flush();
 
   const std::vector<HistoryHour> hours = ParseHistory(Slurp(path));
@@ -111,7 +115,51 @@ TEST(EnergyHistory, RecorderWritesEachHourOnceItIsOverAndOnStop) {
   EXPECT_EQ(totals.hours, 2u);
   ASSERT_EQ(totals.months.size(), 2u);
   EXPECT_EQ(totals.months[0].year, 2026);
-  EXPECT_DOUBLE_EQ(totals.energy, 11.0);
+  EXPECT_DOUBLE_EQ(totals.all.energy, 11.0);
+}
+
+// The measured CPU energy goes to the hour with the part measured while saving; cycles that do not
+// save still give their hour a line.
+TEST(EnergyHistory, RecorderKeepsTheMeasuredEnergyBesideTheSaving) {
+  StoreDir dir;
+  const std::string path = dir.File(kHistoryFileName);
+  HourlyRecorder recorder(path);
+  for (int tenth = 0; tenth < 10; ++tenth) recorder.Add({2026, 5, 1, 9}, 0.5, 0.1, 0.002, 0.1);
+  for (int tenth = 0; tenth < 30; ++tenth) recorder.Add({2026, 5, 1, 9}, 0.0, 0.0, 0.001, 0.1);
+  for (int tenth = 0; tenth < 5; ++tenth) recorder.Add({2026, 5, 1, 10}, 0.0, 0.0, 0.003, 0.1);
+  recorder.Flush();
+  const std::vector<HistoryHour> hours = ParseHistory(Slurp(path));
+  ASSERT_EQ(hours.size(), 2u);
+  EXPECT_NEAR(hours[0].energy, 5.0, 1e-6);
+  EXPECT_NEAR(hours[0].seconds, 1.0, 1e-6);
+  EXPECT_NEAR(hours[0].cpuWh, 0.05, 1e-6);
+  EXPECT_NEAR(hours[0].cpuWhSaving, 0.02, 1e-6);
+  EXPECT_NEAR(hours[0].measuredSeconds, 4.0, 1e-6);
+  EXPECT_DOUBLE_EQ(hours[1].energy, 0.0);
+  EXPECT_NEAR(hours[1].cpuWh, 0.015, 1e-6);
+}
+
+// A file from before the measured columns reads as it is, and its first append names the columns
+// without losing an hour.
+TEST(EnergyHistory, AFileWithoutTheMeasuredColumnsStillReads) {
+  StoreDir dir;
+  const std::string path = dir.File(kHistoryFileName);
+  std::ofstream(path, std::ios::binary) << "hour,energy,seconds\n2026-01-01T00,1.500000,3600.0\n"
+                                           "2026-01-01T01,2.250000,1800.0\n";
+  std::vector<HistoryHour> hours = ParseHistory(Slurp(path));
+  ASSERT_EQ(hours.size(), 2u);
+  EXPECT_DOUBLE_EQ(hours[1].energy, 2.25);
+  EXPECT_DOUBLE_EQ(hours[1].cpuWh, 0.0);
+
+  HistoryHour next = Hour(2026, 1, 1, 2, 0.5, 60);
+  next.cpuWh = 1.25;
+  ASSERT_TRUE(AppendHistoryHour(path, next));
+  const std::string after = Slurp(path);
+  EXPECT_EQ(after.rfind("hour,saving_units,saving_s,cpu_wh,cpu_wh_saving,measured_s\n", 0), 0u);
+  hours = ParseHistory(after);
+  ASSERT_EQ(hours.size(), 3u);
+  EXPECT_DOUBLE_EQ(hours[0].energy, 1.5);
+  EXPECT_DOUBLE_EQ(hours[2].cpuWh, 1.25);
 }
 
 TEST(Zorstat, SumsEqualTheHoursAndTheChartEndsOnTheLastDay) {
@@ -133,7 +181,7 @@ TEST(Zorstat, SumsEqualTheHoursAndTheChartEndsOnTheLastDay) {
     }
   }
   const HistoryTotals totals = Summarise(hours);
-  EXPECT_NEAR(totals.energy, sum, 1e-9);
+  EXPECT_NEAR(totals.all.energy, sum, 1e-9);
   double months = 0;
   for (const PeriodTotal& month : totals.months) months += month.energy;
   EXPECT_NEAR(months, sum, 1e-9);
@@ -154,17 +202,17 @@ TEST(EnergyHistory, HoursThatCannotBeWrittenAreWrittenWithTheNextAppend) {
   StoreDir dir;
   const std::string path = dir.File(kHistoryFileName);
   HourlyRecorder recorder(path);
-  recorder.Add({2026, 3, 1, 10}, 1.0, 0.1);
-  recorder.Add({2026, 3, 1, 11}, 2.0, 0.1);  // 10 h is written
+  recorder.Add({2026, 3, 1, 10}, 1.0, 0.1, 0.0, 0.1);
+  recorder.Add({2026, 3, 1, 11}, 2.0, 0.1, 0.0, 0.1);  // 10 h is written
   // Something holds the file so that it cannot be written (a directory stands in its place).
   std::filesystem::rename(path, path + ".held");
   std::filesystem::create_directory(path);
-  recorder.Add({2026, 3, 1, 12}, 3.0, 0.1);
-  recorder.Add({2026, 3, 1, 13}, 4.0, 0.1);
+  recorder.Add({2026, 3, 1, 12}, 3.0, 0.1, 0.0, 0.1);
+  recorder.Add({2026, 3, 1, 13}, 4.0, 0.1, 0.0, 0.1);
   EXPECT_EQ(recorder.Unwritten(), 2u);
   std::filesystem::remove(path);
   std::filesystem::rename(path + ".held", path);
-  recorder.Add({2026, 3, 1, 14}, 5.0, 0.1);
+  recorder.Add({2026, 3, 1, 14}, 5.0, 0.1, 0.0, 0.1);
   EXPECT_EQ(recorder.Unwritten(), 0u);
   const std::vector<HistoryHour> hours = ParseHistory(Slurp(path));
   ASSERT_EQ(hours.size(), 4u);
@@ -174,7 +222,7 @@ TEST(EnergyHistory, HoursThatCannotBeWrittenAreWrittenWithTheNextAppend) {
   }
   // A clock set back repeats an hour: its saving goes on a second line rather than past 3600 s.
   HourlyRecorder repeated(path);
-  for (int tenth = 0; tenth < 2 * 36000; ++tenth) repeated.Add({2026, 3, 1, 15}, 1e-3, 0.1);
+  for (int tenth = 0; tenth < 2 * 36000; ++tenth) repeated.Add({2026, 3, 1, 15}, 1e-3, 0.1, 0.0, 0.1);
   repeated.Flush();
   const std::vector<HistoryHour> after = ParseHistory(Slurp(path));
   ASSERT_EQ(after.size(), 6u);
@@ -196,6 +244,61 @@ bool WellFormed(const std::string& html) {
     }
   }
   return open.empty();
+}
+
+// The measured energy per day, month and in all, the average power while saving and while not
+// (only over hours that were measured), and its cost where a price is set.
+TEST(Zorstat, ReportsShowTheMeasuredEnergyItsAverageAndItsCost) {
+  HistoryHour old = Hour(2026, 4, 1, 10, 1.5, 3600);  // from a file without the measured columns
+  old.measuredSeconds = 0;
+  HistoryHour measured = Hour(2026, 4, 2, 11, 0.25, 1800);
+  measured.cpuWh = 5.0;
+  measured.cpuWhSaving = 2.0;
+  measured.measuredSeconds = 3600;
+  const HistoryTotals totals = Summarise({old, measured});
+  EXPECT_DOUBLE_EQ(totals.all.cpuWh, 5.0);
+  ReportPrice price;
+  price.perKwh = ParsePrice("300,5");
+  price.currency = "<b>EUR";
+  for (const std::string& report : {TextReport(totals, price), HtmlReport(totals, DayNumber(2026, 4, 2), price)}) {
+    EXPECT_NE(report.find("5.0 Wh"), std::string::npos);
+    EXPECT_NE(report.find("4.0 W"), std::string::npos);  // 2 Wh in the half hour of saving
+    EXPECT_NE(report.find("6.0 W"), std::string::npos);  // 3 Wh in the other half hour
+    EXPECT_NE(report.find("1.50"), std::string::npos);   // 5 Wh at 300.5 a kWh
+    EXPECT_NE(report.find("units"), std::string::npos);
+  }
+  const std::string html = HtmlReport(totals, DayNumber(2026, 4, 2), price);
+  EXPECT_EQ(html.find("<b>EUR"), std::string::npos);
+  EXPECT_NE(html.find("&lt;b&gt;EUR"), std::string::npos);
+  EXPECT_TRUE(WellFormed(html));
+  // No price, no cost.
+  EXPECT_EQ(TextReport(totals).find("cost"), std::string::npos);
+
+  const HistoryTotals none = Summarise({});
+  EXPECT_EQ(TextReport(none).rfind("No history yet", 0), 0u);
+  EXPECT_NE(HtmlReport(none, DayNumber(2026, 4, 2)).find("No history yet"), std::string::npos);
+}
+
+TEST(Zorstat, PricesAsUsersWriteThem) {
+  const std::pair<const char*, double> cases[] = {
+      {"0.30", 0.30}, {"0,30", 0.30}, {"12", 12}, {"", 0}, {"-1", 0}, {"0", 0}, {"1e3", 0}, {"abc", 0}, {"inf", 0},
+  };
+  for (const auto& c : cases) EXPECT_DOUBLE_EQ(ParsePrice(c.first), c.second) << c.first;
+}
+
+// The CSV export in the user's number format: where the decimal mark is a comma, the fields are
+// separated by semicolons, so a spreadsheet opens it as it is.
+TEST(Zorstat, CsvSuitsTheUsersDecimalMark) {
+  HistoryHour h = Hour(2026, 4, 2, 7, 0.25, 1800);
+  h.cpuWh = 5.5;
+  h.cpuWhSaving = 2.25;
+  h.measuredSeconds = 3600;
+  EXPECT_EQ(CsvRow(h, '.'), "2026-04-02 07:00,0.250000,1800.0,5.500000,2.250000,3600.0\r\n");
+  EXPECT_EQ(CsvRow(h, ','), "2026-04-02 07:00;0,250000;1800,0;5,500000;2,250000;3600,0\r\n");
+  EXPECT_EQ(CsvHeader(','),
+            "hour;saving figure (units);saving time (s);CPU energy (Wh);CPU energy while saving (Wh);"
+            "measured time (s)\r\n");
+  EXPECT_NE(CsvHeader('.').find("CPU energy (Wh),"), std::string::npos);
 }
 
 // Each damaged or crafted line between two sound hours: the two hours are counted, the line is
@@ -230,6 +333,13 @@ TEST(Zorstat, DamagedLinesAreSkippedAndCounted) {
       {"2026-02-20T10,1.000000,60.0" + std::string(100000, 'x'), 0},
       {"2024-02-29T10,1.000000,60.0", 1},             // a leap day
       {"2026-02-20T10,1.000000,60.0,2.5", 1},         // a further column
+      {"2026-02-20T10,1.000000,60.0,2.5,1.0,120.0", 1},  // the measured columns
+      {"2026-02-20T10,1.000000,60.0,2.5,1.0,120.0,x", 1},
+      {"2026-02-20T10,1.000000,60.0,1.0,2.5,120.0", 0},  // more measured while saving than in all
+      {"2026-02-20T10,1.000000,60.0,2.5,1.0,30.0", 0},   // more saving than measuring
+      {"2026-02-20T10,1.000000,60.0,2.5,1.0,3601.0", 0},
+      {"2026-02-20T10,1.000000,60.0,-2.5,1.0,120.0", 0},
+      {"2026-02-20T10,1.000000,60.0,2000000.0,1.0,120.0", 0},
   };
   for (const Row& row : rows) {
     const std::string text = "hour,energy,seconds\n2026-02-20T09,0.250000,3600.0\n" + row.line +
@@ -244,7 +354,7 @@ TEST(Zorstat, DamagedLinesAreSkippedAndCounted) {
     const HistoryTotals totals = summer.Totals();
     EXPECT_EQ(totals.hours, 2 + row.sound) << row.line.substr(0, 60);
     EXPECT_EQ(totals.refused, row.sound ? 0 : lines) << row.line.substr(0, 60);
-    EXPECT_DOUBLE_EQ(totals.energy, 0.75 + static_cast<double>(row.sound)) << row.line.substr(0, 60);
+    EXPECT_DOUBLE_EQ(totals.all.energy, 0.75 + static_cast<double>(row.sound)) << row.line.substr(0, 60);
 
     const std::string html = HtmlReport(totals, today);
     EXPECT_TRUE(WellFormed(html)) << row.line.substr(0, 60);

@@ -101,8 +101,11 @@ TEST_F(LoopTest, SavingCyclesFillTheHourlyHistory) {
   EnergyHistoryLog history(dir.File("History.csv"), [&] {
     return HourStamp{2026, 12, 10, cycles < 20 ? 7 : 8};
   });
+  double joules = 0;  // the power each cycle measured, held for its tenth of a second
   clock.onSleep = [&] {
-    if (clock.now % 100 == 0 && ++cycles >= 30) flags.running = false;
+    if (clock.now % 100 != 0) return;
+    joules += engine.CpuMax() * 0.1;
+    if (++cycles >= 30) flags.running = false;
   };
   const double before = engine.Total();
   RunLoop(engine, flags, clock, trace, &history);
@@ -115,6 +118,11 @@ TEST_F(LoopTest, SavingCyclesFillTheHourlyHistory) {
   EXPECT_NEAR(hours[0].seconds + hours[1].seconds, 3.0, 1e-9);
   EXPECT_NEAR(hours[0].energy + hours[1].energy, engine.Total() - before, 1e-6);
   EXPECT_GT(hours[0].energy, 0.0);
+  // Beside the saving figure, the CPU energy measured, in Wh, all of it while saving.
+  ASSERT_GT(joules, 0.0);
+  EXPECT_NEAR(hours[0].cpuWh + hours[1].cpuWh, joules / 3600, 1e-6);
+  EXPECT_NEAR(hours[0].cpuWhSaving + hours[1].cpuWhSaving, joules / 3600, 1e-6);
+  EXPECT_NEAR(hours[0].measuredSeconds + hours[1].measuredSeconds, 3.0, 1e-9);
 }
 
 TEST(RunService, StartFailuresAreTracedAndStopTheService) {
