@@ -35,7 +35,7 @@ struct ServiceDeps {
   MetricsPublisher* metrics = nullptr;
   // INFO.DAT's "SETTING" values and the processor signature (CPUID 1 EAX), for the rails the
   // service re-applies at its start and after a resume; without a reader it leaves them alone.
-  SettingReader readSetting;
+  SettingReader readSetting = nullptr;
   uint32_t cpuSignature = 0;
 };
 
