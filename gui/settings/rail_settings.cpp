@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "common/firmware_layout.h"
-#include "common/firmware_tables.h"
 #include "common/rail_targets.h"
 
 namespace zor {
