@@ -24,11 +24,13 @@ void ApplyThrottleRule(int32_t usage, int32_t& prevUsage, TraceSink& trace) {
 // Cycles run on fixed 100 ms deadlines rather than 100 ms after each cycle's work, so the 0.1 s
 // each cycle adds to the saving time keeps pace with the wall clock.
 void RunLoop(SavingsEngine& engine, ServiceFlags& flags, Clock& clock, TraceSink& trace,
-             EnergyHistoryLog* history, MetricsPublisher* metrics) {
+             EnergyHistoryLog* history, MetricsPublisher* metrics,
+             const std::function<void()>& onResume) {
   int32_t prevUsage = flags.usage.load();
   RunCounters counters;
   uint64_t deadline = clock.NowMs() + kCycleMs;
   while (flags.running.load()) {
+    if (flags.resumed.exchange(false) && onResume) onResume();
     const double countedBefore = engine.Counted();
     engine.RunCycle();
     clock.SleepUntilMs(deadline);
@@ -96,8 +98,17 @@ void RunService(ServiceDeps& deps) {
          discovery.target.type, discovery.target.port, discovery.tableAddress, engine.Current(),
          engine.Total(), engine.Revision(), engine.SmbusBase());
 
+  // The hardware is the loop's alone: the rails are written here and, after a resume, between
+  // two cycles, never from the control handler's thread.
+  const auto reapplyRails = [&] {
+    if (!deps.readSetting) return;
+    ReapplyRails(*hwk, discovery.target, discovery.table, discovery.tableAddress,
+                 ClassifyPlatform(deps.cpuSignature), deps.readSetting, deps.trace);
+  };
+  reapplyRails();
+
   deps.startSampler();
-  RunLoop(engine, deps.flags, deps.clock, deps.trace, deps.history, deps.metrics);
+  RunLoop(engine, deps.flags, deps.clock, deps.trace, deps.history, deps.metrics, reapplyRails);
   fw::Unmap(*hwk, discovery.mapping);
   deps.flags.samplerStop.store(true);
 }

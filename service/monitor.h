@@ -9,6 +9,7 @@
 #include "service/hardware_locks.h"
 #include "service/history_log.h"
 #include "service/metrics_publisher.h"
+#include "service/rail_reapply.h"
 #include "service/savings_engine.h"
 #include "service/service_flags.h"
 #include "service/trace.h"
@@ -32,6 +33,10 @@ struct ServiceDeps {
   EnergyHistoryLog* history = nullptr;
   // The metrics file, or none.
   MetricsPublisher* metrics = nullptr;
+  // INFO.DAT's "SETTING" values and the processor signature (CPUID 1 EAX), for the rails the
+  // service re-applies at its start and after a resume; without a reader it leaves them alone.
+  SettingReader readSetting = nullptr;
+  uint32_t cpuSignature = 0;
 };
 
 // Runs until flags.running is cleared or the start fails.
@@ -39,8 +44,10 @@ void RunService(ServiceDeps& deps);
 
 // The loop itself, from the first cycle to the last figures written; also used by tests and
 // benchmarks with an engine of their own.
+// onResume runs on the loop's thread before the next cycle once flags.resumed is set.
 void RunLoop(SavingsEngine& engine, ServiceFlags& flags, Clock& clock, TraceSink& trace,
-             EnergyHistoryLog* history = nullptr, MetricsPublisher* metrics = nullptr);
+             EnergyHistoryLog* history = nullptr, MetricsPublisher* metrics = nullptr,
+             const std::function<void()>& onResume = {});
 
 // One step of the throttling rule: records a change of the load across 10 percent.
 void ApplyThrottleRule(int32_t usage, int32_t& prevUsage, TraceSink& trace);

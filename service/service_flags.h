@@ -11,6 +11,7 @@ struct ServiceFlags {
   std::atomic<bool> running{false};       // cleared by the stop or shutdown control
   std::atomic<bool> samplerStop{false};   // ends the sampler thread
   std::atomic<int32_t> usage{0};          // CPU load in percent, from the sampler
+  std::atomic<bool> resumed{false};       // set by a resume; the loop re-applies the rails
 };
 
 }  // namespace zor

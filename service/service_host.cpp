@@ -46,7 +46,7 @@ void ServiceHost::StartSampler(std::function<void()> body) {
   if (!m_samplerStarted) m_trace.Write("Load sampler thread failure!!\n");
 }
 
-void ServiceHost::Control(uint32_t code) {
+void ServiceHost::Control(uint32_t code, uint32_t eventType) {
   m_trace.Write("\n****Into service control****\n");
   switch (code) {
     case control::kStop:
@@ -75,6 +75,17 @@ void ServiceHost::Control(uint32_t code) {
       return;
     case control::kInterrogate:
       m_trace.Write("Service Control Interrogate!!\n");
+      break;
+    case control::kPowerEvent:
+      // A resumed regulator has forgotten the rail targets; the loop writes them again.
+      if (eventType == power::kResumeSuspend || eventType == power::kResumeAutomatic) {
+        m_trace.Write("Resume!!\n");
+        m_flags.resumed.store(true);
+      }
+      break;
+    case control::kReapplyRails:
+      m_trace.Write("Re-apply rails!!\n");
+      m_flags.resumed.store(true);
       break;
     default:
       Tracef(m_trace, "ZOR2 Service unrecognized control code 0x%lx\n",

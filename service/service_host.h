@@ -15,6 +15,13 @@ namespace zor {
 enum class ServiceState : uint32_t { kStopped = 1, kStopPending = 3, kRunning = 4, kPaused = 7 };
 namespace control {
 constexpr uint32_t kStop = 1, kPause = 2, kContinue = 3, kInterrogate = 4, kShutdown = 5;
+constexpr uint32_t kPowerEvent = 13;
+// The service's own control: re-apply the rail targets now, as after a resume.
+constexpr uint32_t kReapplyRails = 129;
+}
+// Power events that end a sleep.
+namespace power {
+constexpr uint32_t kResumeSuspend = 7, kResumeAutomatic = 18;
 }
 
 class ServiceHostPort {
@@ -43,8 +50,8 @@ class ServiceHost {
   // The service entry point: registers the handler, starts the trace log afresh at tracePath,
   // reports running and runs runService until it returns, then reports stopped.
   void Main(const std::string& tracePath, const std::function<void()>& runService);
-  // The control handler, on the dispatcher's thread.
-  void Control(uint32_t code);
+  // The control handler, on the dispatcher's thread; eventType qualifies a power event.
+  void Control(uint32_t code, uint32_t eventType = 0);
   // Starts the load sampler; without a thread the service carries on with no load figures.
   void StartSampler(std::function<void()> body);
 

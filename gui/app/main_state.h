@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/memory_view.h"
+#include "common/rail_targets.h"
 #include "platform/system_info.h"
 #include "platform/vendor_libraries.h"
 
@@ -18,14 +19,6 @@ constexpr int kOsWindows2000 = 1;
 constexpr int kOsNt5 = 2;      // any other NT 5.x or lower
 constexpr int kOsNt6 = 3;      // NT 6.x other than 6.1
 constexpr int kOsNt61 = 4;
-
-// Voltage rail roles, in the order the settings keep them.
-enum RailRole { kRailNorthBridge = 0, kRailSouthBridge, kRailVtt, kRailMemory, kRailPch, kRailRoles };
-
-struct RailSlot {
-  uint32_t offset = 0;  // entry offset from the RailTable's start; 0 = no rail on this board
-  uint32_t base = 0;    // the rail's base value, in the table's units
-};
 
 constexpr uint32_t kMagenta = 0x00FF00FF;  // COLORREF of transparent skin pixels
 

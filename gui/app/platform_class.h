@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "common/rail_targets.h"
 #include "platform/system_info.h"
 
 namespace zor {
@@ -11,15 +12,6 @@ namespace zor {
 // The version class (1 Windows 2000, 2 other NT 5.x, 3 NT 6.x but 6.1, 4 NT 6.1); `unchanged`
 // when the version is unknown or not NT. Later NT versions count as NT 6, never as 2000/XP.
 int OsClass(const OsVersion& version, int unchanged);
-
-struct PlatformClass {
-  bool x58 = false;
-  bool p55 = false;
-  bool p67 = false;
-};
-
-// From CPUID leaf 1's signature (EAX), compared unsigned.
-PlatformClass ClassifyPlatform(uint32_t signature);
 
 // Older processors must have EIST and C1E on: true when MSR 0x1A0 is to be checked.
 bool NeedsEistCheck(const CpuidLeaf1& cpu, bool altTable);

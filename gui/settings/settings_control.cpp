@@ -3,23 +3,9 @@
 
 #include "common/firmware_layout.h"
 #include "common/info_store.h"
+#include "common/rail_targets.h"
 
 namespace zor {
-
-namespace {
-
-struct RailKey {
-  const char* key;
-  int role;
-  uint32_t reduction;
-};
-constexpr RailKey kNorthBridge = {"NB", kRailNorthBridge, 10000};
-constexpr RailKey kSouthBridge = {"SB", kRailSouthBridge, 10000};
-constexpr RailKey kVtt = {"VTT", kRailVtt, 10000};
-constexpr RailKey kMemory = {"MEM", kRailMemory, 2000};
-constexpr RailKey kPch = {"PCH", kRailPch, 5000};
-
-}  // namespace
 
 SettingsControl::SettingsControl(MainState& state, SettingsPorts ports)
     : m_state(state),
@@ -72,26 +58,16 @@ bool SettingsControl::ApplyAdvancedSettings() {
   if (m_exit.Requested()) return true;
   auto setting = [this](const char* key, const char* def) { return m_readSetting(key, def); };
   auto flag = [&](const char* key) { return ProfileInt(setting(key, "0")); };
-  auto rail = [&](const RailKey& r) {
-    if (flag(r.key) == 1) {
-      m_rails.SetRailTarget(r.role, r.reduction, false);
-    } else {
-      m_rails.SetRailTarget(r.role, 0, true);
-    }
-  };
 
   using Timeout = PowerPlanSettings::Timeout;
   m_plans.SetTimeoutVerified(Timeout::Disk, TimeoutMinutes(setting("HDD", "3 Mins")));
   m_plans.SetTimeoutVerified(Timeout::Monitor, TimeoutMinutes(setting("MONI", "3 Mins")));
 
-  if (m_state.m_bP55 || m_state.m_bP67) {
-    rail(kPch);
-  } else {
-    rail(kNorthBridge);
-    rail(kSouthBridge);
+  const PlatformClass platform{m_state.m_bX58, m_state.m_bP55, m_state.m_bP67};
+  for (const RailTarget& t :
+       AdvancedRailTargets(platform, [&](const char* key) { return flag(key) == 1; })) {
+    m_rails.SetRailTarget(t.role, t.reduction, t.useBase);
   }
-  rail(kMemory);
-  if (!m_state.m_bX58 && !m_state.m_bP55 && !m_state.m_bP67) rail(kVtt);
   m_rails.CommitRails();
 
   m_state.m_bVgaSaving = flag("VGA") == 1;

@@ -59,7 +59,7 @@ void TraceLastError(DWORD error) {
   g_trace.Write("\n");
 }
 
-void WINAPI ServiceControl(DWORD code);
+DWORD WINAPI ServiceControl(DWORD code, DWORD eventType, void* eventData, void* context);
 
 // The control manager behind the portable host. The status record is shared by the service
 // thread and the control handler, which runs on the dispatcher's thread.
@@ -68,8 +68,10 @@ class Win32ServicePort : public zor::ServiceHostPort {
   bool RegisterHandler() override {
     m_status.dwServiceType = kServiceType;
     m_status.dwCurrentState = SERVICE_RUNNING;
-    m_status.dwControlsAccepted = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN;
-    m_handle = RegisterServiceCtrlHandlerA(g_serviceName, ServiceControl);
+    // Power events tell of a resume, after which the rails are written again.
+    m_status.dwControlsAccepted =
+        SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN | SERVICE_ACCEPT_POWEREVENT;
+    m_handle = RegisterServiceCtrlHandlerExA(g_serviceName, ServiceControl, nullptr);
     return m_handle != nullptr;
   }
   bool Report(zor::ServiceState state, uint32_t waitHintMs) override {
@@ -115,7 +117,10 @@ zor::ServiceHost g_host(g_port, g_trace, g_flags);
 HANDLE g_mainEnded = nullptr;
 constexpr DWORD kMainEndWaitMs = 2000;
 
-void WINAPI ServiceControl(DWORD code) { g_host.Control(code); }
+DWORD WINAPI ServiceControl(DWORD code, DWORD eventType, void*, void*) {
+  g_host.Control(code, eventType);
+  return NO_ERROR;
+}
 
 zor::Hwk* LoadServiceHwk() {
   // The library stays loaded for the life of the process.
@@ -137,7 +142,7 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
     });
     zor::ServiceDeps deps{g_trace, g_flags, zor::SystemClock(), store, locks,
                           LoadServiceHwk,
-                          [] { ServiceControl(SERVICE_CONTROL_STOP); },
+                          [] { ServiceControl(SERVICE_CONTROL_STOP, 0, nullptr, nullptr); },
                           [] {
                             g_host.StartSampler([] {
                               zor::CpuLoadSampler cpu(zor::SystemPerfData());
@@ -150,6 +155,10 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
     };
     zor::MetricsPublisher metrics(zor::SystemClock(), g_trace, metricsFolder, ZOR_VERSION);
     deps.metrics = &metrics;
+    deps.readSetting = [&info](const char* key, const char* def) {
+      return info.Read(zor::info::kSetting, key, def, zor::info::kSettingCapacity);
+    };
+    deps.cpuSignature = zor::RealSystemInfo().Cpuid1().eax;
     zor::RunService(deps);
   });
   if (g_mainEnded) SetEvent(g_mainEnded);

@@ -336,6 +336,10 @@ void Board::ApplyRailTable() {
 
 // ---- Control -----------------------------------------------------------------------------------------
 
+void Board::Sleep() {
+  for (uint32_t i = 0; i < kMaxRails; ++i) m_state.appliedRails[i] = m_state.railBases[i];
+}
+
 void Board::PinLoad(int percent) {
   m_state.pinnedLoad = percent < 0 ? -1 : (percent > 100 ? 100 : percent);
 }

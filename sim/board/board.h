@@ -71,6 +71,8 @@ class Board {
   bool HasFault(uint32_t fault) const { return (m_state.faults & fault) != 0; }
   void SetAddressFailures(uint32_t count) { m_state.addressFailuresLeft = count; }
   void SetSkip();  // StatusFlags bit 0, which suppresses one service cycle
+  // A sleep and resume: the regulator wakes at its nominal rails, the RailTable in memory stays.
+  void Sleep();
   void SetControlFlags(uint16_t flags);  // as the firmware setup would, no packet involved
 
   // ---- Firmware view ----

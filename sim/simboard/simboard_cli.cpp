@@ -28,6 +28,7 @@ constexpr char kUsage[] =
     "  address-failures N           fail the next N EnergyTable address requests (0xB1)\n"
     "  flags HEX                    set ControlFlags as the firmware setup would (e.g. 0x0155)\n"
     "  skip                         set the skip bit that suppresses one service cycle\n"
+    "  sleep                        sleep and resume: the regulator forgets the rail targets\n"
     "  help                         this text\n";
 
 // A whole decimal number in [low, high].
@@ -217,7 +218,8 @@ int RunSimboard(int argc, const char* const* argv, const std::string& defaultBoa
 
   const bool known = command == "create" || command == "show" || command == "fault" ||
                      command == "pin-load" || command == "pin-readings" ||
-                     command == "address-failures" || command == "flags" || command == "skip";
+                     command == "address-failures" || command == "flags" || command == "skip" ||
+                     command == "sleep";
   if (!known) return Usage(err, ("unknown command " + command).c_str());
 
   Session session(out, err);
@@ -232,6 +234,12 @@ int RunSimboard(int argc, const char* const* argv, const std::string& defaultBoa
   if (command == "skip") {
     return session.Locked([](Board& board) {
       board.SetSkip();
+      return 0;
+    });
+  }
+  if (command == "sleep") {
+    return session.Locked([](Board& board) {
+      board.Sleep();
       return 0;
     });
   }
