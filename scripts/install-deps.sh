@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick
   libcairo2-dev fonts-dejavu-core fonts-noto-cjk
   fp-utils nsis faketime
+  mmdebstrap
 )
 
 missing=()
