@@ -14,6 +14,18 @@ for preset in native win32 win64; do
   cmake --build --preset "$preset" -j "$jobs"
 done
 
+# A test that failed or timed out may leave the Wine server of its prefix running, and with it its
+# programs: whatever runs for a prefix under build/ is ended when the script ends.
+end_wine_leftovers() {
+  local pid
+  for pid in $(pgrep wineserver || true); do
+    if tr '\0' '\n' < "/proc/$pid/environ" 2>/dev/null | grep -q "^WINEPREFIX=$PWD/build/"; then
+      kill -9 "$pid" 2>/dev/null || true
+    fi
+  done
+}
+trap end_wine_leftovers EXIT
+
 failed=()
 summary=()
 # lane NAME COMMAND...: runs one lane, times it, and notes a failure without stopping.
