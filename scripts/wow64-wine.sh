@@ -78,12 +78,19 @@ make_tree() {
   mv "$new" "$root"
 }
 
-# One wrapper script; its name says which Wine command it runs.
+# One wrapper script; its name says which Wine command it runs. Replaced only when it changed, and
+# then by a rename, as other runs may be calling it.
 write_wrappers() {
   mkdir -p "$bin"
-  install -m 755 "$(dirname "$0")/wow64-wrapper.sh" "$bin/wow64-wrapper"
-  local name
-  for name in wine wine64 wineserver wineboot winepath; do ln -sfn wow64-wrapper "$bin/$name"; done
+  local source name
+  source="$(dirname "$0")/wow64-wrapper.sh"
+  if ! cmp -s "$source" "$bin/wow64-wrapper"; then
+    install -m 755 "$source" "$bin/.wow64-wrapper.new"
+    mv -f "$bin/.wow64-wrapper.new" "$bin/wow64-wrapper"
+  fi
+  for name in wine wine64 wineserver wineboot winepath; do
+    [ -L "$bin/$name" ] || ln -s wow64-wrapper "$bin/$name"
+  done
 }
 
 mkdir -p "$cache"
