@@ -19,7 +19,7 @@ done
 end_wine_leftovers() {
   local pid
   for pid in $(pgrep wineserver || true); do
-    if tr '\0' '\n' < "/proc/$pid/environ" 2>/dev/null | grep -q "^WINEPREFIX=$PWD/build/"; then
+    if tr '\0' '\n' 2>/dev/null < "/proc/$pid/environ" | grep -q "^WINEPREFIX=$PWD/build/"; then
       kill -9 "$pid" 2>/dev/null || true
     fi
   done
