@@ -43,15 +43,19 @@ function(zor_add_benchmark name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark_main)
 endfunction()
 
-# zor_add_e2e(name SCRIPT script [ARGS ...]): a Wine end-to-end test, registered in the Windows build.
-# The script gets the build directory (where the .exe and .dll files are) as its first argument.
+# zor_add_e2e(name SCRIPT script [ARGS ...]): a Wine end-to-end test, registered in both Windows
+# builds. The script gets the build directory (where the .exe and .dll files are) as its first
+# argument, and ZOR_BITS says which build it runs: the 32-bit one runs on the wow64 Wine
+# (scripts/wow64-wine.sh), in the layout 64-bit Windows gives a 32-bit program.
 function(zor_add_e2e name)
   cmake_parse_arguments(ARG "" "SCRIPT" "ARGS" ${ARGN})
-  if(NOT WIN32 OR NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
+  if(NOT WIN32)
     return()
   endif()
+  math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
   add_test(NAME ${name} COMMAND bash ${ARG_SCRIPT} ${CMAKE_BINARY_DIR}/bin ${ARG_ARGS})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine LABELS e2e
+                                          ENVIRONMENT ZOR_BITS=${bits})
 endfunction()
 
 if(WIN32)

@@ -14,6 +14,7 @@ packages=(
   fp-utils nsis faketime
   openssl libssl-dev
   wixl msitools prometheus prometheus-node-exporter
+  mmdebstrap
 )
 
 missing=()

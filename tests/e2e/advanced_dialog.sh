@@ -18,7 +18,7 @@ mkdir -p "$out"
 zor_app_prefix "$out/prefix" "$bin" advdemo.exe hwk.dll simboard.exe settings_probe.exe Clockvane.dll \
   SF.DLL AdvEng.dll AdvSC.dll AdvTC.dll res.dll
 trap 'wineserver -k 2>/dev/null || true' EXIT
-cp "$bin/fixtures/powercfg.exe" "$WINEPREFIX/drive_c/windows/system32/powercfg.exe"
+install_powercfg "$bin"
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -72,7 +72,7 @@ open_dialog() {  # background args...
   sleep 0.3
 }
 click() {  # client x y
-  xdotool mousemove $((x + $1)) $((y + $2)); sleep 0.2
+  pointer_onto $((x + $1)) $((y + $2)); sleep 0.2
   xdotool click 1; sleep 0.3
 }
 finish() {  # expected status -> waits for advdemo to end

@@ -36,7 +36,7 @@ install() {
   echo "setup $* took $(( ($(date +%s%N) - started) / 1000000 )) ms"
 }
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zorwise'
-uninstalled() { ! wine reg query "$uninstall_key" >/dev/null 2>&1; }
+uninstalled() { ! wine reg query "$uninstall_key" "$zor_reg_view" >/dev/null 2>&1; }
 # Each poll asks the registry through Wine: every 0.2 s is often enough.
 poll_seconds=0.2
 uninstall() {

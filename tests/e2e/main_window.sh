@@ -22,7 +22,7 @@ mkdir -p "$shots"
 prefix="$work/prefix"
 zor_app_prefix "$prefix" "$bin" zor2.exe Zor2Svr.exe hwk.dll Clockvane.dll SF.DLL ENG.dll SC.dll \
   TC.dll AdvEng.dll AdvSC.dll AdvTC.dll res.dll simboard.exe fwprobe.exe
-cp "$bin/fixtures/powercfg.exe" "$prefix/drive_c/windows/system32/powercfg.exe"
+install_powercfg "$bin"
 # INFO.DAT under whichever spelling made it first (the programs match the name without case).
 info_file() {
   local name; name=$(ls "$app" 2>/dev/null | grep -i -m1 '^info\.dat$' || true)
@@ -115,35 +115,18 @@ expect_board() {  # expect_board WHAT WHAT_ARGS... = VALUE (waits for the worker
 }
 
 # ---- The registry and the stand-in powercfg ----------------------------------------------------
-schemes='HKLM\SYSTEM\CurrentControlSet\Control\Power\User\PowerSchemes'
-balanced_guid=381b4222-f694-41f0-9685-ff5bb260df2e
-high_guid=8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c
 reg_value() {  # reg_value KEY VALUE [reg options] -> the data, or "missing"
   local out
   out=$(wine reg query "$1" /v "$2" "${@:3}" 2>/dev/null | tr -d '\r' \
         | awk -v v="$2" '$1 == v { $1 = ""; $2 = ""; sub(/^ +/, ""); print; exit }')
   [ -n "$out" ] && echo "$out" || echo missing
 }
-active_scheme() { reg_value "$schemes" ActivePowerScheme; }
-# timeouts [SCHEME_GUID] -> "monitor M disk D", in seconds, of Balanced (plan 4) unless told.
-timeouts() {
-  wine reg query "$schemes\\${1:-$balanced_guid}" /s 2>/dev/null | tr -d '\r' | awk '
-    function hex(text,  i, n) {
-      text = tolower(text); sub(/^0x/, "", text)
-      for (i = 1; i <= length(text); i++) n = n * 16 + index("0123456789abcdef", substr(text, i, 1)) - 1
-      return n + 0
-    }
-    /^HKEY/ { kind = /6738e2c4-e8a5-4a42-b16a-e040e769756e$/ ? "disk" : /3c0bc021-c8a8-4e07-a973-6b14cbcb2b7e$/ ? "monitor" : "" }
-    kind != "" && $1 == "ACSettingIndex" { seconds[kind] = hex($3) }
-    END { printf "monitor %s disk %s\n", ("monitor" in seconds) ? seconds["monitor"] : "missing",
-                                         ("disk" in seconds) ? seconds["disk"] : "missing" }'
-}
+timeouts() { plan_timeouts "$@"; }  # timeouts [PLAN] -> "monitor M disk D", in seconds, of plan 4 unless told
 expect_timeouts() {
   local wanted=$1
   wait_for 20 eval '[ "$(timeouts)" = "$wanted" ]' || fail "plan 4 time-outs are '$(timeouts)', wanted '$wanted'"
   ok "plan 4 time-outs: $wanted"
 }
-powercfg() { wine powercfg "$@" >/dev/null 2>&1 || fail "powercfg $*"; }
 
 # ---- Screenshots ------------------------------------------------------------------------------
 wx=0; wy=0
@@ -245,11 +228,12 @@ expect_box() {  # expect_box CAPTION TEXT
   ok "message box \"$1\": $2"
 }
 
-# ---- A fresh prefix: 32-bit RunOnce, no Run ----------------------------------------------------
-run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
-wine reg query "$run_key" /reg:32 >/dev/null 2>&1 && fail "a fresh prefix already has the 32-bit Run key"
-wine reg query "${run_key}Once" /reg:32 >/dev/null 2>&1 || fail "a fresh prefix lacks the 32-bit RunOnce key"
-ok "fresh prefix: 32-bit RunOnce and no Run"
+# ---- A fresh prefix: the 32-bit key of the automatic start (RunOnce on NT 6, Run on NT 5.x) -------
+if ! zor_nt5; then
+  wine reg query "$(other_autostart_key)" /reg:32 >/dev/null 2>&1 && fail "a fresh prefix already has the 32-bit Run key"
+fi
+wine reg query "$(autostart_key)" /reg:32 >/dev/null 2>&1 || fail "a fresh prefix lacks the 32-bit $(autostart_key)"
+ok "fresh prefix: 32-bit $(autostart_key)"
 
 # A backdrop of one colour, so that the window's outline shows on the shots. The X server resets the
 # background when its last client leaves, so a client stays connected for the whole test.
@@ -263,9 +247,8 @@ display -window root "$work/backdrop.png" 2>/dev/null || true
 # ==== The window on a 12-phase board with 3D power, saving on at L2 ==============================
 # The user's own plan is High performance; plan 4 has time-outs of 10 (monitor) and 20 (disk)
 # minutes, which L1 gives back.
-powercfg /X /monitor-timeout-ac 10
-powercfg /X /disk-timeout-ac 20
-powercfg -S SCHEME_MIN
+set_plan_timeouts 4 10 20
+set_active_plan 3
 run simboard.exe create --profile x58-12-range >/dev/null
 # A savings count that started on 3 January 2009 at 09:05:07.
 set_values VALUE Total=1234.5
@@ -285,18 +268,25 @@ d=$(compare -metric AE "$work/want-shape.png" "$work/got-shape.png" null: 2>&1 |
 [ "$d" = 0 ] || fail "the window's outline differs from Main_on's in $d pixels ($s)"
 ok "outline = non-magenta pixels of Main_on"
 
-# ---- Automatic start: RunOnce in the 32-bit view, quoted; Run left alone -----------------------
+# ---- Automatic start: in the 32-bit view, quoted; the other key left alone -----------------------
 want="\"$winapp\\zor2.exe\" state"
-got=$(reg_value "${run_key}Once" ZOR2 /reg:32)
-[ "$got" = "$want" ] || fail "RunOnce ZOR2 is '$got', wanted '$want'"
-ok "RunOnce ZOR2 = $want"
-wine reg query "$run_key" /reg:32 >/dev/null 2>&1 && fail "zor2 created the 32-bit Run key"
-ok "no Run key"
+got=$(reg_value "$(autostart_key)" ZOR2 /reg:32)
+[ "$got" = "$want" ] || fail "$(autostart_key) ZOR2 is '$got', wanted '$want'"
+ok "$(autostart_key) ZOR2 = $want"
+no_other_autostart() {
+  if zor_nt5; then
+    [ "$(reg_value "$(other_autostart_key)" ZOR2 /reg:32)" = missing ] || fail "zor2 wrote ZOR2 under RunOnce"
+  else
+    wine reg query "$(other_autostart_key)" /reg:32 >/dev/null 2>&1 && fail "zor2 created the 32-bit Run key"
+  fi
+  ok "nothing under $(other_autostart_key)"
+}
+no_other_autostart
 
 # ---- Start state: the saving plan, L2, the service -------------------------------------------------
 wait_for 20 service_is RUNNING || fail "zor2 did not start the service (state $(service_state))"
 ok "service started"
-[ "$(active_scheme)" = "$balanced_guid" ] || fail "active plan $(active_scheme), wanted Balanced"
+[ "$(active_plan)" = 4 ] || fail "active plan $(active_plan), wanted Balanced (4)"
 ok "plan 4 in force"
 expect_timeouts "monitor 180 disk 180"
 show
@@ -422,7 +412,7 @@ if [ -f "$bin/zor2_eng.chm" ]; then
   rm -f "$prefix/drive_c/help-opened.txt"
   click_button HELP_N 518 7
   wait_for 20 test -s "$prefix/drive_c/help-opened.txt" || fail "Help opened nothing"
-  grep -qiF 'Program Files\Zorwise\zor2_eng.chm' "$prefix/drive_c/help-opened.txt" \
+  grep -qiF "$winapp\\zor2_eng.chm" "$prefix/drive_c/help-opened.txt" \
     || fail "Help opened $(cat "$prefix/drive_c/help-opened.txt")"
   ok "Help opens zor2_eng.chm from the program's folder"
 fi
@@ -446,7 +436,7 @@ wait_for 5 eval '[ "$(probe iconic "$title")" = "iconic 1" ]' || fail "Minimise:
 ok "Minimise: the window is iconic"
 
 # ---- The notification-area icon (Wine's own tray window here, with no desktop tray) ------------------
-tray=$(xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1 || true)
+tray=$(tray_window)
 [ -n "$tray" ] || fail "no notification-area icon"
 eval "$(xdotool getwindowgeometry --shell "$tray" | sed 's/^/tray_/')"
 tx=$((tray_X + 10)) ty=$((tray_Y + 10))  # the first icon
@@ -460,8 +450,10 @@ import -window root "$shots/tray-menu.png"
 xdotool mousemove $((tx + 28)) $((ty + 26)); sleep 0.3; xdotool mousemove $((tx + 30)) $((ty + 27)); sleep 0.3
 xdotool click 1
 wait_for 5 eval '[ "$(value Tray Show)" = 0 ]' || fail "Hide this icon: [Tray] Show is '$(value Tray Show)'"
-no_tray_icon() { [ -z "$(xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null)" ]; }
-wait_for 5 no_tray_icon || fail "the icon is still shown"
+no_tray_icon() { [ -z "$(tray_window)" ]; }
+if tray_shows_removal; then
+  wait_for 5 no_tray_icon || fail "the icon is still shown"
+fi
 ok "its menu hides the icon, kept in INFO.DAT ([Tray] Show=0)"
 
 # ---- A second start, plain and in start-up mode ---------------------------------------------------------
@@ -521,11 +513,11 @@ wait_exit 20
 ok "Close, No: exit 0"
 [ "$(value INFO PV)" = 0 ] || fail "Close/No: PV is '$(value INFO PV)'"
 ok "Close, No: PV=0"
-[ "$(active_scheme)" = "$high_guid" ] || fail "Close/No: plan $(active_scheme), wanted High performance"
+[ "$(active_plan)" = 3 ] || fail "Close/No: plan $(active_plan), wanted High performance (3)"
 ok "Close, No: the user's plan is back"
 # The user's time-outs go back to plan 4, where they were read; the user's own plan is untouched.
 [ "$(timeouts)" = "monitor 600 disk 1200" ] || fail "Close/No: plan 4 time-outs are $(timeouts)"
-[ "$(timeouts "$high_guid")" = "monitor missing disk missing" ] || fail "Close/No: High performance changed"
+[ "$(timeouts 3)" = "monitor missing disk missing" ] || fail "Close/No: High performance changed"
 ok "Close, No: the user's time-outs are back"
 show
 [ "$(flag active)" = 0 ] && [ "$(level_code)" = 3 ] || fail "Close/No: control $(control_word)"
@@ -546,7 +538,7 @@ ok "Close, Yes: exit 0"
 [ "$(value INFO PV)" = 1 ] && [ "$(value INFO POWERVALUE)" = 3 ] \
   || fail "Close/Yes: PV '$(value INFO PV)', POWERVALUE '$(value INFO POWERVALUE)'"
 ok "Close, Yes: PV=1, the user's plan 3 parked"
-[ "$(active_scheme)" = "$balanced_guid" ] || fail "Close/Yes: plan $(active_scheme), wanted Balanced"
+[ "$(active_plan)" = 4 ] || fail "Close/Yes: plan $(active_plan), wanted Balanced (4)"
 show
 [ "$(flag active)" = 1 ] || fail "Close/Yes: control $(control_word)"
 ok "Close, Yes: plan 4 and saving stay in force"
@@ -556,8 +548,7 @@ ok "Close, Yes: plan 4 and saving stay in force"
 show
 word=$(control_word)
 run simboard.exe flags "$(printf '%04X' $(( (word & ~0xF0) | 0x10 | 1 )))"
-powercfg /X /monitor-timeout-ac 10
-powercfg /X /disk-timeout-ac 20
+set_plan_timeouts 4 10 20
 show
 applies=$(rail_applies); before=$(packets)
 start_zor2 state
@@ -589,9 +580,9 @@ show
 ok "state with saving disabled: exit 0, board untouched"
 
 # ==== Failures that end the start: their message, status 1, the user's plan untouched ==============
-powercfg -S SCHEME_MIN
+set_active_plan 3
 plan_kept() {
-  [ "$(active_scheme)" = "$high_guid" ] || fail "$1 left plan $(active_scheme) in force"
+  [ "$(active_plan)" = 3 ] || fail "$1 left plan $(active_plan) in force"
   ok "$1: the user's plan untouched"
 }
 run simboard.exe create --profile x58-12-range >/dev/null
@@ -629,6 +620,5 @@ mv "$work/ENG.dll" "$app/ENG.dll"
 ok "no ENG.dll: exit 1"
 plan_kept "no ENG.dll"
 
-wine reg query "$run_key" /reg:32 >/dev/null 2>&1 && fail "the 32-bit Run key exists at the end"
-ok "still no Run key"
+no_other_autostart
 echo "main window: all checks passed in ${SECONDS} s; screenshots in $shots"

@@ -83,7 +83,7 @@ show() {
 }
 
 click() {  # client x, y
-  xdotool mousemove $((x + $1)) $((y + $2)); sleep 0.3
+  pointer_onto $((x + $1)) $((y + $2)); sleep 0.3
   xdotool click 1
 }
 

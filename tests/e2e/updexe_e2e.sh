@@ -228,7 +228,7 @@ if [ -n "${DISPLAY:-}" ]; then
   package 3.0 Zor2Svr.exe res.dll
   update 1
   grep -q "The service and the program were started again" <<< "$said" || fail "the restart of both was not reported"
-  ! kill -0 "$first" 2>/dev/null || fail "the first zor2 still runs"
+  ! pid_running "$first" || fail "the first zor2 still runs"
   [ "$(ini_value "$app/INFO.DAT" PV)" = 1 ] || fail "zor2 did not close as asked (PV '$(ini_value "$app/INFO.DAT" PV)')"
   wait_for 60 zor2_window || fail "zor2 was not started again"
   second=$(wine_pid 'zor2.exe') || fail "no zor2 process after the update"

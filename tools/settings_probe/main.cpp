@@ -3,7 +3,7 @@
 // tests), and prints what it did. Message boxes are printed instead of shown.
 //
 //   settings_probe [options] COMMAND...
-//   options: --os N (version class, default 4), --platform none|x58|p55|p67 (default none),
+//   options: --os N (version class, default the system's as zor2 takes it), --platform none|x58|p55|p67 (default none),
 //            --saved-scheme N, --saved-disk N, --saved-monitor N (the user's recorded settings)
 //   commands: levels L... (one settings worker, requests in a burst), sequence L... (each level
 //             applied before the next is asked for, as slow clicks would), advanced, restore,
@@ -19,6 +19,7 @@
 #include "common/hwk_binding.h"
 #include "common/info_store.h"
 #include "common/service_name.h"
+#include "gui/app/platform_class.h"
 #include "gui/settings/settings_worker.h"
 #include "gui/settings/settings_control.h"
 #include "platform/dynamic_library.h"
@@ -28,6 +29,7 @@
 #include "platform/registry.h"
 #include "platform/service_manager.h"
 #include "platform/shutdown.h"
+#include "platform/system_info.h"
 #include "platform/vendor_libraries.h"
 
 namespace {
@@ -47,7 +49,7 @@ class PrintedBoxes : public MessageBoxes {
 };
 
 struct Options {
-  int osClass = kOsNt61;
+  int osClass = -1;  // the system's
   std::string platform = "none";
   int savedScheme = 4;
   int savedDisk = 0;
@@ -137,7 +139,8 @@ int main(int argc, char** argv) {
   MainState state;
   state.m_szAppDir = ProgramDirectory();
   state.m_szIniPath = state.m_szAppDir + "\\Info.dat";
-  state.m_nOsClass = options.osClass;
+  state.m_nOsClass =
+      options.osClass >= 0 ? options.osClass : OsClass(RealSystemInfo().Version(), kOsNt61);
   state.m_nSavedScheme = options.savedScheme;
   state.m_nSavedDiskTimeout = options.savedDisk;
   state.m_nSavedMonitorTimeout = options.savedMonitor;
