@@ -94,7 +94,7 @@ wait_for 30 test -s "$app/INFO.DAT" || fail "the service wrote no INFO.DAT"
   for h in 10 11 12; do printf '2026-12-0%dT%d,1.250000,3600.0\r\n' $((h - 9)) "$h"; done
   printf '2026-12-04T01,9'; } > "$app/History.csv"
 win_total=$(wine "$winapp\\zorstat.exe" 2>/dev/null | tr -d '\r' | grep '^Total' | tr -s ' ')
-[ "$win_total" = "Total 3.750000 3:00:00 (3 hours recorded)" ] ||
+[ "$win_total" = "Total 3.750000 3:00:00 0.0 Wh - - (3 hours recorded)" ] ||
   fail "zorstat on Windows gave: $win_total"
 ok "the installed zorstat sums the history ($win_total)"
 
