@@ -43,6 +43,9 @@ constexpr int kLeftStripX = 58;
 constexpr int kLeftStripY = 108;
 constexpr int kLeftStripLastX = 135;
 
+// The notice shown instead of the figures when the service has stopped: on the figures panel.
+constexpr Place kServiceNotice{180, 92};
+
 // Running time (meter mode): days, hours, minutes as two digits each.
 constexpr int kTimeY = 130;
 constexpr int kDaysX[2] = {174, 186};
