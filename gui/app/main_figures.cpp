@@ -1,6 +1,7 @@
 // The main window's running figures: every 100 ms the phase indicators, every second the figures
 // the service publishes in INFO.DAT, drawn as digit pictures, or a notice when the service has
 // stopped and they are no longer live.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -226,10 +227,14 @@ void CMainDialog::DrawCpuStrip(ui::Canvas& dc) {
   // No number at all rather than a frozen one: the strip's place gets its background back.
   const ui::Bitmap& background = m_state.m_bSavingOn || !m_bmpMainOff ? m_bmpMainOn : m_bmpMainOff;
   if (background && font[0]) {
+    int bottom = layout::kLeftStripY + font[0]->height;
+    if (font[10]) bottom = std::max(bottom, layout::kLeftStripY + layout::kPointDy + font[10]->height);
     const ui::Rect strip{layout::kLeftStripX + layout::kPointDx, layout::kLeftStripY,
-                         layout::kLeftStripLastX + layout::kDigitAdvance + font[0]->width,
-                         layout::kLeftStripY + font[0]->height};
-    dc.Stretch(*background, strip, strip);
+                         layout::kLeftStripLastX + font[0]->width, bottom};
+    // Cut here and copied whole: the piece lands exactly where the digits were.
+    ui::Image piece(strip.Width(), strip.Height());
+    ui::StretchPixels(piece, {0, 0, piece.width, piece.height}, *background, strip);
+    dc.Copy(piece, strip.left, strip.top);
   }
   DrawServiceNotice(dc);
 }
