@@ -199,6 +199,7 @@ class CMainDialog : public ui::Window {
   int m_nCloseResult = 0;      // exit status (Close "yes") or -1 to end the dialog
   uint32_t m_lastPowerEvent = 0;
   FigureLiveness m_liveness;  // whether the figures shown are live
+  bool m_bDemoBoard = false;   // hwk.dll is the simulated board's: the window says so
   unsigned m_nChoice = 0;  // counts the user's level and advanced-set choices
   // What the advanced dialog opens with, read by the worker; set while L4's command runs.
   std::shared_ptr<AdvancedStart> m_advancedStart;

@@ -287,6 +287,19 @@ TEST(MainFiguresTest, SteadyFiguresOfARunningOrUnknownServiceStayLive) {
   }
 }
 
+TEST(MainPaintTest, DemoBoardIsSaidOnlyForTheSimulatedLibrary) {
+  for (const bool simulated : {false, true}) {
+    SCOPED_TRACE(simulated ? "simulated" : "maker's library");
+    MainRig rig("x58-6");
+    rig.hwkSimulated = simulated;
+    ASSERT_TRUE(rig.Start());
+    rig.Settle();
+    rig.host->ClearOps();
+    rig.host->Paint();
+    EXPECT_EQ(TextDrawn(rig, "demo board"), simulated);
+  }
+}
+
 TEST(MainFiguresTest, PhasesAnimateByMaskAndBoard) {
   struct Case {
     const char* profile;
