@@ -57,6 +57,8 @@ std::unique_ptr<HwkBinding> HwkBinding::Bind(std::unique_ptr<DynamicLibrary> lib
   return binding;
 }
 
+bool HwkBinding::IsSimulated() const { return m_library->Find(kSimulatedBoardEntry) != nullptr; }
+
 uint8_t HwkBinding::qv_inp(uint32_t port) {
   return m_qvInp ? static_cast<uint8_t>(m_qvInp.get()(port) & 0xFFu) : 0;
 }

@@ -16,6 +16,8 @@
 namespace zor {
 
 constexpr char kHwkLibraryName[] = "hwk.dll";
+// Exported only by the simulated board's hwk.dll; a maker's library has no such entry.
+constexpr char kSimulatedBoardEntry[] = "ZorSimulatedBoard";
 
 // What each program tells the user when the library cannot be used.
 constexpr char kServiceHwkFailureTrace[] = "Load hwk.dll failure!!\n";
@@ -70,6 +72,8 @@ class HwkBinding : public Hwk {
   bool HWK_TranslateLinsToPhys(uint64_t reference, uint32_t* physical) override;
   void HWK_MapMem_Copy_Userbuf_To_Phys(const void* source, uint64_t reference,
                                        uint32_t length) override;
+  // Looked up on demand, never required: a maker's library lacks it and is bound all the same.
+  bool IsSimulated() const override;
 
  private:
   explicit HwkBinding(std::unique_ptr<DynamicLibrary> library) : m_library(std::move(library)) {}

@@ -44,6 +44,9 @@ class Hwk {
   virtual bool HWK_TranslateLinsToPhys(uint64_t reference, uint32_t* physical) = 0;
   virtual void HWK_MapMem_Copy_Userbuf_To_Phys(const void* source, uint64_t reference,
                                                uint32_t length) = 0;
+
+  // Whether the library is the project's stand-in over the simulated board rather than a maker's.
+  virtual bool IsSimulated() const { return false; }
 };
 
 // The linear address inside a MapMemEx result, for this build's pointer width.

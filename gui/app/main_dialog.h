@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/info_store.h"
+#include "gui/app/figure_liveness.h"
 #include "gui/app/main_state.h"
 #include "gui/controls/skin_button.h"
 #include "gui/controls/skin_buttons.h"
@@ -161,6 +162,9 @@ class CMainDialog : public ui::Window {
   void ReadFigures();
   void UpdateTrayIcon();
   void DrawSavings(ui::Canvas& dc);
+  // True only when the service manager says for certain that the service is not running.
+  bool ServiceStopped();
+  void DrawServiceNotice(ui::Canvas& dc);
 
   // The settings worker.
   enum Task {
@@ -194,6 +198,8 @@ class CMainDialog : public ui::Window {
   bool m_bClosing = false;     // Close was answered; the program ends once the worker is idle
   int m_nCloseResult = 0;      // exit status (Close "yes") or -1 to end the dialog
   uint32_t m_lastPowerEvent = 0;
+  FigureLiveness m_liveness;  // whether the figures shown are live
+  bool m_bDemoBoard = false;   // hwk.dll is the simulated board's: the window says so
   unsigned m_nChoice = 0;  // counts the user's level and advanced-set choices
   // What the advanced dialog opens with, read by the worker; set while L4's command runs.
   std::shared_ptr<AdvancedStart> m_advancedStart;

@@ -1,5 +1,7 @@
 // The main window's running figures: every 100 ms the phase indicators, every second the figures
-// the service publishes in INFO.DAT, drawn as digit pictures.
+// the service publishes in INFO.DAT, drawn as digit pictures, or a notice when the service has
+// stopped and they are no longer live.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -7,10 +9,12 @@
 #include "common/figure_units.h"
 #include "common/firmware_layout.h"
 #include "common/info_keys.h"
+#include "common/service_name.h"
 #include "gui/app/digit_strip.h"
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
 #include "gui/controls/drawing.h"
+#include "platform/service_manager.h"
 
 namespace zor {
 
@@ -18,6 +22,7 @@ namespace {
 
 constexpr uint32_t kPortLockWaitMs = 25;
 constexpr uint32_t kHighestPort = 0xFFFF;
+constexpr ui::ColorRef kNoticeColor = ui::Rgb(255, 200, 64);
 
 // Active phases from a mask of consecutive low bits; anything else counts as all six.
 int MaskToCount(uint32_t mask) {
@@ -144,14 +149,33 @@ void CMainDialog::DrawPhases() {
 }
 
 void CMainDialog::ReadFigures() {
-  const auto real = [this](const char* key) {
-    return ProfileReal(m_info->Read(info::kValue, key, "0", info::kPathCapacity));
+  std::string figures;
+  const auto text = [&](const char* key, size_t capacity) {
+    const std::string value = m_info->Read(info::kValue, key, "0", capacity);
+    figures += value + ";";
+    return value;
   };
-  m_dCpuMax = real(info::kCpuMax);
-  m_dCurrent = real(info::kCurrent);
-  m_dTotal = real(info::kTotal);
-  if (m_state.m_bSavingOn && m_state.m_bPowerMeter)
-    m_nSaveTime = ProfileInt(m_info->Read(info::kValue, info::kSaveTime, "0", info::kSettingCapacity));
+  m_dCpuMax = ProfileReal(text(info::kCpuMax, info::kPathCapacity));
+  m_dCurrent = ProfileReal(text(info::kCurrent, info::kPathCapacity));
+  m_dTotal = ProfileReal(text(info::kTotal, info::kPathCapacity));
+  const std::string saveTime = text(info::kSaveTime, info::kSettingCapacity);
+  text(info::kUsage, info::kSettingCapacity);
+  text(info::kVout, info::kSettingCapacity);
+  if (m_state.m_bSavingOn && m_state.m_bPowerMeter) m_nSaveTime = ProfileInt(saveTime);
+  m_liveness.Tick(figures, [this] { return ServiceStopped(); });
+}
+
+bool CMainDialog::ServiceStopped() {
+  const std::unique_ptr<ServiceManagerHandle> manager = m_ports.services.Open();
+  if (!manager) return false;  // cannot tell
+  const std::unique_ptr<ServiceHandle> service = manager->OpenNamed(kServiceName);
+  if (!service) {
+    bool known = true;
+    return manager->Knows(kServiceName, &known) && !known;
+  }
+  uint32_t state = 0;
+  if (!service->QueryState(&state)) return false;
+  return state == kServiceStopped || state == kServiceStopPending;
 }
 
 void CMainDialog::UpdateTrayIcon() {
@@ -181,9 +205,11 @@ void CMainDialog::OnTrayIcon(TrayEvent event) {
 }
 
 void CMainDialog::DrawSavings(ui::Canvas& dc) {
+  const bool stale = m_liveness.Stale();
   if (m_state.m_bMeterMode) {
     // The panel first, so a shorter number leaves no digit of the longer one behind.
     DrawAt(dc, m_aPsn[11], layout::kFiguresPanel.x, layout::kFiguresPanel.y);
+    if (stale) return;  // the notice goes on the empty panel with the processor strip
     DrawRightStrip(dc, m_aPsn, FigureText(m_dCurrent, "%.3f"));
     const RunningTime t = SplitSaveTime(m_nSaveTime);
     DrawTwoDigits(dc, m_aTotal, t.days, layout::kDaysX, layout::kTimeY);
@@ -191,13 +217,34 @@ void CMainDialog::DrawSavings(ui::Canvas& dc) {
     DrawTwoDigits(dc, m_aTotal, t.minutes, layout::kMinutesX, layout::kTimeY);
   } else {
     DrawAt(dc, m_aTotalNum[11], layout::kFiguresPanel.x, layout::kFiguresPanel.y);
+    if (stale) return;  // the notice goes on the empty panel with the processor strip
     DrawRightStrip(dc, m_aTotalNum, FigureText(m_dTotal, "%.3f"));
     DrawSinceDate(dc, m_aSince, m_state.m_stStart);
   }
 }
 
 void CMainDialog::DrawCpuStrip(ui::Canvas& dc) {
-  DrawLeftStrip(dc, m_state.m_bSavingOn ? m_aCpuOn : m_aCpuOff, FigureText(m_dCpuMax, "%f"));
+  const ui::Bitmap* font = m_state.m_bSavingOn ? m_aCpuOn : m_aCpuOff;
+  if (!m_liveness.Stale()) return DrawLeftStrip(dc, font, FigureText(m_dCpuMax, "%f"));
+  // No number at all rather than a frozen one: the strip's place gets its background back.
+  const ui::Bitmap& background = m_state.m_bSavingOn || !m_bmpMainOff ? m_bmpMainOn : m_bmpMainOff;
+  if (background && font[0]) {
+    int bottom = layout::kLeftStripY + font[0]->height;
+    if (font[10]) bottom = std::max(bottom, layout::kLeftStripY + layout::kPointDy + font[10]->height);
+    const ui::Rect strip{layout::kLeftStripX + layout::kPointDx, layout::kLeftStripY,
+                         layout::kLeftStripLastX + font[0]->width, bottom};
+    // Cut here and copied whole: the piece lands exactly where the digits were.
+    ui::Image piece(strip.Width(), strip.Height());
+    ui::StretchPixels(piece, {0, 0, piece.width, piece.height}, *background, strip);
+    dc.Copy(piece, strip.left, strip.top);
+  }
+  DrawServiceNotice(dc);
+}
+
+void CMainDialog::DrawServiceNotice(ui::Canvas& dc) {
+  dc.SetTextColor(kNoticeColor);
+  dc.SetTransparentText(true);
+  dc.Text(layout::kServiceNotice.x, layout::kServiceNotice.y, kServiceNotRunningText);
 }
 
 }  // namespace zor

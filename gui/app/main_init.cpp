@@ -241,6 +241,7 @@ bool CMainDialog::BindAndDiscover() {
     m_ports.boxes.Show(kGuiHwkFailureText, kGuiHwkFailureCaption, MessageIcon::None);
     return Exit(kGuiHwkFailureExitCode);
   }
+  m_bDemoBoard = m_hwk->IsSimulated();
   fw::GuiDiscovery d = fw::DiscoverForGui(*m_hwk, m_ports.sleeper);
   if (d.status != fw::GuiDiscoveryStatus::Ok) {
     const GuiOutcome o = DiscoveryOutcome(d.status, m_state.m_szAppDir);

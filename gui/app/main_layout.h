@@ -43,6 +43,12 @@ constexpr int kLeftStripX = 58;
 constexpr int kLeftStripY = 108;
 constexpr int kLeftStripLastX = 135;
 
+// The notice shown instead of the figures when the service has stopped: on the figures panel.
+constexpr Place kServiceNotice{180, 92};
+
+// "demo board", while the simulated board's library is in use: after the title's second line.
+constexpr Place kDemoBoardLabel{166, 32};
+
 // Running time (meter mode): days, hours, minutes as two digits each.
 constexpr int kTimeY = 130;
 constexpr int kDaysX[2] = {174, 186};

@@ -13,6 +13,8 @@ namespace {
 
 constexpr char kSkinFailureText[] = "Load resource library failure!!";
 constexpr char kSkinFailureCaption[] = "Worry";
+constexpr char kDemoBoardText[] = "demo board";
+constexpr ui::ColorRef kDemoBoardColor = ui::Rgb(255, 200, 64);
 
 const char* SkinLibraryName(unsigned language) {
   if (language == layout::kLangSimplifiedChinese) return "SC.dll";
@@ -222,6 +224,11 @@ void CMainDialog::OnPaint(ui::Canvas& dc) {
     DrawLevelBar(dc, LevelSegments());
   }
   DrawCpuStrip(dc);
+  if (m_bDemoBoard) {
+    dc.SetTextColor(kDemoBoardColor);
+    dc.SetTransparentText(true);
+    dc.Text(layout::kDemoBoardLabel.x, layout::kDemoBoardLabel.y, kDemoBoardText);
+  }
 }
 
 }  // namespace zor

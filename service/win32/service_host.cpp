@@ -32,6 +32,13 @@ using zor::Tracef;
 
 constexpr char kDisplayName[] = "ZOR2 Service for Energy Saving.";
 constexpr DWORD kServiceType = SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS;
+constexpr char kDescription[] =
+    "Measures the CPU through the board's sensors and keeps the energy saving figures for the "
+    "ZOR2 window. If it is stopped, the window's figures stop changing.";
+// A crashed service is restarted after a minute, twice; the failure count is forgotten after a
+// day, so that a service that fails again much later is restarted again.
+constexpr DWORD kRestartDelayMs = 60 * 1000;
+constexpr DWORD kFailureResetSeconds = 24 * 60 * 60;
 
 // The registration and dispatcher tables take the name as a writable string.
 char g_serviceName[sizeof zor::kServiceName];
@@ -164,6 +171,29 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
   if (g_mainEnded) SetEvent(g_mainEnded);
 }
 
+// The description and the restart-on-failure actions; a failure of either leaves the service
+// installed and is only logged.
+void DescribeService(SC_HANDLE service) {
+  char description[sizeof kDescription];
+  std::memcpy(description, kDescription, sizeof description);
+  SERVICE_DESCRIPTIONA text = {description};
+  if (!ChangeServiceConfig2A(service, SERVICE_CONFIG_DESCRIPTION, &text)) {
+    Tracef(g_trace, "ZOR2 Service description error = %lu\n",
+           static_cast<unsigned long>(GetLastError()));
+  }
+  SC_ACTION actions[] = {{SC_ACTION_RESTART, kRestartDelayMs},
+                         {SC_ACTION_RESTART, kRestartDelayMs},
+                         {SC_ACTION_NONE, 0}};
+  SERVICE_FAILURE_ACTIONSA failure = {};
+  failure.dwResetPeriod = kFailureResetSeconds;
+  failure.cActions = sizeof actions / sizeof actions[0];
+  failure.lpsaActions = actions;
+  if (!ChangeServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure)) {
+    Tracef(g_trace, "ZOR2 Service failure actions error = %lu\n",
+           static_cast<unsigned long>(GetLastError()));
+  }
+}
+
 void Install() {
   g_trace.Write("Install Service\n");
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
@@ -186,7 +216,10 @@ void Install() {
     Tracef(g_trace, "VORT Service CreateService error = %lu\n", static_cast<unsigned long>(error));
     TraceLastError(error);
   }
-  if (service) CloseServiceHandle(service);
+  if (service) {
+    DescribeService(service);
+    CloseServiceHandle(service);
+  }
   if (manager) CloseServiceHandle(manager);
 }
 

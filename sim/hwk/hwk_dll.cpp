@@ -46,6 +46,10 @@ bool PoolReference(uint32_t low, uint32_t high) { return high == 0 && low != 0; 
 
 #define HWK_EXPORT extern "C" __declspec(dllexport)
 
+// Tells the programs that the board is the simulation, so that the window can say so. Only its
+// presence counts.
+HWK_EXPORT uint32_t ZOR_DLL_CALL ZorSimulatedBoard() { return 1; }
+
 HWK_EXPORT uint32_t ZOR_DLL_CALL qv_inp(uint32_t port) {
   return WithBoard(0xFFu, [&](Board& b) -> uint32_t { return b.In8(port); });
 }

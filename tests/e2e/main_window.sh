@@ -33,7 +33,9 @@ title="ZOR 2.0 B10.1022.1"
 
 zor2_pid=""
 keeper_pid=""
+ticker_pid=""
 cleanup() {
+  [ -n "$ticker_pid" ] && kill "$ticker_pid" 2>/dev/null
   [ -n "$zor2_pid" ] && kill "$zor2_pid" 2>/dev/null
   [ -n "$keeper_pid" ] && kill "$keeper_pid" 2>/dev/null
   wineserver -k >/dev/null 2>&1 || true
@@ -295,6 +297,11 @@ show
 # ==== Figures: the service stopped, the test's own figures in INFO.DAT ============================
 stop_service
 set_values VALUE CPU_MAX=95 Current=12.5 Total=1234.5 SaveTime=90061
+# Figures that stand still while the service is stopped are shown as such; a figure the window
+# does not draw changes every second, so that these stay live until the test has seen them.
+touch "$work/ticking"
+( n=0; while [ -e "$work/ticking" ]; do set_values VALUE Usage=$((n++ % 2)); sleep 1; done ) &
+ticker_pid=$!
 
 # 95 -> "95.000000": 9, 5, point, 0, 0 (the strip stops past x = 135).
 compose "$work/cpu.png" 100x34 "" "$skin/CPU_ON_9.bmp" 0 0 "$skin/CPU_ON_5.bmp" 25 0 \
@@ -345,6 +352,14 @@ expect_picture "Total button chosen" "$s" "$skin/TOTAL_DIS.bmp" 260 161
 click_button METER_N 214 161
 expect_drawn "meter again" meter-again "$work/meter.png" 162 65
 expect_picture "Meter shows Reset again" "$shots/meter-again.png" "$skin/RESET_N.bmp" 301 155
+
+# ---- Figures standing still with the service stopped: no number is shown as live ------------------
+rm -f "$work/ticking"
+wait_for 5 eval '! kill -0 "$ticker_pid" 2>/dev/null' || fail "the figure ticker did not end"
+ticker_pid=""
+wait_for 10 eval '! drawn cpu-stale "$work/cpu.png" 58 108 && ! drawn meter-stale "$work/meter.png" 162 65' ||
+  fail "the frozen figures are still shown ($shots/cpu-stale.png)"
+ok "stopped service: the processor strip and the figures panel no longer show the frozen figures"
 
 # ---- Reset: cmd=1, which the service answers once it runs again -----------------------------------
 click_button RESET_N 301 155

@@ -47,6 +47,12 @@ display=$(wine reg query 'HKLM\System\CurrentControlSet\Services\ZOR2 Service' /
 start=$(wine reg query 'HKLM\System\CurrentControlSet\Services\ZOR2 Service' /v Start 2>/dev/null | tr -d '\r' | grep Start | awk '{print $3}')
 [ "$start" = "0x2" ] || fail "start type is $start"
 ok "display name and automatic start"
+description=$(wine reg query 'HKLM\System\CurrentControlSet\Services\ZOR2 Service' /v Description 2>/dev/null | tr -d '\r' | grep Description | sed 's/.*REG_SZ[[:space:]]*//')
+case "$description" in "Measures the CPU through the board's sensors"*) ;; *) fail "description is '$description'" ;; esac
+# Wine 8 accepts the restart-on-failure actions without storing them (no FailureActions value), so
+# all that can be seen here is that the manager did not refuse them.
+! logged "failure actions error" || fail "the manager refused the failure actions"
+ok "description and restart-on-failure actions"
 
 # A second install is refused by the manager and says why in the log.
 run Zor2Svr.exe -i >/dev/null

@@ -201,7 +201,9 @@ ui::Bitmap MainRig::Tile(const std::string& name, int width, int height) {
 bool MainRig::Start(const std::string& commandLine) {
   MainPorts ports{[this]() -> std::unique_ptr<Hwk> {
                     if (!hwkLoads) return nullptr;
-                    return std::make_unique<BoardHwk>(board);
+                    auto hwk = std::make_unique<BoardHwk>(board);
+                    hwk->simulated = hwkSimulated;
+                    return hwk;
                   },
                   registry, processes, services, boxes, shutdown, vendors, sleeper, system, shell,
                   appDir, kSystemDir, ""};

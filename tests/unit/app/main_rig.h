@@ -91,6 +91,7 @@ struct MainRig {
   FakeSystemInfo system;
   FakeShell shell;
   bool hwkLoads = true;
+  bool hwkSimulated = false;
   unsigned language = 0x0409;
   bool skinPresent = true;
   uint32_t packetsBefore = 0;

@@ -19,10 +19,12 @@
 #include "common/info_lock.h"
 #include "common/zor2_window.h"
 #include "gui/app/digit_strip.h"
+#include "gui/app/figure_liveness.h"
 #include "gui/app/main_layout.h"
 #include "gui/settings/advanced_command.h"
 #include "platform/named_mutex.h"
 #include "platform/program_paths.h"
+#include "platform/service_manager.h"
 #include "tests/unit/app/main_rig.h"
 
 namespace zor::test {
@@ -203,6 +205,99 @@ TEST(MainFiguresTest, EverySecondTheServiceFiguresAreRedrawn) {
   rig.host->FireTimer(1);
   EXPECT_TRUE(Drawn(rig).empty());
   EXPECT_EQ(rig.window->m_dCpuMax, 33);
+}
+
+bool TextDrawn(const MainRig& rig, const std::string& text) {
+  for (const DrawOp& op : rig.host->Ops())
+    if (op.kind == DrawOp::Kind::Text && op.text == text) return true;
+  return false;
+}
+
+// Figures that stand still while the service manager says the service has stopped are not shown
+// as live; figures that change again, or a running service, bring them back.
+TEST(MainFiguresTest, StoppedServiceReplacesFrozenFiguresWithANotice) {
+  for (const bool savingOn : {true, false}) {
+    SCOPED_TRACE(savingOn ? "saving on" : "saving off");
+    MainRig rig("x58-6");
+    ASSERT_TRUE(rig.Start());
+    rig.Settle();
+    if (!savingOn) {
+      rig.ClickPush(layout::kOff);
+      rig.Settle();
+    }
+    rig.services.installed = true;
+    rig.services.state = kServiceStopped;
+    rig.SetInfo(info::kValue, info::kCurrent, "12.5");
+    rig.SetInfo(info::kValue, info::kCpuMax, "95");
+    const auto tick = [&] {
+      rig.host->ClearOps();
+      rig.host->FireTimer(1);
+      return Drawn(rig);
+    };
+    for (int i = 0; i < FigureLiveness::kStillSeconds; ++i) {
+      const std::vector<std::string> d = tick();
+      EXPECT_TRUE(Has(d, std::string(savingOn ? "CPU_ON_9" : "CPU_OFF_9") + "@58,108"));
+      EXPECT_FALSE(TextDrawn(rig, kServiceNotRunningText));
+    }
+    std::vector<std::string> d = tick();
+    EXPECT_TRUE(TextDrawn(rig, kServiceNotRunningText));
+    EXPECT_FALSE(Has(d, "CPU_ON_9@58,108"));
+    EXPECT_FALSE(Has(d, "CPU_OFF_9@58,108"));
+    if (savingOn) {
+      EXPECT_FALSE(Has(d, "PSN_1@246,84"));
+    }
+    // A repaint (uncovered window) shows the notice too, not the frozen number.
+    rig.host->ClearOps();
+    rig.host->Paint();
+    EXPECT_TRUE(TextDrawn(rig, kServiceNotRunningText));
+    EXPECT_FALSE(Has(Drawn(rig), "CPU_ON_9@58,108"));
+
+    // The service writes again: live at once.
+    rig.SetInfo(info::kValue, info::kCpuMax, "96");
+    d = tick();
+    EXPECT_FALSE(TextDrawn(rig, kServiceNotRunningText));
+    EXPECT_TRUE(Has(d, std::string(savingOn ? "CPU_ON_6" : "CPU_OFF_6") + "@83,108"));
+  }
+}
+
+TEST(MainFiguresTest, SteadyFiguresOfARunningOrUnknownServiceStayLive) {
+  struct Case {
+    const char* name;
+    bool managerOpens;
+    bool installed;
+    uint32_t state;
+  } cases[] = {{"running", true, true, kServiceRunning},
+               {"manager refuses", false, true, kServiceStopped},
+               {"start pending", true, true, kServiceStartPending}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MainRig rig("x58-6");
+    ASSERT_TRUE(rig.Start());
+    rig.Settle();
+    rig.services.managerOpens = c.managerOpens;
+    rig.services.installed = c.installed;
+    rig.services.state = c.state;
+    rig.SetInfo(info::kValue, info::kCpuMax, "95");
+    for (int i = 0; i < 2 * FigureLiveness::kStillSeconds; ++i) {
+      rig.host->ClearOps();
+      rig.host->FireTimer(1);
+      EXPECT_TRUE(Has(Drawn(rig), "CPU_ON_9@58,108"));
+      EXPECT_FALSE(TextDrawn(rig, kServiceNotRunningText));
+    }
+  }
+}
+
+TEST(MainPaintTest, DemoBoardIsSaidOnlyForTheSimulatedLibrary) {
+  for (const bool simulated : {false, true}) {
+    SCOPED_TRACE(simulated ? "simulated" : "maker's library");
+    MainRig rig("x58-6");
+    rig.hwkSimulated = simulated;
+    ASSERT_TRUE(rig.Start());
+    rig.Settle();
+    rig.host->ClearOps();
+    rig.host->Paint();
+    EXPECT_EQ(TextDrawn(rig, "demo board"), simulated);
+  }
 }
 
 TEST(MainFiguresTest, PhasesAnimateByMaskAndBoard) {

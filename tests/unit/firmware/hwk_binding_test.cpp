@@ -134,6 +134,20 @@ TEST_F(HwkBindingTest, ALibraryWithOnlyTheCalledEntriesIsUsed) {
   }
 }
 
+// The simulated board's library is told by an extra entry a maker's library does not have; the
+// entry is never required, and nothing in it is called.
+TEST_F(HwkBindingTest, OnlyTheSimulatedBoardsLibraryIsTakenForTheDemo) {
+  for (const bool marked : {false, true}) {
+    auto lib = FullLibrary();
+    if (marked) lib->Add(kSimulatedBoardEntry, &Fake_SMICall);
+    auto hwk = HwkBinding::Bind(std::move(lib), HwkClient::Gui);
+    ASSERT_NE(hwk, nullptr);
+    g_calls.clear();
+    EXPECT_EQ(hwk->IsSimulated(), marked);
+    EXPECT_TRUE(g_calls.empty());
+  }
+}
+
 TEST_F(HwkBindingTest, LoadsByFullPathFromProgramThenSystemDirectory) {
   std::vector<std::string> tried;
   const auto nothing = [&tried](const std::string& path) -> std::unique_ptr<DynamicLibrary> {

@@ -38,6 +38,8 @@ class BoardHwk : public sim::SimHwk {
  public:
   using SimHwk::SimHwk;
   bool failAlloc = false;
+  bool simulated = false;  // stands for the simulated board's hwk.dll rather than a maker's
+  bool IsSimulated() const override { return simulated; }
   bool HWK_Alloc_Kernel_PhysMem(uint32_t length, uint64_t* reference) override {
     return !failAlloc && SimHwk::HWK_Alloc_Kernel_PhysMem(length, reference);
   }
