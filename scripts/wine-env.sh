@@ -5,7 +5,7 @@ export WINEARCH=win64
 
 # ZOR_BITS=32: the 32-bit release build, run by the wow64 Wine that scripts/wow64-wine.sh makes,
 # where 64-bit Windows puts a 32-bit program: its program folder, its system folder and its view of
-# the registry's software keys (the option `wine reg` takes).
+# the registry's software keys (the option `wine reg` takes), and the name its packages carry.
 # ZOR_WINE_VERSION (win7, winxp, win2k): the Windows version a new prefix presents; the wow64 Wine
 # would otherwise present Windows 10.
 if [ "${ZOR_BITS:-64}" = 32 ]; then
@@ -13,11 +13,13 @@ if [ "${ZOR_BITS:-64}" = 32 ]; then
   zor_program_files='Program Files (x86)'
   zor_system_dir=syswow64
   zor_reg_view=/reg:32
+  zor_arch=x86
   ZOR_WINE_VERSION=${ZOR_WINE_VERSION:-win7}
 else
   zor_program_files='Program Files'
   zor_system_dir=system32
   zor_reg_view=/reg:64
+  zor_arch=x64
 fi
 
 # zor_nt5: whether new prefixes present Windows 2000 or XP, where zor2 takes its NT 5.x branches.

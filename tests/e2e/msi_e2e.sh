@@ -19,7 +19,7 @@ bin=$(cd "$1" && pwd)
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 source "$repo/tests/e2e/e2e_lib.sh"
 installer="$bin/../installer"
-msi=$(ls "$installer"/Zorwise-*-x64.msi 2>/dev/null | head -1 || true)
+msi=$(ls "$installer"/Zorwise-*-$zor_arch.msi 2>/dev/null | head -1 || true)
 [ -n "$msi" ] || fail "no MSI package in $installer (is wixl installed?)"
 command -v msiinfo >/dev/null || fail "msiinfo (msitools) is missing"
 command -v promtool >/dev/null || fail "promtool (prometheus) is missing"
@@ -50,27 +50,10 @@ msiexec() {
 }
 winmsi() { winepath -w "$1"; }
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
-products() { wine reg query "$uninstall_key" 2>/dev/null | tr -d '\r' | grep -c '\\{' || true; }
+products() { wine reg query "$uninstall_key" "$zor_reg_view" 2>/dev/null | tr -d '\r' | grep -c '\\{' || true; }
 # The power settings as the stand-in powercfg leaves them in the registry: the active plan and
 # plan 4's (Balanced's) AC time-outs in seconds.
-schemes='HKLM\SYSTEM\CurrentControlSet\Control\Power\User\PowerSchemes'
-balanced_guid=381b4222-f694-41f0-9685-ff5bb260df2e
-high_guid=8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c
-settings() {
-  local plan
-  plan=$(wine reg query "$schemes" /v ActivePowerScheme 2>/dev/null | tr -d '\r' |
-         awk '$1 == "ActivePowerScheme" { print $3; exit }')
-  wine reg query "$schemes\\$balanced_guid" /s 2>/dev/null | tr -d '\r' | awk -v plan="$plan" '
-    function hex(text,  i, n) {
-      text = tolower(text); sub(/^0x/, "", text)
-      for (i = 1; i <= length(text); i++) n = n * 16 + index("0123456789abcdef", substr(text, i, 1)) - 1
-      return n + 0
-    }
-    /^HKEY/ { kind = /6738e2c4-e8a5-4a42-b16a-e040e769756e$/ ? "disk" : /3c0bc021-c8a8-4e07-a973-6b14cbcb2b7e$/ ? "monitor" : "" }
-    kind != "" && $1 == "ACSettingIndex" { seconds[kind] = hex($3) }
-    END { printf "plan %s, monitor %s disk %s\n", plan, ("monitor" in seconds) ? seconds["monitor"] : "missing",
-                                                     ("disk" in seconds) ? seconds["disk"] : "missing" }'
-}
+settings() { echo "plan $(active_plan), $(plan_timeouts 4)"; }
 # The saving flag (ControlFlags bit 0) of the board kept in $work/board, as simboard shows it.
 saving_flag() {
   local word
@@ -150,7 +133,7 @@ wait_for 20 test -n "$(ini_value "$app/INFO.DAT" Total)" || fail "the service pu
 # properties would. Its restore start is a stand-in's: the real one would switch the firmware's
 # saving off in an upgrade, which Windows Installer never asks of it.
 version=$(table "$msi" Property | awk -F'\t' '$1 == "ProductVersion" { print $2 }')
-newer="$work/Zorwise-$version.99-x64.msi"
+newer="$work/Zorwise-$version.99-$zor_arch.msi"
 sh "$installer/msi.sh" "$version.99" "$newer" 2>/dev/null || fail "could not build the newer package"
 # Wine's msiexec asks the service to stop but does not wait for it (the ServiceControl table's
 # Wait, which Windows Installer keeps), and a program still running is neither replaced nor removed:
@@ -161,7 +144,7 @@ cp "$bin/fixtures/zor2_standin.exe" "$app/zor2.exe"
 msiexec /i "$(winmsi "$newer")" DEMO=1
 rm -f "$app/zor2_starts.log"
 expect "products registered" "$(products)" 1
-expect "the version registered" "$(wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r' |
+expect "the version registered" "$(wine reg query "$uninstall_key" /s "$zor_reg_view" 2>/dev/null | tr -d '\r' |
   awk '$1 == "DisplayVersion" { print $3 }')" "$version.99"
 wait_for 20 service_is RUNNING || fail "the service is not running after the upgrade (state $(service_state))"
 cmp -s "$bin/zor2.exe" "$app/zor2.exe" || fail "the upgrade did not put its zor2.exe in place"
@@ -183,13 +166,12 @@ stop_service
 # Saving kept on, as a "keep saving" close leaves it: the user's own plan (High performance) and
 # plan 4's time-outs (20 minutes disk, 10 monitor) parked in INFO.DAT as zor2 parks them, the saving
 # plan (Balanced, 3 minutes each) in force through the stand-in powercfg, the board saving.
-cp "$bin/fixtures/powercfg.exe" "$WINEPREFIX/drive_c/windows/system32/powercfg.exe"
-wine powercfg -S SCHEME_BALANCED >/dev/null 2>&1
-wine powercfg /X /disk-timeout-ac 3 >/dev/null 2>&1
-wine powercfg /X /monitor-timeout-ac 3 >/dev/null 2>&1
+install_powercfg "$bin"
+set_active_plan 4
+set_plan_timeouts 4 3 3
 ! grep -qi '^\[INFO\]' "$app/INFO.DAT" || fail "INFO.DAT already has an [INFO] section"
 printf '[INFO]\r\nPV=1\r\nPOWERVALUE=3\r\nDISK=20\r\nMONITOR=10\r\n' >> "$app/INFO.DAT"
-expect "the saving plan in force" "$(settings)" "plan $balanced_guid, monitor 180 disk 180"
+expect "the saving plan in force" "$(settings)" "plan 4, monitor 180 disk 180"
 # The uninstall deletes the board's file: a second link to it, beside a copy of the board's library
 # and simboard, keeps what the uninstall left for reading.
 mkdir -p "$work/board"
@@ -197,7 +179,7 @@ cp "$bin/hwk.dll" "$bin/simboard.exe" "$work/board/"
 ln "$app/SimBoard.bin" "$work/board/SimBoard.bin"
 expect "the firmware's saving before the uninstall" "$(saving_flag)" 1
 msiexec /x "$(winmsi "$newer")"
-expect "the user's own settings after the uninstall" "$(settings)" "plan $high_guid, monitor 600 disk 1200"
+expect "the user's own settings after the uninstall" "$(settings)" "plan 3, monitor 600 disk 1200"
 expect "the firmware's saving after the uninstall" "$(saving_flag)" 0
 expect "the parked settings after the uninstall" "$(ini_value "$app/INFO.DAT" PV)" 0
 service_gone() { [ -z "$(service_state)" ]; }

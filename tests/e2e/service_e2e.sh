@@ -4,6 +4,8 @@
 # restart with the totals kept, board faults, a busy hardware lock, every board profile measured for
 # 15 s, and removal.
 # Usage: service_e2e.sh BIN_DIR (the Windows build's bin folder)
+# ZOR_SERVICE_PROFILES: the board profiles to measure, separated by blanks or commas (default: every
+# profile "simboard profiles" lists).
 set -euo pipefail
 
 bin=$(cd "$1" && pwd)
@@ -184,7 +186,13 @@ ms_now() { date +%s%3N; }
 differs() { [ -n "$(value "$1")" ] && [ "$(value "$1")" != "$2" ]; }
 watch_ms=15000
 step_ms=3000
-for profile in $(run simboard.exe profiles | awk '{print $1}'); do
+known=$(run simboard.exe profiles | awk '{print $1}')
+profiles=$(echo $(tr ',' ' ' <<< "${ZOR_SERVICE_PROFILES:-$known}"))
+[ -n "$profiles" ] || fail "ZOR_SERVICE_PROFILES names no profile"
+for profile in $profiles; do
+  grep -qxF "$profile" <<< "$known" || fail "ZOR_SERVICE_PROFILES: no profile '$profile' (known: $(echo $known))"
+done
+for profile in $profiles; do
   run simboard.exe create --profile "$profile" >/dev/null
   volts=140
   run simboard.exe pin-readings $volts 40

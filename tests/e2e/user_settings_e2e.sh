@@ -21,7 +21,7 @@ work="$bin/../e2e/user_settings"
 rm -rf "$work"
 mkdir -p "$work/shots"
 zor_app_prefix "$work/prefix"
-cp "$bin/fixtures/powercfg.exe" "$WINEPREFIX/drive_c/windows/system32/powercfg.exe"
+install_powercfg "$bin"
 title="ZOR 2.0 B10.1022.1"
 
 zor2_pid=""
@@ -49,29 +49,11 @@ value() {  # value SECTION KEY (case-insensitive, as the programs read it)
     in_s && tolower($1) == tolower(k) { sub(/^[^=]*=/, ""); print; exit }'
 }
 
-# ---- The registry: the active plan and plan 4's time-outs, as the stand-in powercfg leaves them --
-schemes='HKLM\SYSTEM\CurrentControlSet\Control\Power\User\PowerSchemes'
-balanced_guid=381b4222-f694-41f0-9685-ff5bb260df2e
-high_guid=8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c
-active_scheme() {
-  wine reg query "$schemes" /v ActivePowerScheme 2>/dev/null | tr -d '\r' \
-    | awk '$1 == "ActivePowerScheme" { print $3; exit }'
-}
-timeouts() {  # "monitor M disk D" of Balanced, in seconds
-  wine reg query "$schemes\\$balanced_guid" /s 2>/dev/null | tr -d '\r' | awk '
-    function hex(text,  i, n) {
-      text = tolower(text); sub(/^0x/, "", text)
-      for (i = 1; i <= length(text); i++) n = n * 16 + index("0123456789abcdef", substr(text, i, 1)) - 1
-      return n + 0
-    }
-    /^HKEY/ { kind = /6738e2c4-e8a5-4a42-b16a-e040e769756e$/ ? "disk" : /3c0bc021-c8a8-4e07-a973-6b14cbcb2b7e$/ ? "monitor" : "" }
-    kind != "" && $1 == "ACSettingIndex" { seconds[kind] = hex($3) }
-    END { printf "monitor %s disk %s\n", ("monitor" in seconds) ? seconds["monitor"] : "missing",
-                                         ("disk" in seconds) ? seconds["disk"] : "missing" }'
-}
-settings() { echo "plan $(active_scheme), $(timeouts)"; }
-saving_plan="plan $balanced_guid, monitor 180 disk 180"
-users_own="plan $high_guid, monitor 600 disk 1200"
+# ---- The registry: the active plan and plan 4's (Balanced's) time-outs, as the stand-in powercfg
+# leaves them where the presented Windows keeps them -------------------------------------------------
+settings() { echo "plan $(active_plan), $(plan_timeouts 4)"; }
+saving_plan="plan 4, monitor 180 disk 180"
+users_own="plan 3, monitor 600 disk 1200"
 expect_settings() {  # expect_settings WHAT WANTED (waits for zor2's worker)
   local wanted=$2
   wait_for 30 eval '[ "$(settings)" = "$wanted" ]' || fail "$1: $(settings), wanted $wanted"
@@ -128,7 +110,7 @@ close_zor2() {  # close_zor2 yes|no: the Close button, and the answer to "keep s
   sleep 0.5
   import -window root "$work/shots/close-$1.png"
   if [ "$1" = yes ]; then click_at $((bx + 325)) $((by + 32)); else click_at $((bx + 415)) $((by + 32)); fi
-  wait_for 30 eval '! kill -0 "$zor2_pid" 2>/dev/null' || fail "zor2 still runs after the close"
+  wait_for 30 eval '! pid_running "$zor2_pid"' || fail "zor2 still runs after the close"
   wait "$zor2_pid" || fail "zor2 ended with status $?"
   zor2_pid=""
 }
@@ -136,9 +118,8 @@ close_zor2() {  # close_zor2 yes|no: the Close button, and the answer to "keep s
 # ==== Installed with the demo board; the user runs High performance with 10/20-minute time-outs ===
 wine "$setup" /S /DEMO || fail "setup failed"
 wait_for 30 service_is RUNNING || fail "the service does not run after setup"
-wine powercfg /X /monitor-timeout-ac 10 >/dev/null 2>&1
-wine powercfg /X /disk-timeout-ac 20 >/dev/null 2>&1
-wine powercfg -S SCHEME_MIN >/dev/null 2>&1
+set_plan_timeouts 4 10 20
+set_active_plan 3
 expect_settings "the user's own settings" "$users_own"
 # A board with saving on at L2; zor2 starts the service again.
 stop_service
@@ -180,7 +161,7 @@ mkdir -p "$work/board"
 cp "$bin/hwk.dll" "$bin/simboard.exe" "$work/board/"
 ln "$app/SimBoard.bin" "$work/board/SimBoard.bin"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zorwise'
-uninstalled() { ! wine reg query "$uninstall_key" >/dev/null 2>&1; }
+uninstalled() { ! wine reg query "$uninstall_key" "$zor_reg_view" >/dev/null 2>&1; }
 wine "$app/Uninstall.exe" /S || fail "uninstall failed"
 # The uninstaller runs on from a temporary copy; its last step removes its uninstall entry.
 poll_seconds=0.2 wait_for 120 uninstalled || fail "the uninstaller did not finish"
