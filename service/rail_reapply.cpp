@@ -20,7 +20,7 @@ RailReapply ReapplyRails(Hwk& hwk, const fw::SmiTarget& target, MemoryView energ
     }
   }
   if (railTable.empty()) {
-    trace.Write("RailTable not available, rails not re-applied!!\n");
+    trace.Write("\nRailTable not available, rails not re-applied!!\n");
     return RailReapply::kNoRailTable;
   }
 
@@ -36,14 +36,14 @@ RailReapply ReapplyRails(Hwk& hwk, const fw::SmiTarget& target, MemoryView energ
                : LevelRailTargets(level, platform);
   for (const RailTarget& t : targets) {
     if (SetRailTarget(railTable, bases, t) == RailWrite::kBelowZero) {
-      Tracef(trace, "Rail %s: reduction below zero, left as it is!!\n", RailKey(t.role));
+      Tracef(trace, "\nRail %s: reduction below zero, left as it is!!\n", RailKey(t.role));
     }
   }
   fw::ApplyRailTable(hwk, target);
   if (advanced) {
-    trace.Write("Rails re-applied for the advanced set\n");
+    trace.Write("\nRails re-applied for the advanced set\n");
   } else {
-    Tracef(trace, "Rails re-applied for level %d\n", level);
+    Tracef(trace, "\nRails re-applied for level %d\n", level);
   }
   return RailReapply::kApplied;
 }
