@@ -17,6 +17,10 @@ mkdir -p "$app"
 cp "$bin"/*.exe "$bin"/*.dll "$app/"
 rm -f "$app/SimBoard.bin"
 zor_new_prefix "$prefix"
+# One session for the whole test: without it each command may meet the previous one's session
+# shutting down, and its output is lost.
+export WINEPREFIX="$prefix"
+zor_wine_session
 
 run() { WINEPREFIX="$prefix" wine "$app/$1" "${@:2}" | tr -d '\r'; }
 field() { sed -n "s/^$1=//p" <<<"$2" | head -1; }
@@ -53,6 +57,7 @@ echo "ok: level 1 sent by one process is seen by the others"
 written=$(run fwprobe.exe rom 4321) || fail "ROM update failed: $written"
 WINEPREFIX="$prefix" wineserver -k || true
 WINEPREFIX="$prefix" wineserver -w || true
+wineserver -p
 [ "$(field RomSetting "$(run fwprobe.exe rom)")" = "4321" ] || fail "the ROM setting did not survive"
 grep -q "value 0x10E1" <(run simboard.exe show) || fail "simboard does not show the ROM setting"
 echo "ok: the ROM setting survives a new process"
