@@ -17,7 +17,7 @@ rm -rf "$out"
 mkdir -p "$out"
 zor_app_prefix "$out/prefix" "$bin" advdemo.exe hwk.dll simboard.exe settings_probe.exe Clockvane.dll \
   SF.DLL AdvEng.dll AdvSC.dll AdvTC.dll res.dll
-trap 'wineserver -k 2>/dev/null || true' EXIT
+zor_wine_session
 install_powercfg "$bin"
 
 failures=0

@@ -12,7 +12,7 @@ rm -rf "$out"
 mkdir -p "$out"
 zor_new_prefix "$out/prefix"
 export WINEPREFIX=$out/prefix
-trap 'wineserver -k 2>/dev/null || true' EXIT
+zor_wine_session
 
 owner_colour='rgb(17,201,83)'
 owner_geometry='600x545+80+60'
