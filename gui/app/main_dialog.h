@@ -15,11 +15,11 @@
 
 #include "common/info_store.h"
 #include "gui/app/figure_liveness.h"
-#include "gui/app/main_state.h"
 #include "gui/controls/skin_button.h"
 #include "gui/controls/skin_buttons.h"
 #include "gui/controls/skin_radio.h"
 #include "gui/settings/advanced_command.h"
+#include "gui/settings/main_state.h"
 #include "gui/settings/settings_control.h"
 #include "gui/settings/settings_worker.h"
 #include "platform/hwk.h"

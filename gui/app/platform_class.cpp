@@ -1,6 +1,6 @@
 #include "gui/app/platform_class.h"
 
-#include "gui/app/main_state.h"
+#include "gui/settings/main_state.h"
 
 namespace zor {
 

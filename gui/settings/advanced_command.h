@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/info_store.h"
-#include "gui/app/main_state.h"
+#include "gui/settings/main_state.h"
 #include "gui/settings/settings_control.h"
 
 namespace zor {

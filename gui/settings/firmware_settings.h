@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "common/firmware.h"
-#include "gui/app/main_state.h"
+#include "gui/settings/main_state.h"
 #include "gui/settings/settings_exit.h"
 #include "platform/hwk.h"
 #include "platform/message_box.h"

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "common/firmware.h"
-#include "gui/app/main_state.h"
+#include "gui/settings/main_state.h"
 #include "gui/settings/settings_exit.h"
 #include "platform/message_box.h"
 #include "platform/processes.h"

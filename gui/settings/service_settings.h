@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "common/firmware.h"
-#include "gui/app/main_state.h"
+#include "gui/settings/main_state.h"
 #include "gui/settings/settings_exit.h"
 #include "platform/processes.h"
 #include "platform/service_manager.h"

@@ -25,8 +25,8 @@
 #include <string>
 
 #include "common/firmware.h"
-#include "gui/app/main_state.h"
 #include "gui/settings/firmware_settings.h"
+#include "gui/settings/main_state.h"
 #include "gui/settings/power_plan_settings.h"
 #include "gui/settings/rail_settings.h"
 #include "gui/settings/restart_control.h"

@@ -2,7 +2,7 @@
 // each operation). A library that cannot be loaded ends the program.
 #pragma once
 
-#include "gui/app/main_state.h"
+#include "gui/settings/main_state.h"
 #include "gui/settings/settings_exit.h"
 #include "platform/message_box.h"
 #include "platform/vendor_libraries.h"
