@@ -158,13 +158,13 @@ void CMainDialog::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
         case layout::kLed: {
           m_state.m_bLedOn = !m_state.m_bLedOn;
           const bool on = m_state.m_bLedOn;
-          Post(kTaskOther, [on](SettingsControl& c) { return c.SetLedBit(on) ? 1 : 0; });
+          Post(kTaskOther, [on](SettingsControl& c) { return c.Firmware().SetLedBit(on) ? 1 : 0; });
           DrawAtButton(*dc, b, on ? b.overImage : b.normalImage);
           break;
         }
         case layout::kPower3D:
           // The picture follows once the firmware has answered.
-          Post(kTaskPower3D, [](SettingsControl& c) { return c.ReapplyAuto() ? 1 : 0; });
+          Post(kTaskPower3D, [](SettingsControl& c) { return c.Firmware().ReapplyAuto() ? 1 : 0; });
           break;
         default:
           break;
@@ -200,16 +200,16 @@ void CMainDialog::SwitchOn(ui::Canvas& dc) {
       c.ApplyAdvancedSettings();
     } else {
       s.m_nLevel = static_cast<int16_t>(level);
-      c.ApplyRails(level);
+      c.Rails().ApplyRails(level);
       s.m_bVgaSaving = level != fw::kLevelL1;
-      c.SetGraphicsClockSaving(s.m_bVgaSaving);
+      c.Vendor().SetGraphicsClockSaving(s.m_bVgaSaving);
     }
     // Switching on toggles 3D power; twice when it is on, so that it ends as it was.
     if (s.m_pEs.U16(fw::et::kControlFlags) & fw::cf::k3dPower) {
-      c.SetBiosAuto(true, true);
-      c.SetBiosAuto(true, true);
+      c.Firmware().SetBiosAuto(true, true);
+      c.Firmware().SetBiosAuto(true, true);
     } else {
-      c.SetBiosAuto(true, false);
+      c.Firmware().SetBiosAuto(true, false);
     }
     return (s.m_pEs.U16(fw::et::kControlFlags) & fw::cf::k3dPower) ? 1 : 0;
   });
@@ -229,10 +229,10 @@ void CMainDialog::SwitchOff(ui::Canvas& dc) {
   if (m_worker) m_worker->DropPendingLevels();
   Post(kTaskOther, [](SettingsControl& c) {
     c.State().m_bSavingOn = false;
-    c.SetBiosAuto(false, false);
+    c.Firmware().SetBiosAuto(false, false);
     c.State().m_bVgaSaving = false;
-    c.SetGraphicsClockSaving(false);
-    c.ApplyRails(0);
+    c.Vendor().SetGraphicsClockSaving(false);
+    c.Rails().ApplyRails(0);
     return 0;
   });
   Host().Invalidate();

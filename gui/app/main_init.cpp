@@ -130,9 +130,9 @@ bool CMainDialog::OnInitDialog() {
   // 18 and the rest of 23: the settings side starts from everything the window knows now, and
   // learns the rail bases and the graphics clock on its own copy.
   StartSettings();
-  m_control->LoadRailBases();
+  m_control->Rails().LoadRailBases();
   if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
-  m_control->LoadGraphicsClock();
+  m_control->Vendor().LoadGraphicsClock();
   if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
 
   // 7, late: only now can the saving plan replace the user's without an exit in between.
@@ -150,7 +150,7 @@ bool CMainDialog::OnInitDialog() {
     return 0;
   });
   Post(kTaskOther, [](SettingsControl& c) {
-    c.EnsureServiceRunning();
+    c.Service().EnsureServiceRunning();
     return 0;
   });
   Host().SetTimer(kPhaseTimer, 100);
@@ -183,11 +183,12 @@ void CMainDialog::RecordUserPowerSettings() {
   // cut): what the system has now may be the saving plan, so the record is the user's own.
   if (!parked && !ReadHeldUserPower(*m_info, user)) {
     // A time-out that cannot be read is kept as unknown, and is never given back as "never".
-    c.RecordUserPowerSettings();
+    c.PowerPlans().RecordUserPowerSettings();
     user = {s.m_nSavedScheme, s.m_nSavedDiskTimeout, s.m_nSavedMonitorTimeout};
   }
   if (!parked && user.scheme != kPlanBalanced) {
-    PlanCommand([](SettingsControl& control) { control.SetActivePowerPlan(kPlanBalanced); });
+    PlanCommand(
+        [](SettingsControl& control) { control.PowerPlans().SetActivePowerPlan(kPlanBalanced); });
   }
   // Kept in INFO.DAT before the saving plan replaces them, for whatever ends this run.
   HoldUserPower(*m_info, user);
@@ -306,29 +307,29 @@ void CMainDialog::ApplyCurrentState() {
     const int monitor = s.m_nSavedMonitorTimeout;
     const int disk = s.m_nSavedDiskTimeout;
     PlanCommand([monitor, disk](SettingsControl& control) {
-      control.SetMonitorTimeout(kPlanBalanced, monitor);
-      control.SetDiskTimeout(kPlanBalanced, disk);
+      control.PowerPlans().SetMonitorTimeout(kPlanBalanced, monitor);
+      control.PowerPlans().SetDiskTimeout(kPlanBalanced, disk);
     });
   };
   if (level == fw::kLevelL1) {
     sel[layout::kL1].selected = 1;
     restoreTimeouts();
     m_state.m_bVgaSaving = false;
-    c.SetGraphicsClockSaving(false);
+    c.Vendor().SetGraphicsClockSaving(false);
   } else if (level == fw::kLevelL2 || level == fw::kLevelL3) {
     sel[level == fw::kLevelL2 ? layout::kL2 : layout::kL3].selected = 1;
     PlanCommand([](SettingsControl& control) {
-      control.SetMonitorTimeout(kPlanBalanced, kSavingTimeout);
-      control.SetDiskTimeout(kPlanBalanced, kSavingTimeout);
+      control.PowerPlans().SetMonitorTimeout(kPlanBalanced, kSavingTimeout);
+      control.PowerPlans().SetDiskTimeout(kPlanBalanced, kSavingTimeout);
     });
     m_state.m_bVgaSaving = true;
-    c.SetGraphicsClockSaving(true);
+    c.Vendor().SetGraphicsClockSaving(true);
   }
   s.m_bVgaSaving = m_state.m_bVgaSaving;
   uint16_t item = 0;
-  if (c.GetPowerItemValue(&item) && item != 0) c.SetPowerItemValue(0);
-  c.SetVoltSatae(level);
-  c.ApplyRails(level);
+  if (c.Firmware().GetPowerItemValue(&item) && item != 0) c.Firmware().SetPowerItemValue(0);
+  c.Firmware().SetVoltSatae(level);
+  c.Rails().ApplyRails(level);
 }
 
 void CMainDialog::StartSettings() {

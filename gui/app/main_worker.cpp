@@ -90,7 +90,7 @@ void CMainDialog::EndProgram(bool keepSaving) {
     m_nCloseResult = 0;
     Post(kTaskCloseKeep, [info, saved](SettingsControl& c) {
       // A failed write ends the program, which then gives the user's settings back.
-      if (!c.UpdataBiosSetting(c.State().m_pEs.U16(fw::et::kControlFlags))) return 0;
+      if (!c.Firmware().UpdataBiosSetting(c.State().m_pEs.U16(fw::et::kControlFlags))) return 0;
       ParkUserPowerSettings(*info, saved);
       return 0;
     });
@@ -102,8 +102,8 @@ void CMainDialog::EndProgram(bool keepSaving) {
   info->Write(info::kInfo, info::kPv, "0");
   Post(kTaskClose, [savingOn, info](SettingsControl& c) {
     const uint16_t flags = c.State().m_pEs.U16(fw::et::kControlFlags);
-    if (!c.UpdataBiosSetting(savingOn ? flags & fw::cf::kLevelMask : flags)) return 0;
-    if (savingOn) c.SetBiosAuto(false, false);
+    if (!c.Firmware().UpdataBiosSetting(savingOn ? flags & fw::cf::kLevelMask : flags)) return 0;
+    if (savingOn) c.Firmware().SetBiosAuto(false, false);
     c.RestoreUserPowerSettings();
     info->Update(ReleaseUserPower);
     return 0;
@@ -215,7 +215,7 @@ void CMainDialog::OnResume() {
     if (c.State().m_bAdvanced) {
       c.ApplyAdvancedSettings();
     } else {
-      c.ApplyRails(level);
+      c.Rails().ApplyRails(level);
     }
     return 0;
   });

@@ -15,17 +15,17 @@ AdvancedStart ReadAdvancedStart(SettingsControl& control) {
   start.p67 = state.m_bP67;
   start.level = state.m_nLevel;
   start.vgaSaving = state.m_bVgaSaving;
-  control.GetPowerItemValue(&start.powerItem);  // left at 0 without a free item
-  control.GetDiskTimeout(kPlanBalanced, &start.diskTimeout);
-  control.GetMonitorTimeout(kPlanBalanced, &start.monitorTimeout);
+  control.Firmware().GetPowerItemValue(&start.powerItem);  // left at 0 without a free item
+  control.PowerPlans().GetDiskTimeout(kPlanBalanced, &start.diskTimeout);
+  control.PowerPlans().GetMonitorTimeout(kPlanBalanced, &start.monitorTimeout);
   for (int role = 0; role < kRailRoles; ++role) {
     bool reduced = false;
-    start.railPresent[role] = control.IsRailReduced(role, &reduced);
+    start.railPresent[role] = control.Rails().IsRailReduced(role, &reduced);
     start.railReduced[role] = reduced;
   }
-  control.GetLowPowerState(&start.lowPowerOffered, &start.lowPowerOn);
-  control.IsThrottlingOn(&start.throttling);
-  control.ReadFanCurveState(&start.fanEnergyCurve);
+  control.Firmware().GetLowPowerState(&start.lowPowerOffered, &start.lowPowerOn);
+  control.Firmware().IsThrottlingOn(&start.throttling);
+  control.Vendor().ReadFanCurveState(&start.fanEnergyCurve);
   return start;
 }
 
@@ -50,10 +50,10 @@ bool StoreAdvancedSettings(SettingsControl& control, InfoStore& store, const Adv
     return false;
   }
   control.State().m_bAdvanced = true;
-  if (choice.toggleLowPower) control.ToggleLowPowerState();
+  if (choice.toggleLowPower) control.Firmware().ToggleLowPowerState();
   control.ApplyAdvancedSettings();
   // The restart comes last: it does not wait for anything done after it.
-  if (choice.toggleLowPower && !control.ExitRequested()) control.RestartSystem();
+  if (choice.toggleLowPower && !control.ExitRequested()) control.Restart().RestartSystem();
   return true;
 }
 

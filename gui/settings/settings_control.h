@@ -7,7 +7,8 @@
 //   ServiceSettings    the energy-saving service
 //   RestartControl     the restart
 // The face owns them and the one exit state they share, and itself runs what spans several: the
-// level application, the advanced set and the giving back of the user's settings.
+// level application, the advanced set and the giving back of the user's settings. An operation
+// within one piece is asked of that piece: control.Firmware().SetLedBit(on).
 //
 // Where the program must end (a failed firmware buffer, a missing vendor library), the operation
 // shows its message box through the port, records the exit code and returns false; from then on
@@ -69,6 +70,7 @@ class SettingsControl {
   fw::Sleeper& Sleeper() { return m_sleeper; }
   MessageBoxes& Boxes() { return m_boxes; }
 
+  // The pieces, for every operation that stays within one of them.
   FirmwareSettings& Firmware() { return m_firmware; }
   RailSettings& Rails() { return m_rails; }
   PowerPlanSettings& PowerPlans() { return m_plans; }
@@ -85,52 +87,6 @@ class SettingsControl {
   // The recorded plan and time-outs, and the graphics clock at full speed; also after an exit
   // request.
   void RestoreUserPowerSettings();
-
-  // ---- Forwarded to the pieces ----
-  bool SetVoltSatae(int level) { return m_firmware.SetVoltSatae(level); }
-  bool SetVoltSataeFlags(uint16_t flags) { return m_firmware.SetVoltSataeFlags(flags); }
-  bool SetBiosAuto(bool on, bool toggle3D) { return m_firmware.SetBiosAuto(on, toggle3D); }
-  bool SetLedBit(bool on) { return m_firmware.SetLedBit(on); }
-  bool ReapplyAuto() { return m_firmware.ReapplyAuto(); }
-  bool GetPowerItemValue(uint16_t* value) { return m_firmware.GetPowerItemValue(value); }
-  bool SetPowerItemValue(uint16_t value) { return m_firmware.SetPowerItemValue(value); }
-  bool UpdataBiosSetting(uint16_t value) { return m_firmware.UpdataBiosSetting(value); }
-  void ToggleLowPowerState() { m_firmware.ToggleLowPowerState(); }
-  bool GetLowPowerState(bool* offered, bool* on) {
-    return m_firmware.GetLowPowerState(offered, on);
-  }
-  bool IsThrottlingOn(bool* on) { return m_firmware.IsThrottlingOn(on); }
-  bool IsLowPowerStateOn(bool* on) { return m_firmware.IsLowPowerStateOn(on); }
-
-  bool LoadRailBases() { return m_rails.LoadRailBases(); }
-  bool SetRailTarget(int index, uint32_t reduction, bool useBase) {
-    return m_rails.SetRailTarget(index, reduction, useBase);
-  }
-  bool ApplyRails(int level) { return m_rails.ApplyRails(level); }
-  bool IsRailReduced(int index, bool* reduced) { return m_rails.IsRailReduced(index, reduced); }
-
-  bool GetActivePowerPlan(int* plan) { return m_plans.GetActivePowerPlan(plan); }
-  bool SetActivePowerPlan(int plan) { return m_plans.SetActivePowerPlan(plan); }
-  bool GetDiskTimeout(int plan, int* minutes) { return m_plans.GetDiskTimeout(plan, minutes); }
-  bool SetDiskTimeout(int plan, int minutes) { return m_plans.SetDiskTimeout(plan, minutes); }
-  bool GetMonitorTimeout(int plan, int* minutes) {
-    return m_plans.GetMonitorTimeout(plan, minutes);
-  }
-  bool SetMonitorTimeout(int plan, int minutes) { return m_plans.SetMonitorTimeout(plan, minutes); }
-  void RecordUserPowerSettings() { m_plans.RecordUserPowerSettings(); }
-
-  bool LoadGraphicsClock() { return m_vendor.LoadGraphicsClock(); }
-  bool SetGraphicsClockSaving(bool low) { return m_vendor.SetGraphicsClockSaving(low); }
-  bool ReadFanCurveState(bool* energy) { return m_vendor.ReadFanCurveState(energy); }
-  bool WriteFanCurve(bool energy) { return m_vendor.WriteFanCurve(energy); }
-
-  void EnsureServiceRunning() { m_service.EnsureServiceRunning(); }
-  bool StartSaverService() { return m_service.StartSaverService(); }
-  void RunServiceInstaller() { m_service.RunServiceInstaller(); }
-
-  int RestartSystem() { return m_restart.RestartSystem(); }
-  int EnablePrivilege(const std::string& name) { return m_restart.EnablePrivilege(name); }
-  int DisablePrivilege(const std::string& name) { return m_restart.DisablePrivilege(name); }
 
  private:
   MainState& m_state;

@@ -164,11 +164,11 @@ int main(int argc, char** argv) {
   SettingsControl control(state, std::move(ports));
   // The user's power settings, recorded as the main window records them at start: a dialog that
   // cannot open gives them back before the program ends.
-  control.GetActivePowerPlan(&state.m_nSavedScheme);
-  control.GetDiskTimeout(state.m_nSavedScheme, &state.m_nSavedDiskTimeout);
-  control.GetMonitorTimeout(state.m_nSavedScheme, &state.m_nSavedMonitorTimeout);
-  control.LoadRailBases();
-  control.LoadGraphicsClock();
+  control.PowerPlans().GetActivePowerPlan(&state.m_nSavedScheme);
+  control.PowerPlans().GetDiskTimeout(state.m_nSavedScheme, &state.m_nSavedDiskTimeout);
+  control.PowerPlans().GetMonitorTimeout(state.m_nSavedScheme, &state.m_nSavedMonitorTimeout);
+  control.Rails().LoadRailBases();
+  control.Vendor().LoadGraphicsClock();
   if (control.ExitRequested()) return control.ExitCode();
 
   int status = 0;

@@ -86,12 +86,12 @@ int Run(SettingsControl& control, const std::vector<std::string>& args) {
     int plan = -1;
     int disk = -1;
     int monitor = -1;
-    control.GetActivePowerPlan(&plan);
-    control.GetDiskTimeout(kPlanBalanced, &disk);
-    control.GetMonitorTimeout(kPlanBalanced, &monitor);
+    control.PowerPlans().GetActivePowerPlan(&plan);
+    control.PowerPlans().GetDiskTimeout(kPlanBalanced, &disk);
+    control.PowerPlans().GetMonitorTimeout(kPlanBalanced, &monitor);
     std::printf("plan %d disk %d monitor %d\n", plan, disk, monitor);
   } else if (command == "service") {
-    control.EnsureServiceRunning();
+    control.Service().EnsureServiceRunning();
   } else if (command == "service-state") {
     uint32_t state = 0;
     auto manager = SystemServiceManager().Open();
@@ -102,8 +102,8 @@ int Run(SettingsControl& control, const std::vector<std::string>& args) {
       std::printf("service state %u\n", state);
     }
   } else if (command == "privilege") {
-    const int enabled = control.EnablePrivilege(kShutdownPrivilege);
-    const int disabled = enabled ? control.DisablePrivilege(kShutdownPrivilege) : 0;
+    const int enabled = control.Restart().EnablePrivilege(kShutdownPrivilege);
+    const int disabled = enabled ? control.Restart().DisablePrivilege(kShutdownPrivilege) : 0;
     std::printf("privilege %d %d\n", enabled, disabled);
   } else {
     return Usage();
@@ -175,8 +175,8 @@ int main(int argc, char** argv) {
     return store.Read("SETTING", key, def, 255);
   };
   SettingsControl control(state, std::move(ports));
-  control.LoadRailBases();
-  control.LoadGraphicsClock();
+  control.Rails().LoadRailBases();
+  control.Vendor().LoadGraphicsClock();
 
   const int result = control.ExitRequested() ? 0 : Run(control, args);
   if (control.ExitRequested()) {

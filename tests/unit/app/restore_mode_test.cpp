@@ -41,8 +41,8 @@ TEST(RestoreModeTest, GivesTheUsersSettingsBackAfterEveryEnding) {
       rig.Settle();
       // The rails lowered as L3 lowers them.
       SettingsControl& control = *rig.window->Control();
-      control.LoadRailBases();
-      control.ApplyRails(fw::kLevelL3);
+      control.Rails().LoadRailBases();
+      control.Rails().ApplyRails(fw::kLevelL3);
       ASSERT_NE(rig.boardState->appliedRails[0], rig.boardState->railBases[0]);
       ASSERT_NE(rig.vendors.coreReduction, 0);
       if (c.ending == kKilled) {

@@ -34,8 +34,8 @@ struct CommandRig : SettingsRig {
       return store.Read("SETTING", key, def, 255);
     };
     control = std::make_unique<SettingsControl>(state, std::move(ports));
-    control->LoadRailBases();
-    control->LoadGraphicsClock();
+    control->Rails().LoadRailBases();
+    control->Vendor().LoadGraphicsClock();
   }
   static AdvancedChoice Saved(const char* lps, bool toggle) {
     AdvancedChoice c;
@@ -105,7 +105,7 @@ TEST(AdvancedCommand, QuitAndAFailedDialogStoreNothing) {
   failed.exitCode = 1;
   EXPECT_FALSE(StoreAdvancedSettings(*rig.control, rig.store, failed));
   int disk = 0;
-  rig.control->GetDiskTimeout(kPlanBalanced, &disk);
+  rig.control->PowerPlans().GetDiskTimeout(kPlanBalanced, &disk);
   EXPECT_EQ(disk, 25);
   EXPECT_EQ(rig.store.Read("SETTING", "Adv", "(missing)", 255), "(missing)");
 }
@@ -113,8 +113,8 @@ TEST(AdvancedCommand, QuitAndAFailedDialogStoreNothing) {
 TEST(AdvancedCommand, ReadsTheStartTheDialogShows) {
   CommandRig rig;
   rig.SetControlFlags(0x0233);
-  rig.control->SetPowerItemValue(9);
-  rig.control->SetRailTarget(kRailNorthBridge, 10000, false);
+  rig.control->Firmware().SetPowerItemValue(9);
+  rig.control->Rails().SetRailTarget(kRailNorthBridge, 10000, false);
   const AdvancedStart start = ReadAdvancedStart(*rig.control);
   EXPECT_TRUE(start.x58);
   EXPECT_EQ(start.powerItem, 9);

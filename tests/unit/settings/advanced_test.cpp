@@ -13,17 +13,17 @@ using Flags = std::vector<uint16_t>;
 
 struct AdvancedRig : SettingsRig {
   explicit AdvancedRig(const char* profile = "core2-6-probe") : SettingsRig(profile, 0, kOsNt61) {
-    control->LoadGraphicsClock();
+    control->Vendor().LoadGraphicsClock();
     vendors.calls.clear();
   }
   int DiskMinutes() {
     int minutes = -1;
-    control->GetDiskTimeout(4, &minutes);
+    control->PowerPlans().GetDiskTimeout(4, &minutes);
     return minutes;
   }
   int MonitorMinutes() {
     int minutes = -1;
-    control->GetMonitorTimeout(4, &minutes);
+    control->PowerPlans().GetMonitorTimeout(4, &minutes);
     return minutes;
   }
 };
@@ -46,33 +46,33 @@ TEST(Advanced, AppliesTheWholeSet) {
   EXPECT_EQ(rig.vendors.coreReduction, 10);
   EXPECT_EQ(rig.vendors.pwm[0], 28);
   uint16_t item = 0;
-  rig.control->GetPowerItemValue(&item);
+  rig.control->Firmware().GetPowerItemValue(&item);
   EXPECT_EQ(item, 7);
   EXPECT_EQ(rig.SentFlags(), Flags{0x0113});
   EXPECT_EQ(rig.state.m_nLevel, 1);
 
   bool on = false;
-  EXPECT_TRUE(rig.control->IsThrottlingOn(&on));
+  EXPECT_TRUE(rig.control->Firmware().IsThrottlingOn(&on));
   EXPECT_TRUE(on);
   bool reduced = false;
-  EXPECT_TRUE(rig.control->IsRailReduced(kRailNorthBridge, &reduced));
+  EXPECT_TRUE(rig.control->Rails().IsRailReduced(kRailNorthBridge, &reduced));
   EXPECT_TRUE(reduced);
-  EXPECT_TRUE(rig.control->IsRailReduced(kRailSouthBridge, &reduced));
+  EXPECT_TRUE(rig.control->Rails().IsRailReduced(kRailSouthBridge, &reduced));
   EXPECT_FALSE(reduced);
-  EXPECT_FALSE(rig.control->IsRailReduced(kRailPch, &reduced));
+  EXPECT_FALSE(rig.control->Rails().IsRailReduced(kRailPch, &reduced));
 }
 
 TEST(Advanced, DefaultsAndUnchangedFlagsSendFourPackets) {
   AdvancedRig rig;
   rig.vendors.pwm[0] = 28;  // the energy curve is in place and not wanted
-  rig.control->SetPowerItemValue(5);
+  rig.control->Firmware().SetPowerItemValue(5);
   rig.SetControlFlags(0x0151);
   EXPECT_TRUE(rig.control->ApplyAdvancedSettings());
   EXPECT_EQ(rig.DiskMinutes(), 3);
   EXPECT_EQ(rig.MonitorMinutes(), 3);
   EXPECT_EQ(rig.vendors.pwm[0], 90);
   uint16_t item = 1;
-  rig.control->GetPowerItemValue(&item);
+  rig.control->Firmware().GetPowerItemValue(&item);
   EXPECT_EQ(item, 0);
   // CURVOLT 5 and THRO 0 on 0x0151 leave it unchanged: cleared, set, cleared, set.
   EXPECT_EQ(rig.SentFlags(), (Flags{0x0150, 0x0151, 0x0150, 0x0151}));
@@ -121,7 +121,7 @@ TEST(Advanced, RailKeysByPlatform) {
     rig.control->ApplyAdvancedSettings();
     auto lowered = [&](int role) {
       bool reduced = false;
-      rig.control->IsRailReduced(role, &reduced);
+      rig.control->Rails().IsRailReduced(role, &reduced);
       return reduced;
     };
     EXPECT_EQ(lowered(kRailNorthBridge), c.nbApplied) << c.profile;
@@ -158,16 +158,16 @@ TEST(Advanced, LowPowerStateQueries) {
   offered.SetControlFlags(0x0251);
   bool isOffered = false;
   bool on = false;
-  EXPECT_TRUE(offered.control->GetLowPowerState(&isOffered, &on));
+  EXPECT_TRUE(offered.control->Firmware().GetLowPowerState(&isOffered, &on));
   EXPECT_TRUE(isOffered);
   EXPECT_TRUE(on);
 
   AdvancedRig without("p55-24-smbus");
   without.SetControlFlags(0x0251);
-  EXPECT_TRUE(without.control->GetLowPowerState(&isOffered, &on));
+  EXPECT_TRUE(without.control->Firmware().GetLowPowerState(&isOffered, &on));
   EXPECT_FALSE(isOffered);
   EXPECT_FALSE(on);
-  EXPECT_TRUE(without.control->IsLowPowerStateOn(&on));
+  EXPECT_TRUE(without.control->Firmware().IsLowPowerStateOn(&on));
   EXPECT_TRUE(on);
 }
 

@@ -9,20 +9,20 @@ using Calls = std::vector<std::string>;
 
 TEST(GraphicsClock, LowersOnlyOnAChange) {
   SettingsRig rig;
-  EXPECT_TRUE(rig.control->LoadGraphicsClock());
+  EXPECT_TRUE(rig.control->Vendor().LoadGraphicsClock());
   EXPECT_EQ(rig.state.m_bClockReady, 1);
-  EXPECT_TRUE(rig.control->SetGraphicsClockSaving(false));  // already normal: no call
-  EXPECT_TRUE(rig.control->SetGraphicsClockSaving(true));
-  EXPECT_TRUE(rig.control->SetGraphicsClockSaving(true));
-  EXPECT_TRUE(rig.control->SetGraphicsClockSaving(false));
+  EXPECT_TRUE(rig.control->Vendor().SetGraphicsClockSaving(false));  // already normal: no call
+  EXPECT_TRUE(rig.control->Vendor().SetGraphicsClockSaving(true));
+  EXPECT_TRUE(rig.control->Vendor().SetGraphicsClockSaving(true));
+  EXPECT_TRUE(rig.control->Vendor().SetGraphicsClockSaving(false));
   EXPECT_EQ(rig.vendors.calls, (Calls{"ClockvaneInit", "SetCoreCLK 10", "SetCoreCLK 0"}));
 }
 
 TEST(GraphicsClock, CardTheLibraryCannotControl) {
   SettingsRig rig;
   rig.vendors.clockInitResult = 0;
-  EXPECT_TRUE(rig.control->LoadGraphicsClock());
-  EXPECT_FALSE(rig.control->SetGraphicsClockSaving(true));
+  EXPECT_TRUE(rig.control->Vendor().LoadGraphicsClock());
+  EXPECT_FALSE(rig.control->Vendor().SetGraphicsClockSaving(true));
   EXPECT_EQ(rig.vendors.calls, Calls{"ClockvaneInit"});
   EXPECT_TRUE(rig.boxes.ShownBoxes().empty());
   EXPECT_FALSE(rig.control->ExitRequested());
@@ -31,7 +31,7 @@ TEST(GraphicsClock, CardTheLibraryCannotControl) {
 TEST(GraphicsClock, MissingLibraryEnds) {
   SettingsRig rig;
   rig.vendors.clockPresent = false;
-  EXPECT_FALSE(rig.control->LoadGraphicsClock());
+  EXPECT_FALSE(rig.control->Vendor().LoadGraphicsClock());
   EXPECT_EQ(rig.control->ExitCode(), 1);
   ASSERT_EQ(rig.boxes.ShownBoxes().size(), 1u);
   EXPECT_EQ(rig.boxes.ShownBoxes()[0].text, "Load VGA library failure!!");
@@ -50,7 +50,7 @@ TEST(FanCurve, StateFromThePwmSpread) {
     rig.vendors.pwm[0] = c.first;
     rig.vendors.pwm[1] = c.second;
     bool energy = !c.energy;
-    EXPECT_TRUE(rig.control->ReadFanCurveState(&energy));
+    EXPECT_TRUE(rig.control->Vendor().ReadFanCurveState(&energy));
     EXPECT_EQ(energy, c.energy) << c.first << " " << c.second;
     EXPECT_EQ(rig.vendors.fanLoads, rig.vendors.fanReleases);
   }
@@ -58,11 +58,11 @@ TEST(FanCurve, StateFromThePwmSpread) {
 
 TEST(FanCurve, WritesTheCurveInOrder) {
   SettingsRig rig;
-  EXPECT_TRUE(rig.control->WriteFanCurve(true));
+  EXPECT_TRUE(rig.control->Vendor().WriteFanCurve(true));
   EXPECT_EQ(rig.vendors.calls, (Calls{"Check_CPU_SmartFan", "CPU_PWM_Write 0 28", "CPU_PWM_Write 1 100",
                                       "CPU_TEMP_Write 0 20", "CPU_TEMP_Write 1 66"}));
   rig.vendors.calls.clear();
-  EXPECT_TRUE(rig.control->WriteFanCurve(false));
+  EXPECT_TRUE(rig.control->Vendor().WriteFanCurve(false));
   EXPECT_EQ(rig.vendors.calls, (Calls{"Check_CPU_SmartFan", "CPU_PWM_Write 0 90", "CPU_PWM_Write 1 100",
                                       "CPU_TEMP_Write 0 20", "CPU_TEMP_Write 1 30"}));
   EXPECT_EQ(rig.vendors.fanLoads, 2);
@@ -72,7 +72,7 @@ TEST(FanCurve, WritesTheCurveInOrder) {
 TEST(FanCurve, UnusableControllerLeavesTheCurve) {
   SettingsRig rig;
   rig.vendors.fanCheckResult = 0;
-  EXPECT_FALSE(rig.control->WriteFanCurve(true));
+  EXPECT_FALSE(rig.control->Vendor().WriteFanCurve(true));
   EXPECT_EQ(rig.vendors.calls, Calls{"Check_CPU_SmartFan"});
   ASSERT_EQ(rig.boxes.ShownBoxes().size(), 1u);
   EXPECT_EQ(rig.boxes.ShownBoxes()[0].text, "Smart FAN initial failure!!");
@@ -87,7 +87,7 @@ TEST(FanCurve, MissingLibraryEnds) {
   read.boxes.lastError = 126;
   read.boxes.errorTexts[126] = "The specified module could not be found.";
   bool energy = false;
-  EXPECT_FALSE(read.control->ReadFanCurveState(&energy));
+  EXPECT_FALSE(read.control->Vendor().ReadFanCurveState(&energy));
   EXPECT_EQ(read.control->ExitCode(), 1);
   ASSERT_EQ(read.boxes.ShownBoxes().size(), 2u);
   EXPECT_EQ(read.boxes.ShownBoxes()[0].text, "The specified module could not be found.");
@@ -97,7 +97,7 @@ TEST(FanCurve, MissingLibraryEnds) {
   write.vendors.fanPresent = false;
   write.boxes.errorTexts[126] = "The specified module could not be found.";
   write.boxes.lastError = 126;
-  EXPECT_FALSE(write.control->WriteFanCurve(true));
+  EXPECT_FALSE(write.control->Vendor().WriteFanCurve(true));
   ASSERT_EQ(write.boxes.ShownBoxes().size(), 1u);
   EXPECT_EQ(write.boxes.ShownBoxes()[0].text, "Load sf library failure!!");
   EXPECT_EQ(write.control->ExitCode(), 1);

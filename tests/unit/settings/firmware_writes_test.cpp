@@ -23,7 +23,7 @@ TEST(FirmwareWrites, SetVoltSataeReplacesTheLevelBits) {
   for (const Case& c : cases) {
     SettingsRig rig;
     rig.SetControlFlags(c.before);
-    EXPECT_TRUE(rig.control->SetVoltSatae(c.level));
+    EXPECT_TRUE(rig.control->Firmware().SetVoltSatae(c.level));
     EXPECT_EQ(rig.SentFlags(), Flags{c.sent}) << c.level;
     EXPECT_EQ(rig.state.m_nLevel, c.level);
   }
@@ -32,8 +32,8 @@ TEST(FirmwareWrites, SetVoltSataeReplacesTheLevelBits) {
 TEST(FirmwareWrites, EvenLevelSendsNothingAndKeepsTheLevel) {
   SettingsRig rig;
   rig.state.m_nLevel = 3;
-  EXPECT_FALSE(rig.control->SetVoltSatae(4));
-  EXPECT_FALSE(rig.control->SetVoltSatae(0));
+  EXPECT_FALSE(rig.control->Firmware().SetVoltSatae(4));
+  EXPECT_FALSE(rig.control->Firmware().SetVoltSatae(0));
   EXPECT_TRUE(rig.SentFlags().empty());
   EXPECT_EQ(rig.state.m_nLevel, 3);
 }
@@ -42,9 +42,9 @@ TEST(FirmwareWrites, SetBiosAutoOnAndOff) {
   SettingsRig rig("x58-12-range");  // offers 3D power, so the board keeps bit 11
   rig.state.m_nLevel = 3;
   rig.SetControlFlags(0x0800);
-  EXPECT_TRUE(rig.control->SetBiosAuto(true, true));
+  EXPECT_TRUE(rig.control->Firmware().SetBiosAuto(true, true));
   rig.SetControlFlags(0x0000);
-  EXPECT_TRUE(rig.control->SetBiosAuto(true, true));
+  EXPECT_TRUE(rig.control->Firmware().SetBiosAuto(true, true));
   EXPECT_EQ(rig.SentFlags(), (Flags{0x0035, 0x0835}));
   EXPECT_TRUE(rig.state.m_bLedOn);
 
@@ -52,7 +52,7 @@ TEST(FirmwareWrites, SetBiosAutoOnAndOff) {
   MemoryView table = off.state.m_pEs;
   table.Write16(fw::et::kAutoOffWord, 0xBEEF);
   off.SetControlFlags(0x0957);
-  EXPECT_TRUE(off.control->SetBiosAuto(false, false));
+  EXPECT_TRUE(off.control->Firmware().SetBiosAuto(false, false));
   EXPECT_EQ(off.SentFlags(), Flags{0x0050});
   const sim::PacketLogEntry& packet = off.boardState->packets[off.packetsBefore];
   EXPECT_EQ(packet.bytes[10] | packet.bytes[11] << 8, 0xBEEF);
@@ -62,22 +62,22 @@ TEST(FirmwareWrites, SetBiosAutoOnAndOff) {
 TEST(FirmwareWrites, SetLedBitAndReapplyAuto) {
   SettingsRig rig("x58-12-range");
   rig.SetControlFlags(0x0031);
-  EXPECT_TRUE(rig.control->SetLedBit(true));
+  EXPECT_TRUE(rig.control->Firmware().SetLedBit(true));
   EXPECT_EQ(rig.SentFlags(), Flags{0x0035});
 
   SettingsRig reapply("x58-12-range");
   reapply.state.m_nLevel = 1;
   reapply.SetControlFlags(0x0015);
-  EXPECT_TRUE(reapply.control->ReapplyAuto());  // bit 11 now set
+  EXPECT_TRUE(reapply.control->Firmware().ReapplyAuto());  // bit 11 now set
   EXPECT_EQ(reapply.SentFlags(), (Flags{0x0010, 0x0815}));
   // A second click turns it off again, though the off word has already cleared the bit.
   reapply.packetsBefore = reapply.boardState->packetCount;
-  EXPECT_FALSE(reapply.control->ReapplyAuto());
+  EXPECT_FALSE(reapply.control->Firmware().ReapplyAuto());
   EXPECT_EQ(reapply.SentFlags(), (Flags{0x0010, 0x0015}));
 
   SettingsRig idle;
   idle.SetControlFlags(0x0050);  // saving off: nothing to re-apply
-  EXPECT_FALSE(idle.control->ReapplyAuto());
+  EXPECT_FALSE(idle.control->Firmware().ReapplyAuto());
   EXPECT_TRUE(idle.SentFlags().empty());
 }
 
@@ -88,13 +88,13 @@ TEST(FirmwareWrites, FailedPacketBufferEndsWithTheOperationsMessage) {
     const char* text;
   };
   const Case cases[] = {
-      {"volt", [](SettingsControl& c) { return c.SetVoltSatae(3); },
+      {"volt", [](SettingsControl& c) { return c.Firmware().SetVoltSatae(3); },
        "SetVoltSatae function failure, Can't adjust voltage value!!"},
-      {"flags", [](SettingsControl& c) { return c.SetVoltSataeFlags(0x31); },
+      {"flags", [](SettingsControl& c) { return c.Firmware().SetVoltSataeFlags(0x31); },
        "SetVoltSatae function failure, Can't adjust voltage value!!"},
-      {"auto", [](SettingsControl& c) { return c.SetBiosAuto(true, false); },
+      {"auto", [](SettingsControl& c) { return c.Firmware().SetBiosAuto(true, false); },
        "SetBiosAuto function failure, Can't allocate physical memory!!"},
-      {"led", [](SettingsControl& c) { return c.SetLedBit(false); },
+      {"led", [](SettingsControl& c) { return c.Firmware().SetLedBit(false); },
        "SetBiosAuto function failure, Can't allocate physical memory!!"},
   };
   for (const Case& c : cases) {
@@ -115,12 +115,13 @@ TEST(FirmwareWrites, FailedPacketBufferEndsWithTheOperationsMessage) {
 // vendor libraries, whoever calls next.
 TEST(FirmwareWrites, RequestedExitStopsEveryLaterWrite) {
   SettingsRig rig("core2-6-probe", sim::kFaultNoDecg, kOsNt61);
-  rig.control->LoadGraphicsClock();
-  ASSERT_TRUE(rig.control->SetGraphicsClockSaving(true));  // lowered before the failure
+  rig.control->Vendor().LoadGraphicsClock();
+  ASSERT_TRUE(rig.control->Vendor().SetGraphicsClockSaving(true));  // lowered before the failure
   rig.services.installed = true;
   rig.settings = {{"NB", "1"},  {"MEM", "1"},     {"VGA", "1"},      {"SF", "1"},
                   {"FSB", "7"}, {"CURVOLT", "1"}, {"HDD", "10 Mins"}};
-  EXPECT_FALSE(rig.control->UpdataBiosSetting(1));  // no "DECG" block: the program must end
+  // No "DECG" block: the program must end.
+  EXPECT_FALSE(rig.control->Firmware().UpdataBiosSetting(1));
   ASSERT_TRUE(rig.control->ExitRequested());
   rig.packetsBefore = rig.boardState->packetCount;
   rig.vendors.calls.clear();
@@ -129,26 +130,26 @@ TEST(FirmwareWrites, RequestedExitStopsEveryLaterWrite) {
   uint32_t rails[kRailRoles];
   for (int role = 0; role < kRailRoles; ++role) rails[role] = rig.RailValue(role);
   uint16_t powerItem = 0;
-  rig.control->GetPowerItemValue(&powerItem);
+  rig.control->Firmware().GetPowerItemValue(&powerItem);
 
   rig.control->ApplyLevel(1);
   rig.control->ApplyAdvancedSettings();
-  EXPECT_FALSE(rig.control->SetRailTarget(kRailMemory, 2000, false));
-  rig.control->ApplyRails(1);
-  EXPECT_FALSE(rig.control->SetPowerItemValue(9));
-  EXPECT_FALSE(rig.control->SetVoltSatae(3));
-  EXPECT_FALSE(rig.control->SetGraphicsClockSaving(false));
-  EXPECT_FALSE(rig.control->WriteFanCurve(true));
-  EXPECT_FALSE(rig.control->SetDiskTimeout(4, 5));
-  rig.control->EnsureServiceRunning();
-  rig.control->RunServiceInstaller();
-  EXPECT_EQ(rig.control->RestartSystem(), 0);
+  EXPECT_FALSE(rig.control->Rails().SetRailTarget(kRailMemory, 2000, false));
+  rig.control->Rails().ApplyRails(1);
+  EXPECT_FALSE(rig.control->Firmware().SetPowerItemValue(9));
+  EXPECT_FALSE(rig.control->Firmware().SetVoltSatae(3));
+  EXPECT_FALSE(rig.control->Vendor().SetGraphicsClockSaving(false));
+  EXPECT_FALSE(rig.control->Vendor().WriteFanCurve(true));
+  EXPECT_FALSE(rig.control->PowerPlans().SetDiskTimeout(4, 5));
+  rig.control->Service().EnsureServiceRunning();
+  rig.control->Service().RunServiceInstaller();
+  EXPECT_EQ(rig.control->Restart().RestartSystem(), 0);
 
   EXPECT_TRUE(rig.SentFlags().empty());
   EXPECT_EQ(rig.boardState->railApplies, railApplies);
   for (int role = 0; role < kRailRoles; ++role) EXPECT_EQ(rig.RailValue(role), rails[role]) << role;
   uint16_t after = 0;
-  rig.control->GetPowerItemValue(&after);
+  rig.control->Firmware().GetPowerItemValue(&after);
   EXPECT_EQ(after, powerItem);
   EXPECT_TRUE(rig.Commands().empty());
   EXPECT_TRUE(rig.shutdown.calls.empty());
@@ -163,14 +164,14 @@ TEST(FirmwareWrites, RequestedExitStopsEveryLaterWrite) {
   EXPECT_FALSE(rig.Commands().empty());
   EXPECT_EQ(rig.vendors.calls, std::vector<std::string>{"SetCoreCLK 0"});
   EXPECT_TRUE(rig.SentFlags().empty());
-  EXPECT_FALSE(rig.control->SetDiskTimeout(4, 5));
+  EXPECT_FALSE(rig.control->PowerPlans().SetDiskTimeout(4, 5));
 }
 
 TEST(FirmwareWrites, PowerItemGetAndSetUseTheFirstFreeItem) {
   SettingsRig rig;
   uint16_t value = 0xFFFF;
-  EXPECT_TRUE(rig.control->SetPowerItemValue(7));
-  EXPECT_TRUE(rig.control->GetPowerItemValue(&value));
+  EXPECT_TRUE(rig.control->Firmware().SetPowerItemValue(7));
+  EXPECT_TRUE(rig.control->Firmware().GetPowerItemValue(&value));
   EXPECT_EQ(value, 7);
   EXPECT_TRUE(rig.SentFlags().empty());
 
@@ -185,20 +186,20 @@ TEST(FirmwareWrites, PowerItemGetAndSetUseTheFirstFreeItem) {
     none.state.m_pEs.Write8(item.offset + fw::power_item::kFlags, 0x1);
   }
   value = 0x1234;
-  EXPECT_TRUE(none.control->GetPowerItemValue(&value));
+  EXPECT_TRUE(none.control->Firmware().GetPowerItemValue(&value));
   EXPECT_EQ(value, 0x1234);
-  EXPECT_TRUE(none.control->SetPowerItemValue(9));
+  EXPECT_TRUE(none.control->Firmware().SetPowerItemValue(9));
   EXPECT_EQ(none.state.m_pEs.U16(freeItem.item.valueOffset()), freeItem.item.value);
 }
 
 TEST(FirmwareWrites, UpdataBiosSettingWritesTheRomOrEnds) {
   SettingsRig rig;
-  EXPECT_TRUE(rig.control->UpdataBiosSetting(0x0102));
+  EXPECT_TRUE(rig.control->Firmware().UpdataBiosSetting(0x0102));
   EXPECT_EQ(rig.board.RomValue(), 0x0102);
   EXPECT_FALSE(rig.control->ExitRequested());
 
   SettingsRig missing("x58-6", sim::kFaultNoDecg);
-  EXPECT_FALSE(missing.control->UpdataBiosSetting(1));
+  EXPECT_FALSE(missing.control->Firmware().UpdataBiosSetting(1));
   EXPECT_EQ(missing.control->ExitCode(), 1);
   ASSERT_EQ(missing.boxes.ShownBoxes().size(), 1u);
   EXPECT_EQ(missing.boxes.ShownBoxes()[0].caption, "Error");

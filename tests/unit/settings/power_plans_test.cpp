@@ -10,11 +10,11 @@ const std::string kPowercfg = std::string("\"") + kSystemDir;
 
 TEST(PowerPlans, SchemeBranchCommandsQuoteTheSystemDirectory) {
   SettingsRig rig("x58-6", 0, kOsNt61);
-  rig.control->SetActivePowerPlan(4);
-  rig.control->SetActivePowerPlan(3);
-  rig.control->SetActivePowerPlan(2);
-  rig.control->SetDiskTimeout(4, 10);
-  rig.control->SetMonitorTimeout(2, 0);
+  rig.control->PowerPlans().SetActivePowerPlan(4);
+  rig.control->PowerPlans().SetActivePowerPlan(3);
+  rig.control->PowerPlans().SetActivePowerPlan(2);
+  rig.control->PowerPlans().SetDiskTimeout(4, 10);
+  rig.control->PowerPlans().SetMonitorTimeout(2, 0);
   EXPECT_EQ(rig.Commands(), (std::vector<std::string>{
                                 kPowercfg + "\\powercfg\" -S SCHEME_BALANCED",
                                 kPowercfg + "\\powercfg\" -S SCHEME_MIN",
@@ -29,9 +29,9 @@ TEST(PowerPlans, SchemeBranchCommandsQuoteTheSystemDirectory) {
 
 TEST(PowerPlans, PolicyBranchCommands) {
   SettingsRig rig("x58-6", 0, kOsNt5);
-  rig.control->SetDiskTimeout(4, 10);
-  rig.control->SetMonitorTimeout(3, 20);
-  rig.control->SetActivePowerPlan(1);
+  rig.control->PowerPlans().SetDiskTimeout(4, 10);
+  rig.control->PowerPlans().SetMonitorTimeout(3, 20);
+  rig.control->PowerPlans().SetActivePowerPlan(1);
   EXPECT_EQ(rig.Commands(), (std::vector<std::string>{
                                 kPowercfg + "\\Powercfg\" /N /X 4 /disk-timeout-ac 10",
                                 kPowercfg + "\\Powercfg\" /N /X 3 /monitor-timeout-ac 20",
@@ -54,7 +54,7 @@ TEST(PowerPlans, ActiveSchemeNamesThePlan) {
     SettingsRig rig("x58-6", 0, kOsNt6);
     rig.registry.SetString(RegRoot::LocalMachine, power::kSchemesRoot, "ActivePowerScheme", c.active);
     int plan = 0;
-    EXPECT_TRUE(rig.control->GetActivePowerPlan(&plan));
+    EXPECT_TRUE(rig.control->PowerPlans().GetActivePowerPlan(&plan));
     EXPECT_EQ(plan, c.plan) << c.active;
   }
 }
@@ -62,11 +62,11 @@ TEST(PowerPlans, ActiveSchemeNamesThePlan) {
 TEST(PowerPlans, MissingSchemesKeyFailsOnNt6AndMeansBalancedOnNt61) {
   SettingsRig nt6("x58-6", 0, kOsNt6);
   int plan = 7;
-  EXPECT_FALSE(nt6.control->GetActivePowerPlan(&plan));
+  EXPECT_FALSE(nt6.control->PowerPlans().GetActivePowerPlan(&plan));
   EXPECT_EQ(plan, 7);
 
   SettingsRig nt61("x58-6", 0, kOsNt61);
-  EXPECT_TRUE(nt61.control->GetActivePowerPlan(&plan));
+  EXPECT_TRUE(nt61.control->PowerPlans().GetActivePowerPlan(&plan));
   EXPECT_EQ(plan, 4);
 }
 
@@ -82,8 +82,8 @@ TEST(PowerPlans, SchemeTimeoutsReadInMinutes) {
     rig.registry.SetDword(RegRoot::LocalMachine, power::SettingKey(4, false), "ACSettingIndex", c.seconds);
     int disk = -1;
     int monitor = -1;
-    EXPECT_TRUE(rig.control->GetDiskTimeout(4, &disk));
-    EXPECT_TRUE(rig.control->GetMonitorTimeout(4, &monitor));
+    EXPECT_TRUE(rig.control->PowerPlans().GetDiskTimeout(4, &disk));
+    EXPECT_TRUE(rig.control->PowerPlans().GetMonitorTimeout(4, &monitor));
     EXPECT_EQ(disk, c.minutes);
     EXPECT_EQ(monitor, c.minutes);
   }
@@ -94,8 +94,8 @@ TEST(PowerPlans, MissingTimeoutKey) {
   SettingsRig nt61("x58-6", 0, kOsNt61);
   int disk = -1;
   int monitor = -1;
-  EXPECT_TRUE(nt61.control->GetDiskTimeout(4, &disk));
-  EXPECT_TRUE(nt61.control->GetMonitorTimeout(4, &monitor));
+  EXPECT_TRUE(nt61.control->PowerPlans().GetDiskTimeout(4, &disk));
+  EXPECT_TRUE(nt61.control->PowerPlans().GetMonitorTimeout(4, &monitor));
   EXPECT_EQ(disk, 90);
   EXPECT_EQ(monitor, 120);
   EXPECT_EQ(nt61.Commands(), (std::vector<std::string>{
@@ -108,8 +108,8 @@ TEST(PowerPlans, MissingTimeoutKey) {
   SettingsRig high("x58-6", 0, kOsNt61);
   high.registry.SetString(RegRoot::LocalMachine, power::kSchemesRoot, "ActivePowerScheme",
                           power::kHighPerformance);
-  EXPECT_TRUE(high.control->GetDiskTimeout(4, &disk));
-  EXPECT_TRUE(high.control->GetMonitorTimeout(4, &monitor));
+  EXPECT_TRUE(high.control->PowerPlans().GetDiskTimeout(4, &disk));
+  EXPECT_TRUE(high.control->PowerPlans().GetMonitorTimeout(4, &monitor));
   EXPECT_EQ(disk, 90);
   EXPECT_EQ(monitor, 120);
   EXPECT_TRUE(high.Commands().empty());
@@ -118,7 +118,7 @@ TEST(PowerPlans, MissingTimeoutKey) {
   SettingsRig nt6("x58-6", 0, kOsNt6);
   nt6.boxes.errorTexts[kRegFileNotFound] = "The system cannot find the file specified.";
   disk = 33;
-  EXPECT_FALSE(nt6.control->GetDiskTimeout(4, &disk));
+  EXPECT_FALSE(nt6.control->PowerPlans().GetDiskTimeout(4, &disk));
   EXPECT_EQ(disk, 33);
   ASSERT_EQ(nt6.boxes.ShownBoxes().size(), 1u);
   EXPECT_EQ(nt6.boxes.ShownBoxes()[0].text, "The system cannot find the file specified.");
@@ -139,24 +139,24 @@ TEST(PowerPlans, PolicyBranchReadsThePolicyRecord) {
   int plan = 0;
   int disk = 0;
   int monitor = 0;
-  EXPECT_TRUE(rig.control->GetActivePowerPlan(&plan));
-  EXPECT_TRUE(rig.control->GetDiskTimeout(3, &disk));
-  EXPECT_TRUE(rig.control->GetMonitorTimeout(3, &monitor));
+  EXPECT_TRUE(rig.control->PowerPlans().GetActivePowerPlan(&plan));
+  EXPECT_TRUE(rig.control->PowerPlans().GetDiskTimeout(3, &disk));
+  EXPECT_TRUE(rig.control->PowerPlans().GetMonitorTimeout(3, &monitor));
   EXPECT_EQ(plan, 3);
   EXPECT_EQ(disk, 10);
   EXPECT_EQ(monitor, 5);
 
   // No record: the caller's value stays.
   disk = 42;
-  EXPECT_FALSE(rig.control->GetDiskTimeout(1, &disk));
+  EXPECT_FALSE(rig.control->PowerPlans().GetDiskTimeout(1, &disk));
   EXPECT_EQ(disk, 42);
   EXPECT_EQ(rig.registry.OpenKeys(), 0);
 
   // A record shorter than the user policy is unknown too, even where it holds both fields.
   record.resize(power::kUserPolicySize - 1);
   rig.registry.SetBinary(RegRoot::CurrentUser, power::PolicyKey(3), "Policies", record);
-  EXPECT_FALSE(rig.control->GetDiskTimeout(3, &disk));
-  EXPECT_FALSE(rig.control->GetMonitorTimeout(3, &monitor));
+  EXPECT_FALSE(rig.control->PowerPlans().GetDiskTimeout(3, &disk));
+  EXPECT_FALSE(rig.control->PowerPlans().GetMonitorTimeout(3, &monitor));
   EXPECT_EQ(disk, 42);
   EXPECT_EQ(monitor, 5);
 }
@@ -167,7 +167,7 @@ TEST(PowerPlans, UnknownTimeoutsAreNotRestored) {
   rig.registry.SetString(RegRoot::CurrentUser, power::kPolicyRoot, "CurrentPowerPolicy", "4");
   rig.registry.SetBinary(RegRoot::CurrentUser, power::PolicyKey(4), "Policies",
                          std::vector<uint8_t>(40, 0));
-  rig.control->RecordUserPowerSettings();
+  rig.control->PowerPlans().RecordUserPowerSettings();
   EXPECT_EQ(rig.state.m_nSavedScheme, 4);
   EXPECT_EQ(rig.state.m_nSavedDiskTimeout, kTimeoutUnknown);
   EXPECT_EQ(rig.state.m_nSavedMonitorTimeout, kTimeoutUnknown);
@@ -183,7 +183,7 @@ TEST(PowerPlans, UnknownTimeoutsAreNotRestored) {
   record[56] = 120;  // 2 minutes display
   record[64] = 0;    // disk never
   known.registry.SetBinary(RegRoot::CurrentUser, power::PolicyKey(4), "Policies", record);
-  known.control->RecordUserPowerSettings();
+  known.control->PowerPlans().RecordUserPowerSettings();
   EXPECT_EQ(known.state.m_nSavedDiskTimeout, 0);
   EXPECT_EQ(known.state.m_nSavedMonitorTimeout, 2);
 }
@@ -194,24 +194,24 @@ TEST(PowerPlans, NoSystemDirectoryRunsNothing) {
   SettingsPorts ports{rig.hwk,      rig.registry, rig.processes, rig.services, rig.boxes,
                       rig.shutdown, rig.vendors,  rig.sleeper,   "",           nullptr};
   SettingsControl control(rig.state, std::move(ports));
-  EXPECT_FALSE(control.SetActivePowerPlan(4));
-  EXPECT_FALSE(control.SetDiskTimeout(4, 10));
-  EXPECT_FALSE(control.SetMonitorTimeout(4, 10));
+  EXPECT_FALSE(control.PowerPlans().SetActivePowerPlan(4));
+  EXPECT_FALSE(control.PowerPlans().SetDiskTimeout(4, 10));
+  EXPECT_FALSE(control.PowerPlans().SetMonitorTimeout(4, 10));
   EXPECT_TRUE(rig.Commands().empty());
 }
 
 TEST(PowerPlans, SetThenReadBackThroughTheStandInPowercfg) {
   for (int osClass : {kOsNt5, kOsNt61}) {
     SettingsRig rig("x58-6", 0, osClass);
-    rig.control->SetActivePowerPlan(3);
-    rig.control->SetDiskTimeout(3, 15);
-    rig.control->SetMonitorTimeout(3, 30);
+    rig.control->PowerPlans().SetActivePowerPlan(3);
+    rig.control->PowerPlans().SetDiskTimeout(3, 15);
+    rig.control->PowerPlans().SetMonitorTimeout(3, 30);
     int plan = 0;
     int disk = 0;
     int monitor = 0;
-    EXPECT_TRUE(rig.control->GetActivePowerPlan(&plan));
-    EXPECT_TRUE(rig.control->GetDiskTimeout(3, &disk));
-    EXPECT_TRUE(rig.control->GetMonitorTimeout(3, &monitor));
+    EXPECT_TRUE(rig.control->PowerPlans().GetActivePowerPlan(&plan));
+    EXPECT_TRUE(rig.control->PowerPlans().GetDiskTimeout(3, &disk));
+    EXPECT_TRUE(rig.control->PowerPlans().GetMonitorTimeout(3, &monitor));
     EXPECT_EQ(plan, 3) << osClass;
     EXPECT_EQ(disk, 15) << osClass;
     EXPECT_EQ(monitor, 30) << osClass;
@@ -239,9 +239,9 @@ TEST(PowerPlans, RestoreUserPowerSettings) {
   int plan = 0;
   int disk = 0;
   int monitor = 0;
-  rig.control->GetActivePowerPlan(&plan);
-  rig.control->GetDiskTimeout(kPlanBalanced, &disk);
-  rig.control->GetMonitorTimeout(kPlanBalanced, &monitor);
+  rig.control->PowerPlans().GetActivePowerPlan(&plan);
+  rig.control->PowerPlans().GetDiskTimeout(kPlanBalanced, &disk);
+  rig.control->PowerPlans().GetMonitorTimeout(kPlanBalanced, &monitor);
   EXPECT_EQ(plan, 3);
   EXPECT_EQ(disk, 20);
   EXPECT_EQ(monitor, 10);

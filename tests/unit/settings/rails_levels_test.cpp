@@ -29,8 +29,8 @@ TEST(Rails, LoadRailBasesFindsEachRoleAndStoresItsBase) {
   EXPECT_EQ(rig.state.m_dwPchOverride, 0u);
 
   // The bases now live in the table, so a restart after lowering finds them again.
-  rig.control->ApplyRails(fw::kLevelL3);
-  rig.control->LoadRailBases();
+  rig.control->Rails().ApplyRails(fw::kLevelL3);
+  rig.control->Rails().LoadRailBases();
   EXPECT_EQ(rig.state.m_aRails[kRailNorthBridge].base, kNb);
   EXPECT_EQ(rig.RailValue(kRailNorthBridge), kNb - 10000);
 
@@ -38,9 +38,9 @@ TEST(Rails, LoadRailBasesFindsEachRoleAndStoresItsBase) {
   EXPECT_EQ(pch.state.m_aRails[kRailPch].base, kPch);
   EXPECT_EQ(pch.state.m_dwPchOverride, kPchOverride);
   EXPECT_EQ(pch.state.m_aRails[kRailNorthBridge].offset, 0u);
-  EXPECT_FALSE(pch.control->SetRailTarget(kRailNorthBridge, 10000, false));
-  EXPECT_FALSE(pch.control->SetRailTarget(5, 0, true));
-  EXPECT_FALSE(pch.control->SetRailTarget(-1, 0, true));
+  EXPECT_FALSE(pch.control->Rails().SetRailTarget(kRailNorthBridge, 10000, false));
+  EXPECT_FALSE(pch.control->Rails().SetRailTarget(5, 0, true));
+  EXPECT_FALSE(pch.control->Rails().SetRailTarget(-1, 0, true));
 }
 
 TEST(Rails, SecondEntryOfARailKeepsTheBaseStoredByTheFirst) {
@@ -58,7 +58,7 @@ TEST(Rails, SecondEntryOfARailKeepsTheBaseStoredByTheFirst) {
   rails.Write8(sbOffset + fw::rt::kRailId, rails.U8(nbOffset + fw::rt::kRailId));
   for (const fw::RailItem& item : profile.railItems) table.Write32(item.baseOffset(), 0);
 
-  rig.control->LoadRailBases();
+  rig.control->Rails().LoadRailBases();
   EXPECT_EQ(rig.state.m_aRails[kRailNorthBridge].offset, sbOffset);
   EXPECT_EQ(rig.state.m_aRails[kRailNorthBridge].base, kNb);
 }
@@ -79,7 +79,7 @@ TEST(Rails, ApplyRailsByLevelAndPlatform) {
   for (const Case& c : cases) {
     SettingsRig rig(c.profile);
     const uint32_t applies = rig.boardState->railApplies;
-    EXPECT_TRUE(rig.control->ApplyRails(c.level));
+    EXPECT_TRUE(rig.control->Rails().ApplyRails(c.level));
     for (int role = 0; role < kRailRoles; ++role) {
       EXPECT_EQ(rig.RailValue(role), c.values[role]) << c.profile << " role " << role;
     }
@@ -87,8 +87,8 @@ TEST(Rails, ApplyRailsByLevelAndPlatform) {
 
     // L1 and L2 give back every rail L3 lowered.
     for (int level : {3, 5}) {
-      rig.control->ApplyRails(1);
-      rig.control->ApplyRails(level);
+      rig.control->Rails().ApplyRails(1);
+      rig.control->Rails().ApplyRails(level);
       for (int role = 0; role < kRailRoles; ++role) {
         EXPECT_EQ(rig.RailValue(role), rig.state.m_aRails[role].base) << c.profile << " " << level;
       }
@@ -102,7 +102,7 @@ TEST(Rails, TargetBelowZeroIsRefused) {
   SettingsRig rig("core2-6-probe");
   rig.state.m_aRails[kRailMemory].base = 1500;
   const uint32_t applies = rig.boardState->railApplies;
-  EXPECT_TRUE(rig.control->ApplyRails(1));
+  EXPECT_TRUE(rig.control->Rails().ApplyRails(1));
   EXPECT_EQ(rig.RailValue(kRailMemory), kMem);
   EXPECT_EQ(rig.RailValue(kRailNorthBridge), kNb - 10000);
   EXPECT_EQ(rig.boardState->railApplies, applies + 1);
@@ -115,7 +115,7 @@ TEST(Rails, TargetBelowZeroIsRefused) {
   rig.control->ApplyAdvancedSettings();
   EXPECT_EQ(rig.RailValue(kRailMemory), kMem);
   rig.state.m_aRails[kRailMemory].base = 2000;
-  EXPECT_TRUE(rig.control->SetRailTarget(kRailMemory, 2000, false));
+  EXPECT_TRUE(rig.control->Rails().SetRailTarget(kRailMemory, 2000, false));
   EXPECT_EQ(rig.RailValue(kRailMemory), 0u);
 
   // A PCH sub-entry whose adjustment exceeds the entry's value gives no override.
@@ -129,25 +129,25 @@ TEST(Rails, TargetBelowZeroIsRefused) {
       rails.Write32(sub.offset + fw::rt::kSubAdjust, entry.secondValue + 1);
     }
   }
-  pch.control->LoadRailBases();
+  pch.control->Rails().LoadRailBases();
   EXPECT_EQ(pch.state.m_dwPchOverride, 0u);
-  EXPECT_TRUE(pch.control->SetRailTarget(kRailPch, 5000, false));
+  EXPECT_TRUE(pch.control->Rails().SetRailTarget(kRailPch, 5000, false));
   EXPECT_EQ(pch.RailValue(kRailPch), kPch - 5000);
 }
 
 TEST(Rails, OtherLevelOnP67PutsBridgesNotPchBack) {
   SettingsRig rig("p67-12-smbus");
-  rig.control->SetRailTarget(kRailPch, 5000, false);
-  rig.control->SetRailTarget(kRailMemory, 2000, false);
-  rig.control->ApplyRails(7);
+  rig.control->Rails().SetRailTarget(kRailPch, 5000, false);
+  rig.control->Rails().SetRailTarget(kRailMemory, 2000, false);
+  rig.control->Rails().ApplyRails(7);
   EXPECT_EQ(rig.RailValue(kRailPch), kPchOverride);  // the bridges it would restore do not exist
   EXPECT_EQ(rig.RailValue(kRailMemory), kMem);
 }
 
 TEST(Levels, ApplyLevelRunsTheWholeLevel) {
   SettingsRig rig("core2-6-probe", 0, kOsNt61);
-  rig.control->LoadGraphicsClock();
-  rig.control->SetPowerItemValue(12);
+  rig.control->Vendor().LoadGraphicsClock();
+  rig.control->Firmware().SetPowerItemValue(12);
   rig.SetControlFlags(0x0151);
   rig.control->ApplyLevel(3);
   const std::string powercfg = std::string("\"") + kSystemDir + "\\Powercfg\" /X ";
@@ -158,7 +158,7 @@ TEST(Levels, ApplyLevelRunsTheWholeLevel) {
   EXPECT_TRUE(rig.state.m_bVgaSaving);
   EXPECT_EQ(rig.vendors.coreReduction, 10);
   uint16_t item = 1;
-  rig.control->GetPowerItemValue(&item);
+  rig.control->Firmware().GetPowerItemValue(&item);
   EXPECT_EQ(item, 0);
   EXPECT_EQ(rig.SentFlags(), std::vector<uint16_t>{0x0131});
   EXPECT_EQ(rig.state.m_nLevel, 3);
@@ -183,7 +183,7 @@ TEST(Levels, ApplyLevelRunsTheWholeLevel) {
 
 TEST(Levels, BurstOfRequestsAppliesInOrderAndEndsOnTheLast) {
   SettingsRig rig("core2-6-probe");
-  rig.control->LoadGraphicsClock();
+  rig.control->Vendor().LoadGraphicsClock();
 
   // Hold the first level inside its application while the burst arrives.
   std::mutex mutex;
@@ -211,7 +211,7 @@ TEST(Levels, BurstOfRequestsAppliesInOrderAndEndsOnTheLast) {
   // A GUI-thread operation waits for the level in hand.
   std::thread gui([&] {
     auto settings = rig.control->Lock();
-    rig.control->SetLedBit(true);
+    rig.control->Firmware().SetLedBit(true);
   });
   {
     std::lock_guard<std::mutex> lock(mutex);
@@ -235,12 +235,15 @@ TEST(Levels, BurstOfRequestsAppliesInOrderAndEndsOnTheLast) {
 // Nothing asked after the last task (a close giving the user's settings back) reaches the board.
 TEST(Levels, NothingRunsAfterTheLastTask) {
   SettingsRig rig("core2-6-probe");
-  rig.control->LoadGraphicsClock();
+  rig.control->Vendor().LoadGraphicsClock();
   SettingsWorker worker(*rig.control);
-  EXPECT_TRUE(worker.PostLast(0, [](SettingsControl& c) { return c.SetLedBit(false) ? 1 : 0; }));
+  EXPECT_TRUE(
+      worker.PostLast(0, [](SettingsControl& c) { return c.Firmware().SetLedBit(false) ? 1 : 0; }));
   EXPECT_FALSE(worker.RequestLevel(1));
-  EXPECT_FALSE(worker.Post(0, [](SettingsControl& c) { return c.SetLedBit(true) ? 1 : 0; }));
-  EXPECT_FALSE(worker.PostLast(0, [](SettingsControl& c) { return c.SetLedBit(true) ? 1 : 0; }));
+  EXPECT_FALSE(
+      worker.Post(0, [](SettingsControl& c) { return c.Firmware().SetLedBit(true) ? 1 : 0; }));
+  EXPECT_FALSE(
+      worker.PostLast(0, [](SettingsControl& c) { return c.Firmware().SetLedBit(true) ? 1 : 0; }));
   worker.WaitIdle();
   EXPECT_EQ(rig.ControlFlags() & fw::cf::kLed, 0);
   EXPECT_EQ(rig.RailValue(kRailNorthBridge), kNb);

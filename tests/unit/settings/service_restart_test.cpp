@@ -9,7 +9,7 @@ TEST(Service, RunningServiceIsLeftAlone) {
   SettingsRig rig;
   rig.services.installed = true;
   rig.services.state = kServiceRunning;
-  rig.control->EnsureServiceRunning();
+  rig.control->Service().EnsureServiceRunning();
   EXPECT_EQ(rig.services.queries, 1);
   EXPECT_EQ(rig.services.starts, 0);
   EXPECT_TRUE(rig.sleeper.waits.empty());
@@ -20,7 +20,7 @@ TEST(Service, StoppedServiceIsStartedAndSeenRunningAtTheFirstPoll) {
   SettingsRig rig;
   rig.services.installed = true;
   rig.services.pollsToRun = 0;
-  rig.control->EnsureServiceRunning();
+  rig.control->Service().EnsureServiceRunning();
   EXPECT_EQ(rig.services.starts, 1);
   EXPECT_EQ(rig.services.state, kServiceRunning);
   EXPECT_EQ(rig.sleeper.waits, std::vector<uint32_t>{1000});
@@ -31,7 +31,7 @@ TEST(Service, StartThatNeverRunsCostsTenPolls) {
   SettingsRig rig;
   rig.services.installed = true;
   rig.services.pollsToRun = -1;
-  EXPECT_FALSE(rig.control->StartSaverService());
+  EXPECT_FALSE(rig.control->Service().StartSaverService());
   EXPECT_EQ(rig.sleeper.waits, std::vector<uint32_t>(10, 1000));
   EXPECT_EQ(rig.services.interrogations, 11);
 }
@@ -40,7 +40,7 @@ TEST(Service, PausedServiceRefusedWithoutWaiting) {
   SettingsRig rig;
   rig.services.installed = true;
   rig.services.state = kServicePaused;
-  rig.control->EnsureServiceRunning();
+  rig.control->Service().EnsureServiceRunning();
   EXPECT_EQ(rig.services.starts, 1);
   EXPECT_TRUE(rig.sleeper.waits.empty());
 }
@@ -50,7 +50,7 @@ TEST(Service, MissingServiceIsInstalledFromAQuotedPathThenStarted) {
   rig.services.pollsToRun = 0;
   // The installer registers the service, as Zor2Svr -i does.
   rig.processes.onStart = [&](const std::string&) { rig.services.installed = true; };
-  rig.control->EnsureServiceRunning();
+  rig.control->Service().EnsureServiceRunning();
   EXPECT_EQ(rig.Commands(),
             std::vector<std::string>{"\"C:\\Program Files\\Zorwise\\Zor2Svr.exe\" -i"});
   EXPECT_EQ(rig.processes.waits, std::vector<uint32_t>{kInstallerWaitMs});
@@ -58,7 +58,7 @@ TEST(Service, MissingServiceIsInstalledFromAQuotedPathThenStarted) {
   EXPECT_EQ(rig.services.state, kServiceRunning);
 
   SettingsRig failing;  // the installer did not register it: both starts fail at once
-  failing.control->EnsureServiceRunning();
+  failing.control->Service().EnsureServiceRunning();
   EXPECT_EQ(failing.Commands().size(), 1u);
   EXPECT_EQ(failing.services.starts, 0);
   EXPECT_TRUE(failing.sleeper.waits.empty());
@@ -68,13 +68,13 @@ TEST(Service, MissingServiceIsInstalledFromAQuotedPathThenStarted) {
 TEST(Service, NoProgramDirectoryRunsNoInstaller) {
   SettingsRig rig;
   rig.state.m_szAppDir.clear();  // the program's path could not be found, or was too long
-  rig.control->EnsureServiceRunning();
+  rig.control->Service().EnsureServiceRunning();
   EXPECT_TRUE(rig.Commands().empty());
 }
 
 TEST(Restart, EnablesRequestsAndDisables) {
   SettingsRig rig;
-  EXPECT_EQ(rig.control->RestartSystem(), 1);
+  EXPECT_EQ(rig.control->Restart().RestartSystem(), 1);
   EXPECT_EQ(rig.shutdown.calls, (std::vector<std::string>{"enable SeShutdownPrivilege", "restart",
                                                           "disable SeShutdownPrivilege"}));
   EXPECT_FALSE(rig.control->ExitRequested());
@@ -97,7 +97,7 @@ TEST(Restart, EveryFailureEndsWithStatusOneAndNoMessage) {
     rig.shutdown.enableError = c.enableError;
     rig.shutdown.restartResult = c.restartResult;
     rig.shutdown.disableError = c.disableError;
-    EXPECT_EQ(rig.control->RestartSystem(), 0);
+    EXPECT_EQ(rig.control->Restart().RestartSystem(), 0);
     EXPECT_EQ(rig.shutdown.calls.size(), c.calls);
     EXPECT_TRUE(rig.control->ExitRequested());
     EXPECT_EQ(rig.control->ExitCode(), 1);

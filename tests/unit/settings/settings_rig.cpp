@@ -47,7 +47,7 @@ SettingsRig::SettingsRig(const char* profile, uint32_t faults, int osClass)
     return found == settings.end() ? def : found->second;
   };
   control = std::make_unique<SettingsControl>(state, std::move(ports));
-  control->LoadRailBases();
+  control->Rails().LoadRailBases();
   packetsBefore = boardState->packetCount;
 }
 
