@@ -326,8 +326,7 @@ void CMainDialog::ApplyCurrentState() {
     c.Vendor().SetGraphicsClockSaving(true);
   }
   s.m_bVgaSaving = m_state.m_bVgaSaving;
-  uint16_t item = 0;
-  if (c.Firmware().GetPowerItemValue(&item) && item != 0) c.Firmware().SetPowerItemValue(0);
+  if (c.Firmware().GetPowerItemValue().value_or(0) != 0) c.Firmware().SetPowerItemValue(0);
   c.Firmware().SetVoltSatae(level);
   c.Rails().ApplyRails(level);
 }

@@ -15,7 +15,7 @@ AdvancedStart ReadAdvancedStart(SettingsControl& control) {
   start.p67 = state.m_bP67;
   start.level = state.m_nLevel;
   start.vgaSaving = state.m_bVgaSaving;
-  control.Firmware().GetPowerItemValue(&start.powerItem);  // left at 0 without a free item
+  start.powerItem = control.Firmware().GetPowerItemValue().value_or(0);
   control.PowerPlans().GetDiskTimeout(kPlanBalanced, &start.diskTimeout);
   control.PowerPlans().GetMonitorTimeout(kPlanBalanced, &start.monitorTimeout);
   for (int role = 0; role < kRailRoles; ++role) {
@@ -23,8 +23,10 @@ AdvancedStart ReadAdvancedStart(SettingsControl& control) {
     start.railPresent[role] = control.Rails().IsRailReduced(role, &reduced);
     start.railReduced[role] = reduced;
   }
-  control.Firmware().GetLowPowerState(&start.lowPowerOffered, &start.lowPowerOn);
-  control.Firmware().IsThrottlingOn(&start.throttling);
+  const LowPowerState lowPower = control.Firmware().GetLowPowerState();
+  start.lowPowerOffered = lowPower.offered;
+  start.lowPowerOn = lowPower.on;
+  start.throttling = control.Firmware().IsThrottlingOn();
   control.Vendor().ReadFanCurveState(&start.fanEnergyCurve);
   return start;
 }

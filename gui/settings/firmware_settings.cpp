@@ -85,11 +85,11 @@ bool FirmwareSettings::ReapplyAuto() {
   return (ControlFlags() & fw::cf::k3dPower) != 0;
 }
 
-bool FirmwareSettings::GetPowerItemValue(uint16_t* value) {
+std::optional<uint16_t> FirmwareSettings::GetPowerItemValue() const {
   fw::FreePowerItem free;
   fw::FindFreePowerItem(m_state.m_pEs, fw::TableProfileNumber(m_state.m_pEs), free);
-  if (free.found) *value = free.item.value;
-  return true;
+  if (!free.found) return std::nullopt;
+  return free.item.value;
 }
 
 bool FirmwareSettings::SetPowerItemValue(uint16_t value) {
@@ -123,20 +123,19 @@ uint16_t FirmwareSettings::ControlFlags() const { return m_state.m_pEs.U16(fw::e
 
 uint16_t FirmwareSettings::StatusFlags() const { return m_state.m_pEs.U16(fw::et::kStatusFlags); }
 
-bool FirmwareSettings::GetLowPowerState(bool* offered, bool* on) {
-  *offered = (StatusFlags() & fw::sf::kLowPowerOffered) != 0;
-  *on = *offered && (ControlFlags() & fw::cf::kLowPower) != 0;
-  return true;
+LowPowerState FirmwareSettings::GetLowPowerState() const {
+  LowPowerState state;
+  state.offered = (StatusFlags() & fw::sf::kLowPowerOffered) != 0;
+  state.on = state.offered && (ControlFlags() & fw::cf::kLowPower) != 0;
+  return state;
 }
 
-bool FirmwareSettings::IsThrottlingOn(bool* on) {
-  *on = (ControlFlags() & fw::cf::kUseDivisor) != 0;
-  return true;
+bool FirmwareSettings::IsThrottlingOn() const {
+  return (ControlFlags() & fw::cf::kUseDivisor) != 0;
 }
 
-bool FirmwareSettings::IsLowPowerStateOn(bool* on) {
-  *on = (ControlFlags() & fw::cf::kLowPower) != 0;
-  return true;
+bool FirmwareSettings::IsLowPowerStateOn() const {
+  return (ControlFlags() & fw::cf::kLowPower) != 0;
 }
 
 }  // namespace zor

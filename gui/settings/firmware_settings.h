@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "common/firmware.h"
 #include "gui/settings/main_state.h"
@@ -12,6 +13,12 @@
 #include "platform/message_box.h"
 
 namespace zor {
+
+// The firmware's low-power state: whether the board offers it, and whether it is on.
+struct LowPowerState {
+  bool offered = false;
+  bool on = false;  // false when not offered
+};
 
 class FirmwareSettings {
  public:
@@ -26,16 +33,17 @@ class FirmwareSettings {
   bool SetBiosAuto(bool on, bool toggle3D);
   bool SetLedBit(bool on);
   bool ReapplyAuto();  // bit 11 of the flags after the re-apply
-  bool GetPowerItemValue(uint16_t* value);
+  // The value of the free PowerItem; none when the profile has no free item.
+  std::optional<uint16_t> GetPowerItemValue() const;
   bool SetPowerItemValue(uint16_t value);
   bool UpdataBiosSetting(uint16_t value);
   // Switches the firmware's low-power state over (the ROM setting); takes effect at restart.
   void ToggleLowPowerState();
 
   uint16_t ControlFlags() const;
-  bool GetLowPowerState(bool* offered, bool* on);
-  bool IsThrottlingOn(bool* on);
-  bool IsLowPowerStateOn(bool* on);
+  LowPowerState GetLowPowerState() const;
+  bool IsThrottlingOn() const;
+  bool IsLowPowerStateOn() const;
 
  private:
   bool SubmitFlags(uint16_t flags, bool autoOffWord, const char* failureText);

@@ -40,13 +40,12 @@ bool RailSettings::CommitRails() {
   return true;
 }
 
-bool RailSettings::ApplyRails(int level) {
+void RailSettings::ApplyRails(int level) {
   const PlatformClass platform{m_state.m_bX58, m_state.m_bP55, m_state.m_bP67};
   for (const RailTarget& t : LevelRailTargets(level, platform)) {
     SetRailTarget(t.role, t.reduction, t.useBase);
   }
   CommitRails();
-  return true;
 }
 
 bool RailSettings::IsRailReduced(int index, bool* reduced) {

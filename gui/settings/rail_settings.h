@@ -23,7 +23,7 @@ class RailSettings {
   // Writes a role's target into the RailTable; CommitRails has the firmware apply the table.
   bool SetRailTarget(int index, uint32_t reduction, bool useBase);
   bool CommitRails();
-  bool ApplyRails(int level);
+  void ApplyRails(int level);
   bool IsRailReduced(int index, bool* reduced);
 
  private:

@@ -2,28 +2,28 @@
 
 namespace zor {
 
-int RestartControl::EnablePrivilege(const std::string& name) {
+bool RestartControl::EnablePrivilege(const std::string& name) {
   if (m_shutdown.AdjustPrivilege(name, true) != 0) {
     FatalExit();
-    return 0;
+    return false;
   }
-  return 1;
+  return true;
 }
 
-int RestartControl::DisablePrivilege(const std::string& name) {
+bool RestartControl::DisablePrivilege(const std::string& name) {
   if (m_shutdown.AdjustPrivilege(name, false) != 0) {
     FatalExit();
-    return 0;
+    return false;
   }
-  return 1;
+  return true;
 }
 
-int RestartControl::RestartSystem() {
-  if (m_exit.Requested()) return 0;
-  if (!EnablePrivilege(kShutdownPrivilege)) return 0;
+bool RestartControl::RestartSystem() {
+  if (m_exit.Requested()) return false;
+  if (!EnablePrivilege(kShutdownPrivilege)) return false;
   if (!m_shutdown.RequestRestart()) {
     FatalExit();
-    return 0;
+    return false;
   }
   return DisablePrivilege(kShutdownPrivilege);
 }

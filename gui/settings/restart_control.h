@@ -13,9 +13,9 @@ class RestartControl {
  public:
   RestartControl(Shutdown& shutdown, SettingsExit& exit) : m_shutdown(shutdown), m_exit(exit) {}
 
-  int RestartSystem();
-  int EnablePrivilege(const std::string& name);
-  int DisablePrivilege(const std::string& name);
+  bool RestartSystem();
+  bool EnablePrivilege(const std::string& name);
+  bool DisablePrivilege(const std::string& name);
   void FatalExit() { m_exit.Request(1); }
 
  private:

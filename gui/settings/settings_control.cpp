@@ -48,14 +48,12 @@ void SettingsControl::ApplyLevel(int level) {
   m_rails.ApplyRails(level);
   m_state.m_bVgaSaving = vgaSaving;
   m_vendor.SetGraphicsClockSaving(vgaSaving);
-  uint16_t value = 0;
-  m_firmware.GetPowerItemValue(&value);
-  if (value != 0) m_firmware.SetPowerItemValue(0);
+  if (m_firmware.GetPowerItemValue().value_or(0) != 0) m_firmware.SetPowerItemValue(0);
   m_firmware.SetVoltSatae(level);
 }
 
-bool SettingsControl::ApplyAdvancedSettings() {
-  if (m_exit.Requested()) return true;
+void SettingsControl::ApplyAdvancedSettings() {
+  if (m_exit.Requested()) return;
   auto setting = [this](const char* key, const char* def) { return m_readSetting(key, def); };
   auto flag = [&](const char* key) { return ProfileInt(setting(key, "0")); };
 
@@ -75,15 +73,16 @@ bool SettingsControl::ApplyAdvancedSettings() {
 
   const int wantFan = flag("SF");
   bool energyCurve = false;
-  if (!m_vendor.ReadFanCurveState(&energyCurve)) return true;
+  if (!m_vendor.ReadFanCurveState(&energyCurve)) return;
   if (wantFan == 1 && !energyCurve) m_vendor.WriteFanCurve(true);
   if (wantFan == 0 && energyCurve) m_vendor.WriteFanCurve(false);
-  if (m_exit.Requested()) return true;
+  if (m_exit.Requested()) return;
 
   const uint16_t reduction = static_cast<uint16_t>(flag("FSB"));
-  uint16_t present = reduction;  // stays so when the profile has no free item
-  m_firmware.GetPowerItemValue(&present);
-  if (present != reduction) m_firmware.SetPowerItemValue(reduction);
+  // A profile without a free item has nothing to write.
+  if (m_firmware.GetPowerItemValue().value_or(reduction) != reduction) {
+    m_firmware.SetPowerItemValue(reduction);
+  }
 
   const uint16_t before = m_firmware.ControlFlags();
   uint16_t flags = before;
@@ -108,7 +107,6 @@ bool SettingsControl::ApplyAdvancedSettings() {
   } else {
     m_firmware.SetVoltSataeFlags(flags);
   }
-  return true;
 }
 
 }  // namespace zor

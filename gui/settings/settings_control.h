@@ -83,7 +83,7 @@ class SettingsControl {
   void ApplyLevel(int level);
   // The user's advanced set from INFO.DAT [SETTING]: time-outs, rails, graphics clock, fan curve,
   // PowerItem, level and throttling.
-  bool ApplyAdvancedSettings();
+  void ApplyAdvancedSettings();
   // The recorded plan and time-outs, and the graphics clock at full speed; also after an exit
   // request.
   void RestoreUserPowerSettings();

@@ -102,9 +102,9 @@ int Run(SettingsControl& control, const std::vector<std::string>& args) {
       std::printf("service state %u\n", state);
     }
   } else if (command == "privilege") {
-    const int enabled = control.Restart().EnablePrivilege(kShutdownPrivilege);
-    const int disabled = enabled ? control.Restart().DisablePrivilege(kShutdownPrivilege) : 0;
-    std::printf("privilege %d %d\n", enabled, disabled);
+    const bool enabled = control.Restart().EnablePrivilege(kShutdownPrivilege);
+    const bool disabled = enabled && control.Restart().DisablePrivilege(kShutdownPrivilege);
+    std::printf("privilege %d %d\n", enabled ? 1 : 0, disabled ? 1 : 0);
   } else {
     return Usage();
   }

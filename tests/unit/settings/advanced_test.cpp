@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "common/firmware_layout.h"
 #include "gui/settings/power_plan_names.h"
@@ -34,7 +35,7 @@ TEST(Advanced, AppliesTheWholeSet) {
                   {"MEM", "1"},     {"VTT", "1"},      {"VGA", "1"}, {"SF", "1"},
                   {"FSB", "7"},     {"CURVOLT", "1"},  {"THRO", "1"}};
   rig.SetControlFlags(0x0051);
-  EXPECT_TRUE(rig.control->ApplyAdvancedSettings());
+  rig.control->ApplyAdvancedSettings();
 
   EXPECT_EQ(rig.DiskMinutes(), 60);
   EXPECT_EQ(rig.MonitorMinutes(), 0);
@@ -45,15 +46,11 @@ TEST(Advanced, AppliesTheWholeSet) {
   EXPECT_TRUE(rig.state.m_bVgaSaving);
   EXPECT_EQ(rig.vendors.coreReduction, 10);
   EXPECT_EQ(rig.vendors.pwm[0], 28);
-  uint16_t item = 0;
-  rig.control->Firmware().GetPowerItemValue(&item);
-  EXPECT_EQ(item, 7);
+  EXPECT_EQ(rig.control->Firmware().GetPowerItemValue(), std::optional<uint16_t>{7});
   EXPECT_EQ(rig.SentFlags(), Flags{0x0113});
   EXPECT_EQ(rig.state.m_nLevel, 1);
 
-  bool on = false;
-  EXPECT_TRUE(rig.control->Firmware().IsThrottlingOn(&on));
-  EXPECT_TRUE(on);
+  EXPECT_TRUE(rig.control->Firmware().IsThrottlingOn());
   bool reduced = false;
   EXPECT_TRUE(rig.control->Rails().IsRailReduced(kRailNorthBridge, &reduced));
   EXPECT_TRUE(reduced);
@@ -67,13 +64,11 @@ TEST(Advanced, DefaultsAndUnchangedFlagsSendFourPackets) {
   rig.vendors.pwm[0] = 28;  // the energy curve is in place and not wanted
   rig.control->Firmware().SetPowerItemValue(5);
   rig.SetControlFlags(0x0151);
-  EXPECT_TRUE(rig.control->ApplyAdvancedSettings());
+  rig.control->ApplyAdvancedSettings();
   EXPECT_EQ(rig.DiskMinutes(), 3);
   EXPECT_EQ(rig.MonitorMinutes(), 3);
   EXPECT_EQ(rig.vendors.pwm[0], 90);
-  uint16_t item = 1;
-  rig.control->Firmware().GetPowerItemValue(&item);
-  EXPECT_EQ(item, 0);
+  EXPECT_EQ(rig.control->Firmware().GetPowerItemValue(), std::optional<uint16_t>{0});
   // CURVOLT 5 and THRO 0 on 0x0151 leave it unchanged: cleared, set, cleared, set.
   EXPECT_EQ(rig.SentFlags(), (Flags{0x0150, 0x0151, 0x0150, 0x0151}));
 }
@@ -156,19 +151,16 @@ TEST(Advanced, MissingFanLibraryStopsBeforeTheFirmwareWords) {
 TEST(Advanced, LowPowerStateQueries) {
   AdvancedRig offered("x58-6");  // offers the low-power state
   offered.SetControlFlags(0x0251);
-  bool isOffered = false;
-  bool on = false;
-  EXPECT_TRUE(offered.control->Firmware().GetLowPowerState(&isOffered, &on));
-  EXPECT_TRUE(isOffered);
-  EXPECT_TRUE(on);
+  const LowPowerState state = offered.control->Firmware().GetLowPowerState();
+  EXPECT_TRUE(state.offered);
+  EXPECT_TRUE(state.on);
 
   AdvancedRig without("p55-24-smbus");
   without.SetControlFlags(0x0251);
-  EXPECT_TRUE(without.control->Firmware().GetLowPowerState(&isOffered, &on));
-  EXPECT_FALSE(isOffered);
-  EXPECT_FALSE(on);
-  EXPECT_TRUE(without.control->Firmware().IsLowPowerStateOn(&on));
-  EXPECT_TRUE(on);
+  const LowPowerState notOffered = without.control->Firmware().GetLowPowerState();
+  EXPECT_FALSE(notOffered.offered);
+  EXPECT_FALSE(notOffered.on);
+  EXPECT_TRUE(without.control->Firmware().IsLowPowerStateOn());
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "common/firmware_layout.h"
 #include "common/firmware_tables.h"
 #include "tests/unit/settings/settings_rig.h"
@@ -129,8 +131,7 @@ TEST(FirmwareWrites, RequestedExitStopsEveryLaterWrite) {
   const uint32_t railApplies = rig.boardState->railApplies;
   uint32_t rails[kRailRoles];
   for (int role = 0; role < kRailRoles; ++role) rails[role] = rig.RailValue(role);
-  uint16_t powerItem = 0;
-  rig.control->Firmware().GetPowerItemValue(&powerItem);
+  const std::optional<uint16_t> powerItem = rig.control->Firmware().GetPowerItemValue();
 
   rig.control->ApplyLevel(1);
   rig.control->ApplyAdvancedSettings();
@@ -143,14 +144,12 @@ TEST(FirmwareWrites, RequestedExitStopsEveryLaterWrite) {
   EXPECT_FALSE(rig.control->PowerPlans().SetDiskTimeout(4, 5));
   rig.control->Service().EnsureServiceRunning();
   rig.control->Service().RunServiceInstaller();
-  EXPECT_EQ(rig.control->Restart().RestartSystem(), 0);
+  EXPECT_FALSE(rig.control->Restart().RestartSystem());
 
   EXPECT_TRUE(rig.SentFlags().empty());
   EXPECT_EQ(rig.boardState->railApplies, railApplies);
   for (int role = 0; role < kRailRoles; ++role) EXPECT_EQ(rig.RailValue(role), rails[role]) << role;
-  uint16_t after = 0;
-  rig.control->Firmware().GetPowerItemValue(&after);
-  EXPECT_EQ(after, powerItem);
+  EXPECT_EQ(rig.control->Firmware().GetPowerItemValue(), powerItem);
   EXPECT_TRUE(rig.Commands().empty());
   EXPECT_TRUE(rig.shutdown.calls.empty());
   EXPECT_TRUE(rig.vendors.calls.empty());
@@ -169,13 +168,11 @@ TEST(FirmwareWrites, RequestedExitStopsEveryLaterWrite) {
 
 TEST(FirmwareWrites, PowerItemGetAndSetUseTheFirstFreeItem) {
   SettingsRig rig;
-  uint16_t value = 0xFFFF;
   EXPECT_TRUE(rig.control->Firmware().SetPowerItemValue(7));
-  EXPECT_TRUE(rig.control->Firmware().GetPowerItemValue(&value));
-  EXPECT_EQ(value, 7);
+  EXPECT_EQ(rig.control->Firmware().GetPowerItemValue(), std::optional<uint16_t>{7});
   EXPECT_TRUE(rig.SentFlags().empty());
 
-  // A profile whose items all carry flag bits: nothing read or written, still success.
+  // A profile whose items all carry flag bits: nothing to read, nothing written, still success.
   SettingsRig none;
   fw::FreePowerItem freeItem;
   fw::FindFreePowerItem(none.state.m_pEs, fw::TableProfileNumber(none.state.m_pEs), freeItem);
@@ -185,9 +182,7 @@ TEST(FirmwareWrites, PowerItemGetAndSetUseTheFirstFreeItem) {
   for (const fw::PowerItem& item : profile.powerItems) {
     none.state.m_pEs.Write8(item.offset + fw::power_item::kFlags, 0x1);
   }
-  value = 0x1234;
-  EXPECT_TRUE(none.control->Firmware().GetPowerItemValue(&value));
-  EXPECT_EQ(value, 0x1234);
+  EXPECT_EQ(none.control->Firmware().GetPowerItemValue(), std::nullopt);
   EXPECT_TRUE(none.control->Firmware().SetPowerItemValue(9));
   EXPECT_EQ(none.state.m_pEs.U16(freeItem.item.valueOffset()), freeItem.item.value);
 }

@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 
 #include "common/firmware_layout.h"
 #include "common/firmware_tables.h"
@@ -79,7 +80,7 @@ TEST(Rails, ApplyRailsByLevelAndPlatform) {
   for (const Case& c : cases) {
     SettingsRig rig(c.profile);
     const uint32_t applies = rig.boardState->railApplies;
-    EXPECT_TRUE(rig.control->Rails().ApplyRails(c.level));
+    rig.control->Rails().ApplyRails(c.level);
     for (int role = 0; role < kRailRoles; ++role) {
       EXPECT_EQ(rig.RailValue(role), c.values[role]) << c.profile << " role " << role;
     }
@@ -102,7 +103,7 @@ TEST(Rails, TargetBelowZeroIsRefused) {
   SettingsRig rig("core2-6-probe");
   rig.state.m_aRails[kRailMemory].base = 1500;
   const uint32_t applies = rig.boardState->railApplies;
-  EXPECT_TRUE(rig.control->Rails().ApplyRails(1));
+  rig.control->Rails().ApplyRails(1);
   EXPECT_EQ(rig.RailValue(kRailMemory), kMem);
   EXPECT_EQ(rig.RailValue(kRailNorthBridge), kNb - 10000);
   EXPECT_EQ(rig.boardState->railApplies, applies + 1);
@@ -157,9 +158,7 @@ TEST(Levels, ApplyLevelRunsTheWholeLevel) {
   EXPECT_EQ(rig.RailValue(kRailNorthBridge), kNb);
   EXPECT_TRUE(rig.state.m_bVgaSaving);
   EXPECT_EQ(rig.vendors.coreReduction, 10);
-  uint16_t item = 1;
-  rig.control->Firmware().GetPowerItemValue(&item);
-  EXPECT_EQ(item, 0);
+  EXPECT_EQ(rig.control->Firmware().GetPowerItemValue(), std::optional<uint16_t>{0});
   EXPECT_EQ(rig.SentFlags(), std::vector<uint16_t>{0x0131});
   EXPECT_EQ(rig.state.m_nLevel, 3);
 

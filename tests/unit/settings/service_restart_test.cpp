@@ -74,7 +74,7 @@ TEST(Service, NoProgramDirectoryRunsNoInstaller) {
 
 TEST(Restart, EnablesRequestsAndDisables) {
   SettingsRig rig;
-  EXPECT_EQ(rig.control->Restart().RestartSystem(), 1);
+  EXPECT_TRUE(rig.control->Restart().RestartSystem());
   EXPECT_EQ(rig.shutdown.calls, (std::vector<std::string>{"enable SeShutdownPrivilege", "restart",
                                                           "disable SeShutdownPrivilege"}));
   EXPECT_FALSE(rig.control->ExitRequested());
@@ -97,7 +97,7 @@ TEST(Restart, EveryFailureEndsWithStatusOneAndNoMessage) {
     rig.shutdown.enableError = c.enableError;
     rig.shutdown.restartResult = c.restartResult;
     rig.shutdown.disableError = c.disableError;
-    EXPECT_EQ(rig.control->Restart().RestartSystem(), 0);
+    EXPECT_FALSE(rig.control->Restart().RestartSystem());
     EXPECT_EQ(rig.shutdown.calls.size(), c.calls);
     EXPECT_TRUE(rig.control->ExitRequested());
     EXPECT_EQ(rig.control->ExitCode(), 1);
