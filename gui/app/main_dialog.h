@@ -128,7 +128,8 @@ class CMainDialog : public ui::Window {
 
   // Painting and pictures.
   void SetUpButtons(const ui::ResourceLibrary& skin);
-  DrawButton Drawer(ui::Canvas& dc);
+  // Draws the selectors for the shared mouse rules; LED and 3D power keep their own pictures.
+  DrawLook<SKIN_RADIO> SelectorPainter(ui::Canvas& dc);
   void DrawPush(ui::Canvas& dc, int index, const ui::Bitmap& image, const ui::Bitmap& mask);
   void DrawAt(ui::Canvas& dc, const ui::Bitmap& image, int x, int y);
   void DrawAtButton(ui::Canvas& dc, const SKIN_RADIO& button, const ui::Bitmap& image);

@@ -28,17 +28,8 @@ ui::Bitmap Named(const ui::ResourceLibrary& skin, const char* format, int n) {
   return skin.GetBitmap(name);
 }
 
-struct PushSpec {
-  const char* normal;
-  const char* normalMask;
-  const char* over;
-  const char* overMask;
-  const char* down;
-  const char* downMask;
-};
-
 // Buttons 2 to 6 use each picture as its own mask: an opaque copy.
-constexpr PushSpec kPushSpecs[layout::kPushButtons] = {
+constexpr ButtonPictureNames kPushSpecs[layout::kPushButtons] = {
     {"OFF_nb", "OFF_NW", "OFF_OB", "OFF_OW", "OFF_DB", "OFF_DW"},
     {"ON_NB", "ON_NW", "ON_OB", "ON_OW", "ON_DB", "ON_DW"},
     {"CLOSE_N", "CLOSE_N", "CLOSE_O", "CLOSE_O", "CLOSE_D", "CLOSE_D"},
@@ -48,24 +39,13 @@ constexpr PushSpec kPushSpecs[layout::kPushButtons] = {
     {"RESET_N", "RESET_N", "RESET_O", "RESET_O", "RESET_D", "RESET_D"},
 };
 
-struct SelectorSpec {
-  const char* normal;
-  const char* over;
-  const char* down;
-  const char* selected;
-};
-
 // LED and 3D power have only their off (normal) and on (over) pictures.
-constexpr SelectorSpec kSelectorSpecs[layout::kSelectors] = {
+constexpr RadioPictureNames kSelectorSpecs[layout::kSelectors] = {
     {"METER_N", "METER_O", "METER_D", "METER_DIS"}, {"TOTAL_N", "TOTAL_O", "TOTAL_D", "TOTAL_DIS"},
     {"L1_N", "L1_O", "L1_D", "L1_DIS"},             {"L2_N", "L2_O", "L2_D", "L2_DIS"},
     {"L3_N", "L3_O", "L3_D", "L3_DIS"},             {"L4_N", "L4_O", "L4_D", "L4_DIS"},
     {"LED_OFF", "LED_ON", nullptr, nullptr},        {"P3D_OFF_N", "P3D_ON_N", nullptr, nullptr},
 };
-
-ui::Bitmap Optional(const ui::ResourceLibrary& skin, const char* name) {
-  return name ? skin.GetBitmap(name) : nullptr;
-}
 
 }  // namespace
 
@@ -111,20 +91,8 @@ bool CMainDialog::LoadSkin() {
 void CMainDialog::SetUpButtons(const ui::ResourceLibrary& skin) {
   for (int i = 0; i < layout::kPushButtons; ++i) {
     SKIN_BUTTON& b = m_aPush[i];
-    const PushSpec& names = kPushSpecs[i];
-    b.normalImage = skin.GetBitmap(names.normal);
-    b.normalMask = skin.GetBitmap(names.normalMask);
-    b.overImage = skin.GetBitmap(names.over);
-    b.overMask = skin.GetBitmap(names.overMask);
-    b.downImage = skin.GetBitmap(names.down);
-    b.downMask = skin.GetBitmap(names.downMask);
-    b.left = layout::kPushPlaces[i].x;
-    b.top = layout::kPushPlaces[i].y;
-    // A missing picture leaves an empty hit rectangle.
-    b.right = b.left + (b.normalImage ? b.normalImage->width : 0);
-    b.bottom = b.top + (b.normalImage ? b.normalImage->height : 0);
-    b.hover = 0;
-    b.disabled = 0;
+    LoadPictures(b, skin, kPushSpecs[i]);
+    PlaceControl(b, layout::kPushPlaces[i].x, layout::kPushPlaces[i].y, b.normalImage);
     b.latched = 0;
   }
   m_bmpResetX = skin.GetBitmap("RESET_X");
@@ -135,18 +103,10 @@ void CMainDialog::SetUpButtons(const ui::ResourceLibrary& skin) {
                        Host().SystemLanguage() == layout::kLangSimplifiedChinese;
   for (int i = 0; i < layout::kSelectors; ++i) {
     SKIN_RADIO& b = m_aSelect[i];
-    const SelectorSpec& names = kSelectorSpecs[i];
-    b.normalImage = Optional(skin, names.normal);
-    b.overImage = Optional(skin, names.over);
-    b.downImage = Optional(skin, names.down);
-    b.selectedImage = Optional(skin, names.selected);
-    b.left = layout::kSelectorPlaces[i].x;
-    b.top = layout::kSelectorPlaces[i].y;
-    if (i == layout::kPower3D && chinese) b.top = layout::kPower3DChineseY;
-    b.right = b.left + (b.normalImage ? b.normalImage->width : 0);
-    b.bottom = b.top + (b.normalImage ? b.normalImage->height : 0);
-    b.hover = 0;
-    b.disabled = 0;
+    LoadPictures(b, skin, kSelectorSpecs[i]);
+    const int top = i == layout::kPower3D && chinese ? layout::kPower3DChineseY
+                                                     : layout::kSelectorPlaces[i].y;
+    PlaceControl(b, layout::kSelectorPlaces[i].x, top, b.normalImage);
     b.selected = 1;
   }
   m_aSelect[layout::kLed].selected = 0;

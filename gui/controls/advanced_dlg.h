@@ -83,7 +83,6 @@ class CAdvancedDlg : public ui::Window {
                  bool disk);
   void DrawLabels(ui::Canvas& canvas);
   void RedrawLabels();
-  void Copy(const ui::Bitmap& image, int x, int y);
   void SetReduction(int value);
 
   AdvancedStart m_start;

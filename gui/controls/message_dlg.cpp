@@ -44,14 +44,15 @@ const MessageText kMessageTexts[] = {
 struct ButtonSpec {
   int left;
   int top;
-  const char* normal;
-  const char* over;
-  const char* down;
+  // Each picture serves as its own mask, loaded a second time under the same name.
+  ButtonPictureNames pictures;
 };
 
-const ButtonSpec kOkSet[] = {{380, 20, "MSG_OK_N", "MSG_OK_O", "MSG_OK_D"}};
-const ButtonSpec kYesNoSet[] = {{290, 20, "MSG_YES_N", "MSG_YES_O", "MSG_YES_D"},
-                                {380, 20, "MSG_NO_N", "MSG_NO_O", "MSG_NO_D"}};
+const ButtonSpec kOkSet[] = {
+    {380, 20, {"MSG_OK_N", "MSG_OK_N", "MSG_OK_O", "MSG_OK_O", "MSG_OK_D", "MSG_OK_D"}}};
+const ButtonSpec kYesNoSet[] = {
+    {290, 20, {"MSG_YES_N", "MSG_YES_N", "MSG_YES_O", "MSG_YES_O", "MSG_YES_D", "MSG_YES_D"}},
+    {380, 20, {"MSG_NO_N", "MSG_NO_N", "MSG_NO_O", "MSG_NO_O", "MSG_NO_D", "MSG_NO_D"}}};
 
 bool UsesOkSet(int id) {
   return id == 1 || id == 3 || id == 6 || id == 8 || id == 9 || id == 11;
@@ -118,22 +119,12 @@ void CMessageDlg::SetUpButtons(const ui::ResourceLibrary& res) {
   m_nButtonCount = ok ? 1 : 2;
   for (int i = 0; i < m_nButtonCount; ++i) {
     SKIN_BUTTON& b = m_buttons[i];
-    // Each picture serves as its own mask, loaded a second time under the same name.
-    b.normalImage = res.GetBitmap(set[i].normal);
-    b.normalMask = res.GetBitmap(set[i].normal);
-    b.overImage = res.GetBitmap(set[i].over);
-    b.overMask = res.GetBitmap(set[i].over);
-    b.downImage = res.GetBitmap(set[i].down);
-    b.downMask = res.GetBitmap(set[i].down);
-    b.left = set[i].left;
-    b.top = set[i].top;
+    LoadPictures(b, res, set[i].pictures);
     const ui::Bitmap& sized = b.normalImage ? b.normalImage
                               : b.overImage ? b.overImage
                                             : b.downImage;
-    b.right = b.left + (sized ? sized->width : kMissingButtonWidth);
-    b.bottom = b.top + (sized ? sized->height : kMissingButtonHeight);
-    b.hover = 0;
-    b.disabled = 0;
+    PlaceControl(b, set[i].left, set[i].top, sized ? sized->width : kMissingButtonWidth,
+                 sized ? sized->height : kMissingButtonHeight);
     b.latched = 0;
   }
 }
@@ -150,26 +141,17 @@ void CMessageDlg::OnPaint(ui::Canvas& canvas) {
   }
 }
 
-void CMessageDlg::Draw(const SKIN_BUTTON& button, const ui::Bitmap& image,
-                       const ui::Bitmap& mask) {
-  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
-  DrawMaskedBitmap(*dc, image, mask, button.left, button.top);
-}
-
-DrawButton CMessageDlg::Drawer() {
-  return [this](const SKIN_BUTTON& b, const ui::Bitmap& image, const ui::Bitmap& mask) {
-    Draw(b, image, mask);
-  };
-}
-
 void CMessageDlg::OnLButtonDown(ui::Point p, unsigned /*keys*/) {
-  if (PressButtons(m_buttons, m_nButtonCount, p, Drawer())) Host().CaptureMouse();
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+  if (PressControls(m_buttons, m_nButtonCount, p, Painter<SKIN_BUTTON>(*dc))) Host().CaptureMouse();
   // A press anywhere may also move the box.
   Host().BeginDrag(p);
 }
 
 void CMessageDlg::OnMouseMove(ui::Point p, unsigned /*keys*/) {
-  const HoverResult hover = HoverButtons(m_buttons, m_nButtonCount, p, OffRedraw::EveryMove, Drawer());
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+  const HoverResult hover = HoverControls(m_buttons, m_nButtonCount, p, OverRedraw::OnArriving,
+                                          OffRedraw::EveryMove, Painter<SKIN_BUTTON>(*dc));
   Host().SetCursor(hover == HoverResult::OnButton ? ui::Cursor::Hand : ui::Cursor::Arrow);
 }
 
@@ -177,7 +159,7 @@ void CMessageDlg::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
   for (int i = 0; i < m_nButtonCount; ++i) {
     const SKIN_BUTTON& b = m_buttons[i];
     if (!ReleaseClicks(b, p)) continue;
-    Draw(b, b.overImage, b.overMask);
+    DrawControl(*Host().ClientCanvas(), b, Look::Over);
     m_nMessageId = i == 0 ? 1 : 0;
     OnCancel();
   }
@@ -186,7 +168,8 @@ void CMessageDlg::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
 
 void CMessageDlg::OnDragStart() {
   // Moving the box is not a click: the armed button falls back as if the pointer had left it.
-  CancelPress(m_buttons, m_nButtonCount, Drawer());
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+  CancelPress(m_buttons, m_nButtonCount, Painter<SKIN_BUTTON>(*dc));
 }
 
 bool CMessageDlg::PreTranslateMessage(unsigned /*message*/, uintptr_t wParam) {

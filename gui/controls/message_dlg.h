@@ -2,7 +2,6 @@
 // non-magenta pixels, with an OK button or Yes and No buttons drawn from the same library.
 #pragma once
 
-#include "gui/controls/skin_button.h"
 #include "gui/controls/skin_buttons.h"
 #include "ui/window.h"
 
@@ -30,8 +29,6 @@ class CMessageDlg : public ui::Window {
 
  private:
   void SetUpButtons(const ui::ResourceLibrary& res);
-  void Draw(const SKIN_BUTTON& button, const ui::Bitmap& image, const ui::Bitmap& mask);
-  DrawButton Drawer();
 
   // The window's shape, built once from the background and handed over at every paint.
   ui::RegionPtr m_region;
