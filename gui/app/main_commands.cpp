@@ -7,6 +7,7 @@
 #include "common/zor2_window.h"
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
+#include "gui/controls/level_table.h"
 #include "gui/app/user_power_record.h"
 #include "gui/controls/advanced_settings.h"
 #include "gui/controls/drawing.h"
@@ -163,9 +164,8 @@ void CMainDialog::ShowInForce(unsigned choice, bool advanced, int level, bool vg
   m_state.m_bVgaSaving = vgaSaving;
   if (m_state.m_bSavingOn) {
     for (int i = layout::kL1; i <= layout::kL4; ++i) m_aSelect[i].selected = 0;
-    if (!advanced && level == fw::kLevelL1) m_aSelect[layout::kL1].selected = 1;
-    if (!advanced && level == fw::kLevelL2) m_aSelect[layout::kL2].selected = 1;
-    if (!advanced && level == fw::kLevelL3) m_aSelect[layout::kL3].selected = 1;
+    const int button = LevelButton(level);
+    if (!advanced && button >= 0) m_aSelect[layout::kL1 + button].selected = 1;
   }
   Host().Invalidate();
 }

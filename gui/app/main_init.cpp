@@ -11,6 +11,7 @@
 #include "gui/app/discovery_outcome.h"
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
+#include "gui/controls/level_table.h"
 #include "gui/app/platform_class.h"
 #include "gui/app/posted_boxes.h"
 #include "gui/app/user_power_record.h"
@@ -316,7 +317,7 @@ void CMainDialog::ApplyCurrentState() {
     m_state.m_bVgaSaving = false;
     c.SetGraphicsClockSaving(false);
   } else if (level == fw::kLevelL2 || level == fw::kLevelL3) {
-    sel[level == fw::kLevelL2 ? layout::kL2 : layout::kL3].selected = 1;
+    sel[layout::kL1 + LevelButton(level)].selected = 1;
     PlanCommand([](SettingsControl& control) {
       control.SetMonitorTimeout(kPlanBalanced, kSavingTimeout);
       control.SetDiskTimeout(kPlanBalanced, kSavingTimeout);

@@ -4,6 +4,7 @@
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
 #include "gui/controls/drawing.h"
+#include "gui/controls/level_table.h"
 #include "platform/program_paths.h"
 
 namespace zor {
@@ -18,9 +19,6 @@ bool OnlyOneButtonHeld(unsigned keys) {
 bool HasStatePictures(int selector) {
   return selector != layout::kLed && selector != layout::kPower3D;
 }
-
-constexpr int kLevelCodes[3] = {fw::kLevelL1, fw::kLevelL2, fw::kLevelL3};
-constexpr int kLevelSegments[3] = {2, 4, 6};
 
 }  // namespace
 
@@ -172,8 +170,9 @@ void CMainDialog::SwitchOn(ui::Canvas& dc) {
   const bool advanced = m_state.m_bAdvanced;
   const int level = m_state.m_nLevel;
   if (!advanced) {
-    const int chosen = level == fw::kLevelL1 ? layout::kL1 : level == fw::kLevelL2 ? layout::kL2 : layout::kL3;
-    m_aSelect[chosen].selected = 1;
+    // A code that is none of the three shows as L3.
+    const int button = LevelButton(level);
+    m_aSelect[layout::kL1 + (button < 0 ? kLevelButtons - 1 : button)].selected = 1;
     m_state.m_bVgaSaving = level != fw::kLevelL1;
   }
   Post(kTaskSwitchOn, [level](SettingsControl& c) {
@@ -235,7 +234,7 @@ void CMainDialog::ChooseLevel(ui::Canvas& dc, int index) {
     });
     m_state.m_bAdvanced = false;
   }
-  m_state.m_nLevel = static_cast<int16_t>(kLevelCodes[n]);
+  m_state.m_nLevel = static_cast<int16_t>(kLevelTable[n].code);
   for (int i = layout::kL1; i <= layout::kL4; ++i) {
     if (i == index) {
       m_aSelect[i].selected = 1;
@@ -244,9 +243,9 @@ void CMainDialog::ChooseLevel(ui::Canvas& dc, int index) {
       DrawAtButton(dc, m_aSelect[i], m_aSelect[i].normalImage);
     }
   }
-  m_state.m_bVgaSaving = kLevelCodes[n] != fw::kLevelL1;
-  if (m_worker) m_worker->RequestLevel(kLevelCodes[n]);
-  DrawLevelBar(dc, kLevelSegments[n]);
+  m_state.m_bVgaSaving = kLevelTable[n].code != fw::kLevelL1;
+  if (m_worker) m_worker->RequestLevel(kLevelTable[n].code);
+  DrawLevelBar(dc, kLevelTable[n].barSegments);
 }
 
 }  // namespace zor

@@ -5,6 +5,7 @@
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
 #include "gui/controls/drawing.h"
+#include "gui/controls/level_table.h"
 #include "platform/program_paths.h"
 
 namespace zor {
@@ -127,16 +128,8 @@ void CMainDialog::DrawAtButton(ui::Canvas& dc, const SKIN_RADIO& button, const u
 
 int CMainDialog::LevelSegments() const {
   if (m_state.m_bAdvanced) return 6;
-  switch (m_state.m_nLevel) {
-    case fw::kLevelL1:
-      return 2;
-    case fw::kLevelL2:
-      return 4;
-    case fw::kLevelL3:
-      return 6;
-    default:
-      return 0;
-  }
+  const int button = LevelButton(m_state.m_nLevel);
+  return button < 0 ? 0 : kLevelTable[button].barSegments;
 }
 
 void CMainDialog::DrawLevelBar(ui::Canvas& dc, int segments) {
@@ -175,11 +168,11 @@ void CMainDialog::OnPaint(ui::Canvas& dc) {
     for (int i = layout::kL1; i <= layout::kL4; ++i)
       DrawAtButton(dc, m_aSelect[i], m_aSelect[i].normalImage);
     if (!m_state.m_bAdvanced) {
-      const int chosen = m_state.m_nLevel == fw::kLevelL1   ? layout::kL1
-                         : m_state.m_nLevel == fw::kLevelL2 ? layout::kL2
-                         : m_state.m_nLevel == fw::kLevelL3 ? layout::kL3
-                                                            : -1;
-      if (chosen >= 0) DrawAtButton(dc, m_aSelect[chosen], m_aSelect[chosen].selectedImage);
+      const int button = LevelButton(m_state.m_nLevel);
+      if (button >= 0) {
+        const SKIN_RADIO& chosen = m_aSelect[layout::kL1 + button];
+        DrawAtButton(dc, chosen, chosen.selectedImage);
+      }
     }
     DrawLevelBar(dc, LevelSegments());
   }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "gui/controls/drawing.h"
+#include "gui/controls/level_table.h"
 #include "gui/controls/skin_buttons.h"
 #include "platform/program_paths.h"
 
@@ -39,15 +40,15 @@ const ButtonSpec kButtons[6] = {
 constexpr int kCommandRowTopP67 = 303;
 constexpr int kCommandRowTop = 346;
 
+// The level buttons, in the order of the level table.
 struct LevelSpec {
   RadioPictureNames pictures;
   int top;
-  uint8_t code;
 };
-const LevelSpec kLevels[3] = {
-    {{"LV1_N", "LV1_O", "LV1_D", "LV1_dis"}, 73, 5},
-    {{"LV2_N", "LV2_O", "LV2_D", "LV2_dis"}, 89, 3},
-    {{"LV3_N", "LV3_O", "LV3_D", "LV3_dis"}, 106, 1},
+const LevelSpec kLevels[kLevelButtons] = {
+    {{"LV1_N", "LV1_O", "LV1_D", "LV1_dis"}, 73},
+    {{"LV2_N", "LV2_O", "LV2_D", "LV2_dis"}, 89},
+    {{"LV3_N", "LV3_O", "LV3_D", "LV3_dis"}, 106},
 };
 constexpr int kLevelLeftP67 = 119;
 constexpr int kLevelLeft = 297;
@@ -103,9 +104,8 @@ const char* AdvancedSkinLibrary(unsigned language) {
 }
 
 uint8_t NormalisedLevel(int code) {
-  if (code == 3) return 3;
-  if (code == 1) return 1;
-  return 5;
+  const int button = LevelButton(code);
+  return static_cast<uint8_t>(kLevelTable[button < 0 ? 0 : button].code);
 }
 
 bool CAdvancedDlg::OnInit() {
@@ -141,8 +141,7 @@ bool CAdvancedDlg::OnInit() {
   SetUpButtons(*skin);
 
   m_nChosenLevel = NormalisedLevel(m_start.level);
-  const int chosen = m_nChosenLevel == 5 ? 0 : m_nChosenLevel == 3 ? 1 : 2;
-  m_levels[chosen].selected = 1;
+  m_levels[LevelButton(m_nChosenLevel)].selected = 1;
 
   // The reduction lives in a 16-bit firmware item; the sliders, labels and store keep 0..30.
   m_nReduction = std::clamp(static_cast<int>(m_start.powerItem), 0, kReductionMax);
@@ -172,7 +171,7 @@ void CAdvancedDlg::SetUpButtons(const ui::ResourceLibrary& skin) {
     PlaceControl(b, kButtons[i].left, kButtons[i].top ? kButtons[i].top : row, b.normalImage);
     b.latched = 0;
   }
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kLevelButtons; ++i) {
     SKIN_RADIO& r = m_levels[i];
     LoadPictures(r, skin, kLevels[i].pictures);
     PlaceControl(r, P67() ? kLevelLeftP67 : kLevelLeft, kLevels[i].top, r.normalImage);
@@ -337,7 +336,7 @@ void CAdvancedDlg::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
     SKIN_RADIO& r = m_levels[i];
     if (!ReleaseClicks(r, p)) continue;
     DrawMaskedBitmap(*dc, r.selectedImage, r.selectedImage, r.left, r.top);
-    m_nChosenLevel = kLevels[i].code;
+    m_nChosenLevel = static_cast<uint8_t>(kLevelTable[i].code);
     for (int j = 0; j < m_nLevelCount; ++j) {
       m_levels[j].selected = j == i;
       if (j != i) DrawControl(*dc, m_levels[j], Look::Normal);
