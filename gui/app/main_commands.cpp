@@ -17,7 +17,6 @@ namespace zor {
 
 namespace {
 
-constexpr int kDialogClose = 10;
 constexpr uintptr_t kPbtSuspend = 0x0004;
 
 std::string Decimal(int value) {
@@ -68,7 +67,7 @@ void CMainDialog::OnWorkerDone(const SettingsWorker::Done& done) {
 
 void CMainDialog::Close() {
   if (m_bClosing || !m_worker) return;
-  const bool keepSaving = m_state.m_bSavingOn && ShowMessage(Host(), kDialogClose) == 1;
+  const bool keepSaving = m_state.m_bSavingOn && ShowMessage(Host(), kMessageKeepSaving) == kAnswerYes;
   // The updater may have closed the program while the question was open.
   if (m_bClosing) return;
   EndProgram(keepSaving);

@@ -30,8 +30,6 @@ constexpr char kDefaultBuild[] = "B10.1022.1";
 constexpr char kNoProgramDirText[] = "The program's folder could not be found!!";
 constexpr char kNoProgramDirCaption[] = "ERROR";
 constexpr uint32_t kMsrPerformanceControl = 0x1A0;
-constexpr int kDialogEist = 9;
-constexpr int kDialogRevision = 11;
 
 std::string Decimal(int value) {
   char text[16];
@@ -103,7 +101,7 @@ bool CMainDialog::OnInitDialog() {
   m_state.m_bSavingOn = (control & fw::cf::kActive) != 0;
   if (control & fw::cf::kLed) m_state.m_bLedOn = true;
   if (m_state.m_pEs.U8(fw::et::kRevision) != fw::kSupportedRevision) {
-    if (!StartupMode()) ShowMessage(Host(), kDialogRevision);
+    if (!StartupMode()) ShowMessage(Host(), kMessageWrongRevision);
     return Exit(1);
   }
 
@@ -271,7 +269,7 @@ bool CMainDialog::ClassifyProcessor() {
   uint64_t msr = 0;
   // A register that cannot be read tells nothing; the program goes on.
   if (!m_hwk->ReadMSR(kMsrPerformanceControl, &msr) || EistAndC1eOn(msr)) return true;
-  ShowMessage(Host(), kDialogEist);
+  ShowMessage(Host(), kMessageEnableEist);
   return Exit(0);
 }
 

@@ -18,24 +18,24 @@ struct TextLine {
 };
 
 struct MessageText {
-  int id;
+  MessageId id;
   TextLine lines[3];
 };
 
 const MessageText kMessageTexts[] = {
-    {6,
+    {kMessageLoadDefaults,
      {{20, 24, "Please load default setting of the system frequency"},
       {20, 42, "If you would like to enable Zorwise utility"},
       {0, 0, nullptr}}},
-    {7,
+    {kMessageCloseOthers,
      {{22, 24, "This program will close @sorbit,ETC,"},
       {22, 42, "Glyphmint,Do you want to continue??"},
       {0, 0, nullptr}}},
-    {8,
+    {kMessageNotSupported,
      {{20, 24, "This motherboard/CPU doesn't support the"},
       {20, 42, "Zorwise function."},
       {0, 0, nullptr}}},
-    {9,
+    {kMessageEnableEist,
      {{20, 15, "To make the maximum efficiency of "},
       {20, 33, "Zorwise,Please go to CMOS setup and "},
       {20, 51, "enable the EIST and C1E items."}}},
@@ -55,7 +55,9 @@ const ButtonSpec kYesNoSet[] = {
     {380, 20, {"MSG_NO_N", "MSG_NO_N", "MSG_NO_O", "MSG_NO_O", "MSG_NO_D", "MSG_NO_D"}}};
 
 bool UsesOkSet(int id) {
-  return id == 1 || id == 3 || id == 6 || id == 8 || id == 9 || id == 11;
+  // Id 3 has no notice of its own, but takes the OK set as well.
+  return id == kMessageNoFirmwareData || id == 3 || id == kMessageLoadDefaults ||
+         id == kMessageNotSupported || id == kMessageEnableEist || id == kMessageWrongRevision;
 }
 
 constexpr unsigned kLangSimplifiedChinese = 0x0804;
@@ -69,9 +71,9 @@ constexpr uint32_t kMissingBackgroundPixel = 0xF0F0F0;
 }  // namespace
 
 std::string MessageBackgroundName(int id) {
-  if (id == 8 || id == 9) return "MSG_6";
-  if (id == 10) return "MSG_8";
-  if (id == 11) return "MSG_9";
+  if (id == kMessageNotSupported || id == kMessageEnableEist) return "MSG_6";
+  if (id == kMessageKeepSaving) return "MSG_8";
+  if (id == kMessageWrongRevision) return "MSG_9";
   char name[32];
   std::snprintf(name, sizeof name, "MSG_%d", id);
   return name;
@@ -160,7 +162,7 @@ void CMessageDlg::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
     const SKIN_BUTTON& b = m_buttons[i];
     if (!ReleaseClicks(b, p)) continue;
     DrawControl(*Host().ClientCanvas(), b, Look::Over);
-    m_nMessageId = i == 0 ? 1 : 0;
+    m_nMessageId = i == 0 ? kAnswerYes : kAnswerNo;
     OnCancel();
   }
   Host().ReleaseMouse();
