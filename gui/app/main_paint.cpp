@@ -5,6 +5,7 @@
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
 #include "gui/controls/drawing.h"
+#include "gui/controls/language_ids.h"
 #include "gui/controls/level_table.h"
 #include "platform/program_paths.h"
 
@@ -18,8 +19,8 @@ constexpr char kDemoBoardText[] = "demo board";
 constexpr ui::ColorRef kDemoBoardColor = ui::Rgb(255, 200, 64);
 
 const char* SkinLibraryName(unsigned language) {
-  if (language == layout::kLangSimplifiedChinese) return "SC.dll";
-  if (language == layout::kLangTraditionalChinese) return "TC.dll";
+  if (language == kLangSimplifiedChinese) return "SC.dll";
+  if (language == kLangTraditionalChinese) return "TC.dll";
   return "ENG.dll";
 }
 
@@ -100,8 +101,8 @@ void CMainDialog::SetUpButtons(const ui::ResourceLibrary& skin) {
   m_aPush[layout::kOn].latched = 1;
   m_aPush[layout::kReset].latched = 1;
 
-  const bool chinese = Host().SystemLanguage() == layout::kLangTraditionalChinese ||
-                       Host().SystemLanguage() == layout::kLangSimplifiedChinese;
+  const bool chinese = Host().SystemLanguage() == kLangTraditionalChinese ||
+                       Host().SystemLanguage() == kLangSimplifiedChinese;
   for (int i = 0; i < layout::kSelectors; ++i) {
     SKIN_RADIO& b = m_aSelect[i];
     LoadPictures(b, skin, kSelectorSpecs[i]);

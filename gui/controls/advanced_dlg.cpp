@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "gui/controls/drawing.h"
+#include "gui/controls/language_ids.h"
 #include "gui/controls/level_table.h"
 #include "gui/controls/skin_buttons.h"
 #include "platform/program_paths.h"
@@ -19,9 +20,6 @@ const char* const kMonitorTimeoutTexts[kTimeoutItems] = {
 const int kTimeoutMinutes[kTimeoutItems] = {3, 10, 15, 30, 60, 120, 180, 0};
 
 namespace {
-
-constexpr unsigned kLangSimplifiedChinese = 2052;
-constexpr unsigned kLangTraditionalChinese = 1028;
 
 // Each picture is its own mask: every draw is a plain copy.
 struct ButtonSpec {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "gui/controls/drawing.h"
+#include "gui/controls/language_ids.h"
 #include "platform/program_paths.h"
 
 namespace zor {
@@ -59,8 +60,6 @@ bool UsesOkSet(int id) {
   return id == kMessageNoFirmwareData || id == 3 || id == kMessageLoadDefaults ||
          id == kMessageNotSupported || id == kMessageEnableEist || id == kMessageWrongRevision;
 }
-
-constexpr unsigned kLangSimplifiedChinese = 0x0804;
 
 // Stand-ins for pictures the library lacks: the box keeps a clickable size and plain face.
 constexpr int kMissingButtonWidth = 75;
