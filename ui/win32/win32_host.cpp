@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "common/app_messages.h"
 #include "ui/desktop.h"
 #include "ui/drag_tracker.h"
 #include "ui/post_queue.h"
@@ -27,10 +28,6 @@ constexpr int kTemplateHeightDlu = 94;
 
 int RunModal(Window& window, HWND owner);
 
-// One for each piece of work posted to the window (PostQueue), which runs the oldest.
-constexpr UINT kMsgPosted = WM_APP + 1;
-// The notification-area icon's callback: the mouse message in lParam.
-constexpr UINT kMsgTray = WM_APP + 2;
 constexpr UINT kTrayIconId = 1;
 
 class Win32WindowHost : public Win32HwndHost {
