@@ -51,7 +51,6 @@ struct MainPorts {
 
 constexpr int kIconResource = 128;
 constexpr int kSavingTimeout = 3;    // minutes, monitor and disk, at L2 and L3
-constexpr char kInstanceMutexName[] = "QUARVEL_ZOR20_MUTEX_BY_MERVIK";
 
 class CMainDialog : public ui::Window {
  public:
