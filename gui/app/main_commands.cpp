@@ -17,7 +17,6 @@ namespace zor {
 
 namespace {
 
-constexpr uintptr_t kPbtSuspend = 0x0004;
 
 std::string Decimal(int value) {
   char text[16];
@@ -180,29 +179,20 @@ void CMainDialog::ParkUserPowerSettings(InfoStore& info, const MainState& state)
   });
 }
 
-bool CMainDialog::OnMessage(unsigned message, uintptr_t wParam, intptr_t /*lParam*/,
+bool CMainDialog::OnMessage(unsigned message, uintptr_t /*wParam*/, intptr_t /*lParam*/,
                             intptr_t& result) {
   if (message == kMsgCloseForUpdate) {
     CloseForUpdate();
     result = 0;
     return true;
   }
-  if (message == ui::kMsgEndSession) {
-    // The system ends the process without a close: the saving plan stays in force, so the user's
-    // own settings are parked, for the next start to take them from INFO.DAT and not from the system.
-    if (wParam && m_state.m_bSavingOn && !m_bClosing && m_info) ParkUserPowerSettings(*m_info, m_state);
-    result = 0;
-    return true;
-  }
-  if (message != ui::kMsgPowerBroadcast) return false;
-  // A resume is announced as "automatic" and, when the user is present, once more as "suspend":
-  // the second of the pair is the same resume.
-  const bool secondOfPair = wParam == ui::kPbtResumeSuspend && m_lastPowerEvent == ui::kPbtResumeAutomatic;
-  if (wParam == kPbtSuspend || wParam == ui::kPbtResumeSuspend || wParam == ui::kPbtResumeAutomatic)
-    m_lastPowerEvent = static_cast<uint32_t>(wParam);
-  if ((wParam == ui::kPbtResumeSuspend || wParam == ui::kPbtResumeAutomatic) && !secondOfPair)
-    OnResume();
-  return false;  // the default handling follows
+  return false;
+}
+
+void CMainDialog::OnEndSession() {
+  // The system ends the process without a close: the saving plan stays in force, so the user's
+  // own settings are parked, for the next start to take them from INFO.DAT and not from the system.
+  if (m_state.m_bSavingOn && !m_bClosing && m_info) ParkUserPowerSettings(*m_info, m_state);
 }
 
 void CMainDialog::OnResume() {
