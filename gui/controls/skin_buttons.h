@@ -34,8 +34,8 @@ enum class HoverResult { None, OnButton, LeftButton };
 // A move without a mouse button held. OnButton when the pointer is on a control in use,
 // LeftButton when it just left one, None otherwise.
 template <typename Control>
-HoverResult HoverControls(Control* controls, int count, ui::Point p, OverRedraw over,
-                          OffRedraw off, const DrawLook<Control>& draw) {
+HoverResult HoverControls(Control* controls, int count, ui::Point p, OverRedraw over, OffRedraw off,
+                          const DrawLook<Control>& draw) {
   HoverResult result = HoverResult::None;
   for (int i = 0; i < count; ++i) {
     Control& c = controls[i];
@@ -56,8 +56,7 @@ HoverResult HoverControls(Control* controls, int count, ui::Point p, OverRedraw 
 // A press: the pressed picture of each control in use under p; true when there was one (the
 // window then captures the mouse).
 template <typename Control>
-bool PressControls(const Control* controls, int count, ui::Point p,
-                   const DrawLook<Control>& draw) {
+bool PressControls(const Control* controls, int count, ui::Point p, const DrawLook<Control>& draw) {
   bool pressed = false;
   for (int i = 0; i < count; ++i) {
     const Control& c = controls[i];

@@ -58,8 +58,7 @@ TYPED_TEST(SharedMouseRules, EveryMoveRedrawsForSelectorsAndMessageBoxes) {
   Row<TypeParam> row;
   HoverControls(row.c, 2, {5, 5}, OverRedraw::EveryMove, OffRedraw::EveryMove, row.Draw());
   HoverControls(row.c, 2, {6, 5}, OverRedraw::EveryMove, OffRedraw::EveryMove, row.Draw());
-  EXPECT_EQ(row.Take(),
-            (std::vector<std::string>{"0:over", "1:normal", "0:over", "1:normal"}));
+  EXPECT_EQ(row.Take(), (std::vector<std::string>{"0:over", "1:normal", "0:over", "1:normal"}));
 }
 
 TYPED_TEST(SharedMouseRules, ReleaseClicksOnlyOverAHoveredControl) {
@@ -93,11 +92,13 @@ void IgnoreByOwnFlag(SKIN_TOGGLE& t) { t.locked = 1; }
 TYPED_TEST(SharedMouseRules, AControlOutOfUseTakesNoPart) {
   for (bool disabled : {true, false}) {
     Row<TypeParam> row;
-    if (disabled) row.c[0].disabled = 1;
-    else IgnoreByOwnFlag(row.c[0]);
-    EXPECT_EQ(HoverControls(row.c, 2, {5, 5}, OverRedraw::EveryMove, OffRedraw::EveryMove,
-                            row.Draw()),
-              HoverResult::None);
+    if (disabled)
+      row.c[0].disabled = 1;
+    else
+      IgnoreByOwnFlag(row.c[0]);
+    EXPECT_EQ(
+        HoverControls(row.c, 2, {5, 5}, OverRedraw::EveryMove, OffRedraw::EveryMove, row.Draw()),
+        HoverResult::None);
     EXPECT_FALSE(PressControls(row.c, 2, {5, 5}, row.Draw()));
     row.c[0].hover = 1;  // armed before it went out of use
     EXPECT_FALSE(ReleaseClicks(row.c[0], {5, 5}));
