@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "common/lock_names.h"
+
 namespace zor {
 
 std::string InfoLockName(const std::string& path) {
@@ -14,7 +16,7 @@ std::string InfoLockName(const std::string& path) {
     hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
   }
   char name[64];
-  std::snprintf(name, sizeof name, "Global\\ZorwiseInfo-%016" PRIx64, hash);
+  std::snprintf(name, sizeof name, "%s%016" PRIx64, locks::kInfoPrefix, hash);
   return name;
 }
 

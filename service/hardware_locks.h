@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/lock_names.h"
 #include "platform/named_mutex.h"
 
 namespace zor {
@@ -16,7 +17,7 @@ namespace zor {
 class HardwareLocks {
  public:
   explicit HardwareLocks(uint32_t timeoutMs = kDefaultTimeoutMs)
-      : HardwareLocks(timeoutMs, kIsaName, kSmbusName, kPciName) {}
+      : HardwareLocks(timeoutMs, locks::kIsaBus, locks::kSmbus, locks::kPci) {}
   HardwareLocks(uint32_t timeoutMs, const char* isaName, const char* smbusName, const char* pciName);
 
   NamedMutex& Isa() { return m_isa; }      // sensor index/data port pair
@@ -27,9 +28,6 @@ class HardwareLocks {
   std::vector<std::string> Unavailable() const;
 
   static constexpr uint32_t kDefaultTimeoutMs = 25;
-  static constexpr char kIsaName[] = "Global\\Access_ISABUS.HTP.Method";
-  static constexpr char kSmbusName[] = "Global\\Access_SMBUS.HTP.Method";
-  static constexpr char kPciName[] = "Global\\Access_PCI";
 
  private:
   uint32_t m_timeoutMs;

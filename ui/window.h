@@ -25,11 +25,6 @@ constexpr int kIdCancel = 2;
 // Message numbers and key codes a window may see in PreTranslateMessage (the platform's values).
 constexpr unsigned kMsgKeyDown = 0x0100;
 constexpr unsigned kMsgMouseMove = 0x0200;
-constexpr unsigned kMsgPowerBroadcast = 0x0218;
-constexpr uintptr_t kPbtResumeSuspend = 0x0007;
-constexpr uintptr_t kPbtResumeAutomatic = 0x0012;
-// The session ends (logoff or shutdown) when wParam is not 0; the process goes once it returns.
-constexpr unsigned kMsgEndSession = 0x0016;
 constexpr uintptr_t kKeyReturn = 13;
 constexpr uintptr_t kKeyEscape = 27;
 
@@ -150,7 +145,12 @@ class Window {
   // The notification-area icon was clicked (left button) or asks for its menu (right button).
   enum class TrayEvent { Click, Menu };
   virtual void OnTrayIcon(TrayEvent /*event*/) {}
-  // Any other message (power broadcasts, control notifications); true when handled.
+  // The system has resumed from a suspend; once per resume, however the system announced it.
+  virtual void OnResume() {}
+  // The session ends (a logoff or a shutdown): the process goes once this returns, without a
+  // close. Not called when the end was called off.
+  virtual void OnEndSession() {}
+  // Any other message (control notifications, other programs' requests); true when handled.
   virtual bool OnMessage(unsigned /*message*/, uintptr_t /*wParam*/, intptr_t /*lParam*/,
                          intptr_t& /*result*/) {
     return false;

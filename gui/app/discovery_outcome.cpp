@@ -1,5 +1,6 @@
 #include "gui/app/discovery_outcome.h"
 
+#include "gui/controls/message_ids.h"
 #include "platform/program_paths.h"
 
 namespace zor {
@@ -12,8 +13,6 @@ constexpr char kMapFailedText[] = "Map ZOR 2.0 data failure!!";
 constexpr char kRailOutsideText[] = "ZOR 2.0 rail table lies outside the mapped data!!";
 constexpr char kErrorCaption[] = "Error";
 constexpr char kMsgCaption[] = "MSG";
-constexpr int kDialogFailure = 1;
-constexpr int kDialogNotSupported = 8;
 
 // A failure told in a message box with the stop icon, after which zor2 ends with status 1.
 GuiOutcome StopBox(const char* text) {
@@ -40,17 +39,17 @@ GuiOutcome DiscoveryOutcome(fw::GuiDiscoveryStatus status, const std::string& pr
     case fw::GuiDiscoveryStatus::NoSmiInfo:
       return StopBox(kNoSmiInfoText);
     case fw::GuiDiscoveryStatus::NotSupported:
-      outcome.dialogId = kDialogNotSupported;
+      outcome.dialogId = kMessageNotSupported;
       outcome.exitCode = 0;  // nothing to do on this board
       break;
     case fw::GuiDiscoveryStatus::NoTableAddress:
       outcome.boxText = kNoTableText;
       outcome.boxCaption = kMsgCaption;
-      outcome.dialogId = kDialogFailure;
+      outcome.dialogId = kMessageNoFirmwareData;
       outcome.exitCode = 1;
       break;
     case fw::GuiDiscoveryStatus::RailTableNotSupported:
-      outcome.dialogId = kDialogNotSupported;
+      outcome.dialogId = kMessageNotSupported;
       outcome.exitCode = 1;
       break;
     case fw::GuiDiscoveryStatus::NoRailTableAddress:

@@ -1,5 +1,6 @@
 #include "gui/app/main_app.h"
 
+#include "common/lock_names.h"
 #include "gui/app/restore_mode.h"
 
 namespace zor {
@@ -11,7 +12,7 @@ int CMainApp::InitInstance(MainPorts ports, const std::string& commandLine,
   // The firmware is one per machine: a copy in another logon session counts as running too. One
   // name only: before Vista the console session's plain and global names are one namespace, so a
   // second claim under the other spelling would find this copy's own marker.
-  if (!m_instance.Claim(std::string("Global\\") + kInstanceMutexName)) return 0;
+  if (!m_instance.Claim(locks::kZor2Instance)) return 0;
   CMainDialog dialog(std::move(ports), commandLine);
   if (configure) configure(dialog);
   m_desktop.DoModal(dialog);

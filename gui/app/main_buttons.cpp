@@ -4,6 +4,7 @@
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
 #include "gui/controls/drawing.h"
+#include "gui/controls/level_table.h"
 #include "platform/program_paths.h"
 
 namespace zor {
@@ -19,14 +20,11 @@ bool HasStatePictures(int selector) {
   return selector != layout::kLed && selector != layout::kPower3D;
 }
 
-constexpr int kLevelCodes[3] = {fw::kLevelL1, fw::kLevelL2, fw::kLevelL3};
-constexpr int kLevelSegments[3] = {2, 4, 6};
-
 }  // namespace
 
-DrawButton CMainDialog::Drawer(ui::Canvas& dc) {
-  return [&dc](const SKIN_BUTTON& b, const ui::Bitmap& image, const ui::Bitmap& mask) {
-    DrawMaskedBitmap(dc, image, mask, b.left, b.top);
+DrawLook<SKIN_RADIO> CMainDialog::SelectorPainter(ui::Canvas& dc) {
+  return [this, &dc](const SKIN_RADIO& b, Look look) {
+    if (HasStatePictures(static_cast<int>(&b - m_aSelect))) DrawControl(dc, b, look);
   };
 }
 
@@ -34,35 +32,24 @@ void CMainDialog::OnMouseMove(ui::Point p, unsigned keys) {
   // With a button held the pictures stay as they are (a press or a drag is under way).
   if (OnlyOneButtonHeld(keys)) return;
   const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
-  const HoverResult hover =
-      HoverButtons(m_aPush, layout::kPushButtons, p, OffRedraw::OnLeaving, Drawer(*dc));
-  if (hover == HoverResult::OnButton) Host().SetCursor(ui::Cursor::Hand);
-  if (hover == HoverResult::LeftButton) Host().SetCursor(ui::Cursor::Arrow);
-  if (!m_state.m_bSavingOn) return;
-  for (int i = 0; i < layout::kSelectors; ++i) {
-    SKIN_RADIO& b = m_aSelect[i];
-    if (b.selected) continue;
-    if (IsOnButton(b, p.x, p.y)) {
-      Host().SetCursor(ui::Cursor::Hand);
-      b.hover = 1;
-      if (HasStatePictures(i)) DrawAtButton(*dc, b, b.overImage);
-    } else if (b.hover) {
-      Host().SetCursor(ui::Cursor::Arrow);
-      b.hover = 0;
-      if (HasStatePictures(i)) DrawAtButton(*dc, b, b.normalImage);
-    }
+  const HoverResult push = HoverControls(m_aPush, layout::kPushButtons, p, OverRedraw::OnArriving,
+                                         OffRedraw::OnLeaving, Painter<SKIN_BUTTON>(*dc));
+  const HoverResult selector =
+      m_state.m_bSavingOn ? HoverControls(m_aSelect, layout::kSelectors, p, OverRedraw::EveryMove,
+                                          OffRedraw::OnLeaving, SelectorPainter(*dc))
+                          : HoverResult::None;
+  for (HoverResult hover : {push, selector}) {
+    if (hover == HoverResult::OnButton) Host().SetCursor(ui::Cursor::Hand);
+    if (hover == HoverResult::LeftButton) Host().SetCursor(ui::Cursor::Arrow);
   }
 }
 
 void CMainDialog::OnLButtonDown(ui::Point p, unsigned /*keys*/) {
   const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
-  if (PressButtons(m_aPush, layout::kPushButtons, p, Drawer(*dc))) Host().CaptureMouse();
-  for (int i = 0; i < layout::kSelectors; ++i) {
-    const SKIN_RADIO& b = m_aSelect[i];
-    if (b.selected || !IsOnButton(b, p.x, p.y)) continue;
-    Host().CaptureMouse();
-    if (HasStatePictures(i)) DrawAtButton(*dc, b, b.downImage);
-  }
+  // Selectors take a press whether or not saving is on: only `selected` keeps them out.
+  const bool push = PressControls(m_aPush, layout::kPushButtons, p, Painter<SKIN_BUTTON>(*dc));
+  const bool selector = PressControls(m_aSelect, layout::kSelectors, p, SelectorPainter(*dc));
+  if (push || selector) Host().CaptureMouse();
   // A press anywhere may also move the window.
   Host().BeginDrag(p);
 }
@@ -70,13 +57,8 @@ void CMainDialog::OnLButtonDown(ui::Point p, unsigned /*keys*/) {
 void CMainDialog::OnDragStart() {
   // Moving the window is not a click: the pressed button falls back as if the pointer had left.
   const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
-  CancelPress(m_aPush, layout::kPushButtons, Drawer(*dc));
-  for (int i = 0; i < layout::kSelectors; ++i) {
-    SKIN_RADIO& b = m_aSelect[i];
-    if (b.selected || !b.hover) continue;
-    if (HasStatePictures(i)) DrawAtButton(*dc, b, b.normalImage);
-    b.hover = 0;
-  }
+  CancelPress(m_aPush, layout::kPushButtons, Painter<SKIN_BUTTON>(*dc));
+  CancelPress(m_aSelect, layout::kSelectors, SelectorPainter(*dc));
 }
 
 void CMainDialog::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
@@ -89,8 +71,8 @@ void CMainDialog::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
   for (int i = 0; i < layout::kPushButtons; ++i) {
     SKIN_BUTTON& b = m_aPush[i];
     if (!ReleaseClicks(b, p)) continue;
-    DrawPush(*dc, i, b.normalImage, b.normalMask);
-    DrawPush(*dc, i, b.overImage, b.overMask);
+    DrawControl(*dc, b, Look::Normal);
+    DrawControl(*dc, b, Look::Over);
     switch (i) {
       case layout::kOff:
         SwitchOn(*dc);
@@ -123,7 +105,7 @@ void CMainDialog::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
   if (m_state.m_bSavingOn) {
     for (int i = 0; i < layout::kSelectors; ++i) {
       SKIN_RADIO& b = m_aSelect[i];
-      if (b.selected || !b.hover || !IsOnButton(b, p.x, p.y)) continue;
+      if (!ReleaseClicks(b, p)) continue;
       if (HasStatePictures(i)) DrawAtButton(*dc, b, b.selectedImage);
       switch (i) {
         case layout::kMeter: {
@@ -188,8 +170,9 @@ void CMainDialog::SwitchOn(ui::Canvas& dc) {
   const bool advanced = m_state.m_bAdvanced;
   const int level = m_state.m_nLevel;
   if (!advanced) {
-    const int chosen = level == fw::kLevelL1 ? layout::kL1 : level == fw::kLevelL2 ? layout::kL2 : layout::kL3;
-    m_aSelect[chosen].selected = 1;
+    // A code that is none of the three shows as L3.
+    const int button = LevelButton(level);
+    m_aSelect[layout::kL1 + (button < 0 ? kLevelButtons - 1 : button)].selected = 1;
     m_state.m_bVgaSaving = level != fw::kLevelL1;
   }
   Post(kTaskSwitchOn, [level](SettingsControl& c) {
@@ -251,7 +234,7 @@ void CMainDialog::ChooseLevel(ui::Canvas& dc, int index) {
     });
     m_state.m_bAdvanced = false;
   }
-  m_state.m_nLevel = static_cast<int16_t>(kLevelCodes[n]);
+  m_state.m_nLevel = static_cast<int16_t>(kLevelTable[n].code);
   for (int i = layout::kL1; i <= layout::kL4; ++i) {
     if (i == index) {
       m_aSelect[i].selected = 1;
@@ -260,9 +243,9 @@ void CMainDialog::ChooseLevel(ui::Canvas& dc, int index) {
       DrawAtButton(dc, m_aSelect[i], m_aSelect[i].normalImage);
     }
   }
-  m_state.m_bVgaSaving = kLevelCodes[n] != fw::kLevelL1;
-  if (m_worker) m_worker->RequestLevel(kLevelCodes[n]);
-  DrawLevelBar(dc, kLevelSegments[n]);
+  m_state.m_bVgaSaving = kLevelTable[n].code != fw::kLevelL1;
+  if (m_worker) m_worker->RequestLevel(kLevelTable[n].code);
+  DrawLevelBar(dc, kLevelTable[n].barSegments);
 }
 
 }  // namespace zor

@@ -51,7 +51,6 @@ struct MainPorts {
 
 constexpr int kIconResource = 128;
 constexpr int kSavingTimeout = 3;    // minutes, monitor and disk, at L2 and L3
-constexpr char kInstanceMutexName[] = "QUARVEL_ZOR20_MUTEX_BY_MERVIK";
 
 class CMainDialog : public ui::Window {
  public:
@@ -66,6 +65,9 @@ class CMainDialog : public ui::Window {
   void OnLButtonUp(ui::Point p, unsigned keys) override;
   void OnDragStart() override;
   void OnTimer(int id) override;
+  // Saving that is on is applied again: the regulator forgot its targets over the suspend.
+  void OnResume() override;
+  void OnEndSession() override;
   bool OnMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t& result) override;
   void OnTrayIcon(TrayEvent event) override;
   // Enter and Escape do nothing here; the system close command closes as the Close button does.
@@ -128,7 +130,8 @@ class CMainDialog : public ui::Window {
 
   // Painting and pictures.
   void SetUpButtons(const ui::ResourceLibrary& skin);
-  DrawButton Drawer(ui::Canvas& dc);
+  // Draws the selectors for the shared mouse rules; LED and 3D power keep their own pictures.
+  DrawLook<SKIN_RADIO> SelectorPainter(ui::Canvas& dc);
   void DrawPush(ui::Canvas& dc, int index, const ui::Bitmap& image, const ui::Bitmap& mask);
   void DrawAt(ui::Canvas& dc, const ui::Bitmap& image, int x, int y);
   void DrawAtButton(ui::Canvas& dc, const SKIN_RADIO& button, const ui::Bitmap& image);
@@ -154,7 +157,6 @@ class CMainDialog : public ui::Window {
   // Writes the user's recorded power settings to INFO.DAT with "PV" = "1", as a close that keeps
   // saving leaves them.
   static void ParkUserPowerSettings(InfoStore& info, const MainState& state);
-  void OnResume();
 
   // Timers.
   void CountPhases();
@@ -197,7 +199,6 @@ class CMainDialog : public ui::Window {
   bool m_bPowerSaved = false;  // the user's plan was recorded and the saving plan may be in force
   bool m_bClosing = false;     // Close was answered; the program ends once the worker is idle
   int m_nCloseResult = 0;      // exit status (Close "yes") or -1 to end the dialog
-  uint32_t m_lastPowerEvent = 0;
   FigureLiveness m_liveness;  // whether the figures shown are live
   bool m_bDemoBoard = false;   // hwk.dll is the simulated board's: the window says so
   unsigned m_nChoice = 0;  // counts the user's level and advanced-set choices

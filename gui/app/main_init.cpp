@@ -11,6 +11,7 @@
 #include "gui/app/discovery_outcome.h"
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
+#include "gui/controls/level_table.h"
 #include "gui/app/platform_class.h"
 #include "gui/app/posted_boxes.h"
 #include "gui/app/user_power_record.h"
@@ -29,8 +30,6 @@ constexpr char kDefaultBuild[] = "B10.1022.1";
 constexpr char kNoProgramDirText[] = "The program's folder could not be found!!";
 constexpr char kNoProgramDirCaption[] = "ERROR";
 constexpr uint32_t kMsrPerformanceControl = 0x1A0;
-constexpr int kDialogEist = 9;
-constexpr int kDialogRevision = 11;
 
 std::string Decimal(int value) {
   char text[16];
@@ -102,7 +101,7 @@ bool CMainDialog::OnInitDialog() {
   m_state.m_bSavingOn = (control & fw::cf::kActive) != 0;
   if (control & fw::cf::kLed) m_state.m_bLedOn = true;
   if (m_state.m_pEs.U8(fw::et::kRevision) != fw::kSupportedRevision) {
-    if (!StartupMode()) ShowMessage(Host(), kDialogRevision);
+    if (!StartupMode()) ShowMessage(Host(), kMessageWrongRevision);
     return Exit(1);
   }
 
@@ -271,7 +270,7 @@ bool CMainDialog::ClassifyProcessor() {
   uint64_t msr = 0;
   // A register that cannot be read tells nothing; the program goes on.
   if (!m_hwk->ReadMSR(kMsrPerformanceControl, &msr) || EistAndC1eOn(msr)) return true;
-  ShowMessage(Host(), kDialogEist);
+  ShowMessage(Host(), kMessageEnableEist);
   return Exit(0);
 }
 
@@ -317,7 +316,7 @@ void CMainDialog::ApplyCurrentState() {
     m_state.m_bVgaSaving = false;
     c.Vendor().SetGraphicsClockSaving(false);
   } else if (level == fw::kLevelL2 || level == fw::kLevelL3) {
-    sel[level == fw::kLevelL2 ? layout::kL2 : layout::kL3].selected = 1;
+    sel[layout::kL1 + LevelButton(level)].selected = 1;
     PlanCommand([](SettingsControl& control) {
       control.PowerPlans().SetMonitorTimeout(kPlanBalanced, kSavingTimeout);
       control.PowerPlans().SetDiskTimeout(kPlanBalanced, kSavingTimeout);

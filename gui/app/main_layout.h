@@ -21,8 +21,6 @@ constexpr Place kSelectorPlaces[kSelectors] = {
     {214, 161}, {260, 161}, {44, 501}, {84, 501}, {123, 501}, {162, 501}, {533, 440}, {246, 486}};
 // The 3D power button sits 4 pixels higher in the Chinese skins.
 constexpr int kPower3DChineseY = 482;
-constexpr unsigned kLangTraditionalChinese = 1028;
-constexpr unsigned kLangSimplifiedChinese = 2052;
 
 // The figures panel background ("PSN_11" in meter mode, "TOTALNUM_11" in total mode).
 constexpr Place kFiguresPanel{162, 65};

@@ -5,6 +5,8 @@
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
 #include "gui/controls/drawing.h"
+#include "gui/controls/language_ids.h"
+#include "gui/controls/level_table.h"
 #include "platform/program_paths.h"
 
 namespace zor {
@@ -17,8 +19,8 @@ constexpr char kDemoBoardText[] = "demo board";
 constexpr ui::ColorRef kDemoBoardColor = ui::Rgb(255, 200, 64);
 
 const char* SkinLibraryName(unsigned language) {
-  if (language == layout::kLangSimplifiedChinese) return "SC.dll";
-  if (language == layout::kLangTraditionalChinese) return "TC.dll";
+  if (language == kLangSimplifiedChinese) return "SC.dll";
+  if (language == kLangTraditionalChinese) return "TC.dll";
   return "ENG.dll";
 }
 
@@ -28,17 +30,8 @@ ui::Bitmap Named(const ui::ResourceLibrary& skin, const char* format, int n) {
   return skin.GetBitmap(name);
 }
 
-struct PushSpec {
-  const char* normal;
-  const char* normalMask;
-  const char* over;
-  const char* overMask;
-  const char* down;
-  const char* downMask;
-};
-
 // Buttons 2 to 6 use each picture as its own mask: an opaque copy.
-constexpr PushSpec kPushSpecs[layout::kPushButtons] = {
+constexpr ButtonPictureNames kPushSpecs[layout::kPushButtons] = {
     {"OFF_nb", "OFF_NW", "OFF_OB", "OFF_OW", "OFF_DB", "OFF_DW"},
     {"ON_NB", "ON_NW", "ON_OB", "ON_OW", "ON_DB", "ON_DW"},
     {"CLOSE_N", "CLOSE_N", "CLOSE_O", "CLOSE_O", "CLOSE_D", "CLOSE_D"},
@@ -48,24 +41,13 @@ constexpr PushSpec kPushSpecs[layout::kPushButtons] = {
     {"RESET_N", "RESET_N", "RESET_O", "RESET_O", "RESET_D", "RESET_D"},
 };
 
-struct SelectorSpec {
-  const char* normal;
-  const char* over;
-  const char* down;
-  const char* selected;
-};
-
 // LED and 3D power have only their off (normal) and on (over) pictures.
-constexpr SelectorSpec kSelectorSpecs[layout::kSelectors] = {
+constexpr RadioPictureNames kSelectorSpecs[layout::kSelectors] = {
     {"METER_N", "METER_O", "METER_D", "METER_DIS"}, {"TOTAL_N", "TOTAL_O", "TOTAL_D", "TOTAL_DIS"},
     {"L1_N", "L1_O", "L1_D", "L1_DIS"},             {"L2_N", "L2_O", "L2_D", "L2_DIS"},
     {"L3_N", "L3_O", "L3_D", "L3_DIS"},             {"L4_N", "L4_O", "L4_D", "L4_DIS"},
     {"LED_OFF", "LED_ON", nullptr, nullptr},        {"P3D_OFF_N", "P3D_ON_N", nullptr, nullptr},
 };
-
-ui::Bitmap Optional(const ui::ResourceLibrary& skin, const char* name) {
-  return name ? skin.GetBitmap(name) : nullptr;
-}
 
 }  // namespace
 
@@ -111,42 +93,22 @@ bool CMainDialog::LoadSkin() {
 void CMainDialog::SetUpButtons(const ui::ResourceLibrary& skin) {
   for (int i = 0; i < layout::kPushButtons; ++i) {
     SKIN_BUTTON& b = m_aPush[i];
-    const PushSpec& names = kPushSpecs[i];
-    b.normalImage = skin.GetBitmap(names.normal);
-    b.normalMask = skin.GetBitmap(names.normalMask);
-    b.overImage = skin.GetBitmap(names.over);
-    b.overMask = skin.GetBitmap(names.overMask);
-    b.downImage = skin.GetBitmap(names.down);
-    b.downMask = skin.GetBitmap(names.downMask);
-    b.left = layout::kPushPlaces[i].x;
-    b.top = layout::kPushPlaces[i].y;
-    // A missing picture leaves an empty hit rectangle.
-    b.right = b.left + (b.normalImage ? b.normalImage->width : 0);
-    b.bottom = b.top + (b.normalImage ? b.normalImage->height : 0);
-    b.hover = 0;
-    b.disabled = 0;
+    LoadPictures(b, skin, kPushSpecs[i]);
+    PlaceControl(b, layout::kPushPlaces[i].x, layout::kPushPlaces[i].y, b.normalImage);
     b.latched = 0;
   }
   m_bmpResetX = skin.GetBitmap("RESET_X");
   m_aPush[layout::kOn].latched = 1;
   m_aPush[layout::kReset].latched = 1;
 
-  const bool chinese = Host().SystemLanguage() == layout::kLangTraditionalChinese ||
-                       Host().SystemLanguage() == layout::kLangSimplifiedChinese;
+  const bool chinese = Host().SystemLanguage() == kLangTraditionalChinese ||
+                       Host().SystemLanguage() == kLangSimplifiedChinese;
   for (int i = 0; i < layout::kSelectors; ++i) {
     SKIN_RADIO& b = m_aSelect[i];
-    const SelectorSpec& names = kSelectorSpecs[i];
-    b.normalImage = Optional(skin, names.normal);
-    b.overImage = Optional(skin, names.over);
-    b.downImage = Optional(skin, names.down);
-    b.selectedImage = Optional(skin, names.selected);
-    b.left = layout::kSelectorPlaces[i].x;
-    b.top = layout::kSelectorPlaces[i].y;
-    if (i == layout::kPower3D && chinese) b.top = layout::kPower3DChineseY;
-    b.right = b.left + (b.normalImage ? b.normalImage->width : 0);
-    b.bottom = b.top + (b.normalImage ? b.normalImage->height : 0);
-    b.hover = 0;
-    b.disabled = 0;
+    LoadPictures(b, skin, kSelectorSpecs[i]);
+    const int top = i == layout::kPower3D && chinese ? layout::kPower3DChineseY
+                                                     : layout::kSelectorPlaces[i].y;
+    PlaceControl(b, layout::kSelectorPlaces[i].x, top, b.normalImage);
     b.selected = 1;
   }
   m_aSelect[layout::kLed].selected = 0;
@@ -167,16 +129,8 @@ void CMainDialog::DrawAtButton(ui::Canvas& dc, const SKIN_RADIO& button, const u
 
 int CMainDialog::LevelSegments() const {
   if (m_state.m_bAdvanced) return 6;
-  switch (m_state.m_nLevel) {
-    case fw::kLevelL1:
-      return 2;
-    case fw::kLevelL2:
-      return 4;
-    case fw::kLevelL3:
-      return 6;
-    default:
-      return 0;
-  }
+  const int button = LevelButton(m_state.m_nLevel);
+  return button < 0 ? 0 : kLevelTable[button].barSegments;
 }
 
 void CMainDialog::DrawLevelBar(ui::Canvas& dc, int segments) {
@@ -215,11 +169,11 @@ void CMainDialog::OnPaint(ui::Canvas& dc) {
     for (int i = layout::kL1; i <= layout::kL4; ++i)
       DrawAtButton(dc, m_aSelect[i], m_aSelect[i].normalImage);
     if (!m_state.m_bAdvanced) {
-      const int chosen = m_state.m_nLevel == fw::kLevelL1   ? layout::kL1
-                         : m_state.m_nLevel == fw::kLevelL2 ? layout::kL2
-                         : m_state.m_nLevel == fw::kLevelL3 ? layout::kL3
-                                                            : -1;
-      if (chosen >= 0) DrawAtButton(dc, m_aSelect[chosen], m_aSelect[chosen].selectedImage);
+      const int button = LevelButton(m_state.m_nLevel);
+      if (button >= 0) {
+        const SKIN_RADIO& chosen = m_aSelect[layout::kL1 + button];
+        DrawAtButton(dc, chosen, chosen.selectedImage);
+      }
     }
     DrawLevelBar(dc, LevelSegments());
   }

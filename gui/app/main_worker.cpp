@@ -7,6 +7,7 @@
 #include "common/zor2_window.h"
 #include "gui/app/main_dialog.h"
 #include "gui/app/main_layout.h"
+#include "gui/controls/level_table.h"
 #include "gui/app/user_power_record.h"
 #include "gui/controls/advanced_settings.h"
 #include "gui/controls/drawing.h"
@@ -16,8 +17,6 @@ namespace zor {
 
 namespace {
 
-constexpr int kDialogClose = 10;
-constexpr uintptr_t kPbtSuspend = 0x0004;
 
 std::string Decimal(int value) {
   char text[16];
@@ -67,7 +66,7 @@ void CMainDialog::OnWorkerDone(const SettingsWorker::Done& done) {
 
 void CMainDialog::Close() {
   if (m_bClosing || !m_worker) return;
-  const bool keepSaving = m_state.m_bSavingOn && ShowMessage(Host(), kDialogClose) == 1;
+  const bool keepSaving = m_state.m_bSavingOn && ShowMessage(Host(), kMessageKeepSaving) == kAnswerYes;
   // The updater may have closed the program while the question was open.
   if (m_bClosing) return;
   EndProgram(keepSaving);
@@ -163,9 +162,8 @@ void CMainDialog::ShowInForce(unsigned choice, bool advanced, int level, bool vg
   m_state.m_bVgaSaving = vgaSaving;
   if (m_state.m_bSavingOn) {
     for (int i = layout::kL1; i <= layout::kL4; ++i) m_aSelect[i].selected = 0;
-    if (!advanced && level == fw::kLevelL1) m_aSelect[layout::kL1].selected = 1;
-    if (!advanced && level == fw::kLevelL2) m_aSelect[layout::kL2].selected = 1;
-    if (!advanced && level == fw::kLevelL3) m_aSelect[layout::kL3].selected = 1;
+    const int button = LevelButton(level);
+    if (!advanced && button >= 0) m_aSelect[layout::kL1 + button].selected = 1;
   }
   Host().Invalidate();
 }
@@ -181,29 +179,20 @@ void CMainDialog::ParkUserPowerSettings(InfoStore& info, const MainState& state)
   });
 }
 
-bool CMainDialog::OnMessage(unsigned message, uintptr_t wParam, intptr_t /*lParam*/,
+bool CMainDialog::OnMessage(unsigned message, uintptr_t /*wParam*/, intptr_t /*lParam*/,
                             intptr_t& result) {
   if (message == kMsgCloseForUpdate) {
     CloseForUpdate();
     result = 0;
     return true;
   }
-  if (message == ui::kMsgEndSession) {
-    // The system ends the process without a close: the saving plan stays in force, so the user's
-    // own settings are parked, for the next start to take them from INFO.DAT and not from the system.
-    if (wParam && m_state.m_bSavingOn && !m_bClosing && m_info) ParkUserPowerSettings(*m_info, m_state);
-    result = 0;
-    return true;
-  }
-  if (message != ui::kMsgPowerBroadcast) return false;
-  // A resume is announced as "automatic" and, when the user is present, once more as "suspend":
-  // the second of the pair is the same resume.
-  const bool secondOfPair = wParam == ui::kPbtResumeSuspend && m_lastPowerEvent == ui::kPbtResumeAutomatic;
-  if (wParam == kPbtSuspend || wParam == ui::kPbtResumeSuspend || wParam == ui::kPbtResumeAutomatic)
-    m_lastPowerEvent = static_cast<uint32_t>(wParam);
-  if ((wParam == ui::kPbtResumeSuspend || wParam == ui::kPbtResumeAutomatic) && !secondOfPair)
-    OnResume();
-  return false;  // the default handling follows
+  return false;
+}
+
+void CMainDialog::OnEndSession() {
+  // The system ends the process without a close: the saving plan stays in force, so the user's
+  // own settings are parked, for the next start to take them from INFO.DAT and not from the system.
+  if (m_state.m_bSavingOn && !m_bClosing && m_info) ParkUserPowerSettings(*m_info, m_state);
 }
 
 void CMainDialog::OnResume() {

@@ -4,6 +4,9 @@
 #include <cstdio>
 
 #include "gui/controls/drawing.h"
+#include "gui/controls/language_ids.h"
+#include "gui/controls/level_table.h"
+#include "gui/controls/skin_buttons.h"
 #include "platform/program_paths.h"
 
 namespace zor {
@@ -18,36 +21,32 @@ const int kTimeoutMinutes[kTimeoutItems] = {3, 10, 15, 30, 60, 120, 180, 0};
 
 namespace {
 
-constexpr unsigned kLangSimplifiedChinese = 2052;
-constexpr unsigned kLangTraditionalChinese = 1028;
-
+// Each picture is its own mask: every draw is a plain copy.
 struct ButtonSpec {
-  const char* normal;
-  const char* over;
-  const char* down;
+  ButtonPictureNames pictures;
   int left;
   int top;  // 0: the SAVE and QUIT row
 };
 const ButtonSpec kButtons[6] = {
-    {"SAVE_N", "SAVE_O", "SAVE_D", 378, 0}, {"QUIT_N", "QUIT_O", "QUIT_D", 482, 0},
-    {"L_N", "L_O", "L_D", 114, 85},         {"R_N", "R_O", "R_D", 254, 85},
-    {"L_N", "L_O", "L_D", 376, 245},        {"R_N", "R_O", "R_D", 516, 245},
+    {{"SAVE_N", nullptr, "SAVE_O", nullptr, "SAVE_D", nullptr}, 378, 0},
+    {{"QUIT_N", nullptr, "QUIT_O", nullptr, "QUIT_D", nullptr}, 482, 0},
+    {{"L_N", nullptr, "L_O", nullptr, "L_D", nullptr}, 114, 85},
+    {{"R_N", nullptr, "R_O", nullptr, "R_D", nullptr}, 254, 85},
+    {{"L_N", nullptr, "L_O", nullptr, "L_D", nullptr}, 376, 245},
+    {{"R_N", nullptr, "R_O", nullptr, "R_D", nullptr}, 516, 245},
 };
 constexpr int kCommandRowTopP67 = 303;
 constexpr int kCommandRowTop = 346;
 
+// The level buttons, in the order of the level table.
 struct LevelSpec {
-  const char* normal;
-  const char* over;
-  const char* down;
-  const char* selected;
+  RadioPictureNames pictures;
   int top;
-  uint8_t code;
 };
-const LevelSpec kLevels[3] = {
-    {"LV1_N", "LV1_O", "LV1_D", "LV1_dis", 73, 5},
-    {"LV2_N", "LV2_O", "LV2_D", "LV2_dis", 89, 3},
-    {"LV3_N", "LV3_O", "LV3_D", "LV3_dis", 106, 1},
+const LevelSpec kLevels[kLevelButtons] = {
+    {{"LV1_N", "LV1_O", "LV1_D", "LV1_dis"}, 73},
+    {{"LV2_N", "LV2_O", "LV2_D", "LV2_dis"}, 89},
+    {{"LV3_N", "LV3_O", "LV3_D", "LV3_dis"}, 106},
 };
 constexpr int kLevelLeftP67 = 119;
 constexpr int kLevelLeft = 297;
@@ -103,9 +102,8 @@ const char* AdvancedSkinLibrary(unsigned language) {
 }
 
 uint8_t NormalisedLevel(int code) {
-  if (code == 3) return 3;
-  if (code == 1) return 1;
-  return 5;
+  const int button = LevelButton(code);
+  return static_cast<uint8_t>(kLevelTable[button < 0 ? 0 : button].code);
 }
 
 bool CAdvancedDlg::OnInit() {
@@ -141,8 +139,7 @@ bool CAdvancedDlg::OnInit() {
   SetUpButtons(*skin);
 
   m_nChosenLevel = NormalisedLevel(m_start.level);
-  const int chosen = m_nChosenLevel == 5 ? 0 : m_nChosenLevel == 3 ? 1 : 2;
-  m_levels[chosen].selected = 1;
+  m_levels[LevelButton(m_nChosenLevel)].selected = 1;
 
   // The reduction lives in a 16-bit firmware item; the sliders, labels and store keep 0..30.
   m_nReduction = std::clamp(static_cast<int>(m_start.powerItem), 0, kReductionMax);
@@ -168,32 +165,14 @@ void CAdvancedDlg::SetUpButtons(const ui::ResourceLibrary& skin) {
   const int row = P67() ? kCommandRowTopP67 : kCommandRowTop;
   for (int i = 0; i < 6; ++i) {
     SKIN_BUTTON& b = m_buttons[i];
-    const ButtonSpec& entry = kButtons[i];
-    // Each picture is its own mask: every draw is a plain copy.
-    b.normalImage = b.normalMask = skin.GetBitmap(entry.normal);
-    b.overImage = b.overMask = skin.GetBitmap(entry.over);
-    b.downImage = b.downMask = skin.GetBitmap(entry.down);
-    b.left = entry.left;
-    b.top = entry.top ? entry.top : row;
-    b.right = b.left + (b.normalImage ? b.normalImage->width : 0);
-    b.bottom = b.top + (b.normalImage ? b.normalImage->height : 0);
-    b.hover = 0;
-    b.disabled = 0;
+    LoadPictures(b, skin, kButtons[i].pictures);
+    PlaceControl(b, kButtons[i].left, kButtons[i].top ? kButtons[i].top : row, b.normalImage);
     b.latched = 0;
   }
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kLevelButtons; ++i) {
     SKIN_RADIO& r = m_levels[i];
-    const LevelSpec& entry = kLevels[i];
-    r.normalImage = skin.GetBitmap(entry.normal);
-    r.overImage = skin.GetBitmap(entry.over);
-    r.downImage = skin.GetBitmap(entry.down);
-    r.selectedImage = skin.GetBitmap(entry.selected);
-    r.left = P67() ? kLevelLeftP67 : kLevelLeft;
-    r.top = entry.top;
-    r.right = r.left + (r.normalImage ? r.normalImage->width : 0);
-    r.bottom = r.top + (r.normalImage ? r.normalImage->height : 0);
-    r.hover = 0;
-    r.disabled = 0;
+    LoadPictures(r, skin, kLevels[i].pictures);
+    PlaceControl(r, P67() ? kLevelLeftP67 : kLevelLeft, kLevels[i].top, r.normalImage);
     r.selected = 0;
   }
   const int platform = m_start.x58 ? kX58 : m_start.p55 ? kP55 : P67() ? kP67 : kOther;
@@ -201,12 +180,7 @@ void CAdvancedDlg::SetUpButtons(const ui::ResourceLibrary& skin) {
   const int h = m_hToggleOn ? m_hToggleOn->height : 0;
   for (int i = 0; i < kToggleCount; ++i) {
     SKIN_TOGGLE& t = m_toggles[i];
-    t.left = kToggles[i].left[platform];
-    t.top = P67() ? kToggles[i].topP67 : kToggles[i].top;
-    t.right = t.left + w;
-    t.bottom = t.top + h;
-    t.hover = 0;
-    t.disabled = 0;
+    PlaceControl(t, kToggles[i].left[platform], P67() ? kToggles[i].topP67 : kToggles[i].top, w, h);
     t.on = 0;
     t.locked = 0;
   }
@@ -307,68 +281,29 @@ void CAdvancedDlg::RedrawLabels() {
   DrawLabels(*dc);
 }
 
-void CAdvancedDlg::Copy(const ui::Bitmap& image, int x, int y) {
-  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
-  DrawMaskedBitmap(*dc, image, image, x, y);
-}
-
 void CAdvancedDlg::OnMouseMove(ui::Point p, unsigned keys) {
   if (keys == ui::kMouseLeft || keys == ui::kMouseRight || keys == ui::kMouseMiddle) return;
-  for (int i = 0; i < m_nButtonCount; ++i) {
-    SKIN_BUTTON& b = m_buttons[i];
-    if (b.latched) continue;
-    if (IsOnButton(b, p.x, p.y)) {
-      Host().SetCursor(ui::Cursor::Hand);
-      if (!b.hover) {
-        Copy(b.overImage, b.left, b.top);
-        b.hover = 1;
-      }
-    } else if (b.hover) {
-      Copy(b.normalImage, b.left, b.top);
-      Host().SetCursor(ui::Cursor::Arrow);
-      b.hover = 0;
-    }
-  }
-  for (SKIN_RADIO& r : m_levels) {
-    if (r.selected) continue;
-    if (IsOnButton(r, p.x, p.y)) {
-      Host().SetCursor(ui::Cursor::Hand);
-      Copy(r.overImage, r.left, r.top);
-      r.hover = 1;
-    } else if (r.hover) {
-      Copy(r.normalImage, r.left, r.top);
-      Host().SetCursor(ui::Cursor::Arrow);
-      r.hover = 0;
-    }
-  }
-  for (SKIN_TOGGLE& t : m_toggles) {
-    if (t.locked) continue;
-    if (IsOnButton(t, p.x, p.y)) {
-      Host().SetCursor(ui::Cursor::Hand);
-      t.hover = 1;
-    } else if (t.hover) {
-      Host().SetCursor(ui::Cursor::Arrow);
-      t.hover = 0;
-    }
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+  const HoverResult hover[] = {
+      HoverControls(m_buttons, m_nButtonCount, p, OverRedraw::OnArriving, OffRedraw::OnLeaving,
+                    Painter<SKIN_BUTTON>(*dc)),
+      HoverControls(m_levels, m_nLevelCount, p, OverRedraw::EveryMove, OffRedraw::OnLeaving,
+                    Painter<SKIN_RADIO>(*dc)),
+      HoverControls<SKIN_TOGGLE>(m_toggles, m_nToggleCount, p, OverRedraw::OnArriving,
+                                 OffRedraw::OnLeaving, nullptr)};
+  for (HoverResult h : hover) {
+    if (h == HoverResult::OnButton) Host().SetCursor(ui::Cursor::Hand);
+    if (h == HoverResult::LeftButton) Host().SetCursor(ui::Cursor::Arrow);
   }
 }
 
 void CAdvancedDlg::OnLButtonDown(ui::Point p, unsigned /*keys*/) {
-  for (int i = 0; i < m_nButtonCount; ++i) {
-    const SKIN_BUTTON& b = m_buttons[i];
-    if (b.latched || b.disabled || !IsOnButton(b, p.x, p.y)) continue;
-    Host().CaptureMouse();
-    Copy(b.downImage, b.left, b.top);
-  }
-  for (const SKIN_RADIO& r : m_levels) {
-    if (r.selected || r.disabled || !IsOnButton(r, p.x, p.y)) continue;
-    Host().CaptureMouse();
-    Copy(r.downImage, r.left, r.top);
-  }
-  for (const SKIN_TOGGLE& t : m_toggles) {
-    if (t.locked || t.disabled || !IsOnButton(t, p.x, p.y)) continue;
-    Host().CaptureMouse();
-  }
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+  const bool pressed[] = {
+      PressControls(m_buttons, m_nButtonCount, p, Painter<SKIN_BUTTON>(*dc)),
+      PressControls(m_levels, m_nLevelCount, p, Painter<SKIN_RADIO>(*dc)),
+      PressControls<SKIN_TOGGLE>(m_toggles, m_nToggleCount, p, nullptr)};
+  if (pressed[0] || pressed[1] || pressed[2]) Host().CaptureMouse();
   // A press anywhere may also move the dialog.
   Host().BeginDrag(p);
 }
@@ -381,11 +316,12 @@ void CAdvancedDlg::SetReduction(int value) {
 }
 
 void CAdvancedDlg::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
   for (int i = 0; i < m_nButtonCount; ++i) {
     const SKIN_BUTTON& b = m_buttons[i];
-    if (b.disabled || b.latched || !b.hover || !IsOnButton(b, p.x, p.y)) continue;
-    Copy(b.normalImage, b.left, b.top);
-    Copy(b.overImage, b.left, b.top);
+    if (!ReleaseClicks(b, p)) continue;
+    DrawControl(*dc, b, Look::Normal);
+    DrawControl(*dc, b, Look::Over);
     switch (i) {
       case 0: OnOK(); break;
       case 1: OnCancel(); break;
@@ -394,38 +330,32 @@ void CAdvancedDlg::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
       default: SetReduction(m_sldUpper.GetPos() - 1); break;
     }
   }
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < m_nLevelCount; ++i) {
     SKIN_RADIO& r = m_levels[i];
-    if (r.disabled || r.selected || !r.hover || !IsOnButton(r, p.x, p.y)) continue;
-    Copy(r.selectedImage, r.left, r.top);
-    m_nChosenLevel = kLevels[i].code;
-    for (int j = 0; j < 3; ++j) {
+    if (!ReleaseClicks(r, p)) continue;
+    DrawMaskedBitmap(*dc, r.selectedImage, r.selectedImage, r.left, r.top);
+    m_nChosenLevel = static_cast<uint8_t>(kLevelTable[i].code);
+    for (int j = 0; j < m_nLevelCount; ++j) {
       m_levels[j].selected = j == i;
-      if (j != i) Copy(m_levels[j].normalImage, m_levels[j].left, m_levels[j].top);
+      if (j != i) DrawControl(*dc, m_levels[j], Look::Normal);
     }
     break;  // the selection moved: the other buttons are no longer pressed
   }
   for (SKIN_TOGGLE& t : m_toggles) {
-    if (t.locked || t.disabled || !t.hover || !IsOnButton(t, p.x, p.y)) continue;
+    if (!ReleaseClicks(t, p)) continue;
     t.on = !t.on;
-    Copy(t.on ? m_hToggleOn : m_hToggleOff, t.left, t.top);
+    DrawMaskedBitmap(*dc, t.on ? m_hToggleOn : m_hToggleOff, t.on ? m_hToggleOn : m_hToggleOff,
+                     t.left, t.top);
   }
   Host().ReleaseMouse();
 }
 
 void CAdvancedDlg::OnDragStart() {
   // Moving the dialog is not a click: whatever the press armed falls back.
-  for (int i = 0; i < m_nButtonCount; ++i) {
-    SKIN_BUTTON& b = m_buttons[i];
-    if (b.latched) continue;
-    if (b.hover) Copy(b.normalImage, b.left, b.top);
-    b.hover = 0;
-  }
-  for (SKIN_RADIO& r : m_levels) {
-    if (!r.selected && r.hover) Copy(r.normalImage, r.left, r.top);
-    r.hover = 0;
-  }
-  for (SKIN_TOGGLE& t : m_toggles) t.hover = 0;
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+  CancelPress(m_buttons, m_nButtonCount, Painter<SKIN_BUTTON>(*dc));
+  CancelPress(m_levels, m_nLevelCount, Painter<SKIN_RADIO>(*dc));
+  CancelPress<SKIN_TOGGLE>(m_toggles, m_nToggleCount, nullptr);
 }
 
 bool CAdvancedDlg::OnMessage(unsigned message, uintptr_t wParam, intptr_t /*lParam*/,

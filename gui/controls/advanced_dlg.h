@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gui/controls/skin_button.h"
+#include "gui/controls/level_table.h"
 #include "gui/controls/skin_combo.h"
 #include "gui/controls/skin_radio.h"
 #include "gui/controls/skin_slider.h"
@@ -61,8 +62,8 @@ class CAdvancedDlg : public ui::Window {
   ui::Bitmap m_hLabelBar;
   int m_nButtonCount = 0;
   SKIN_BUTTON m_buttons[6];  // SAVE, QUIT, upper left, upper right, lower left, lower right
-  int m_nLevelCount = 3;
-  SKIN_RADIO m_levels[3];  // LV1, LV2, LV3
+  int m_nLevelCount = kLevelButtons;
+  SKIN_RADIO m_levels[kLevelButtons];  // LV1, LV2, LV3
   int m_nToggleCount = kToggleCount;
   SKIN_TOGGLE m_toggles[kToggleCount];
   uint8_t m_nChosenLevel = 5;
@@ -83,7 +84,6 @@ class CAdvancedDlg : public ui::Window {
                  bool disk);
   void DrawLabels(ui::Canvas& canvas);
   void RedrawLabels();
-  void Copy(const ui::Bitmap& image, int x, int y);
   void SetReduction(int value);
 
   AdvancedStart m_start;

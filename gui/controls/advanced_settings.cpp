@@ -9,8 +9,6 @@ namespace zor {
 
 namespace {
 
-constexpr int kMessageLowPowerOn = 12;
-constexpr int kMessageLowPowerOff = 13;
 constexpr size_t kShownTextSize = 32;  // room for the longest time-out text
 
 std::string Number(int value) {
@@ -54,7 +52,7 @@ AdvancedChoice RunAdvancedSettings(ui::ModalHost& owner, const AdvancedStart& st
   const bool wanted = dialog.m_toggles[kToggleLps].on != 0;
   if (start.lowPowerOffered && wanted != start.lowPowerOn) {
     const int answer = ShowMessage(owner, wanted ? kMessageLowPowerOn : kMessageLowPowerOff);
-    choice.toggleLowPower = answer == 1;
+    choice.toggleLowPower = answer == kAnswerYes;
     const bool stored = choice.toggleLowPower ? wanted : start.lowPowerOn;
     keys[lpsIndex].second = stored ? "1" : "0";
   }

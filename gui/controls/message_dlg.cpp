@@ -5,6 +5,7 @@
 #include <string>
 
 #include "gui/controls/drawing.h"
+#include "gui/controls/language_ids.h"
 #include "platform/program_paths.h"
 
 namespace zor {
@@ -18,24 +19,24 @@ struct TextLine {
 };
 
 struct MessageText {
-  int id;
+  MessageId id;
   TextLine lines[3];
 };
 
 const MessageText kMessageTexts[] = {
-    {6,
+    {kMessageLoadDefaults,
      {{20, 24, "Please load default setting of the system frequency"},
       {20, 42, "If you would like to enable Zorwise utility"},
       {0, 0, nullptr}}},
-    {7,
+    {kMessageCloseOthers,
      {{22, 24, "This program will close @sorbit,ETC,"},
       {22, 42, "Glyphmint,Do you want to continue??"},
       {0, 0, nullptr}}},
-    {8,
+    {kMessageNotSupported,
      {{20, 24, "This motherboard/CPU doesn't support the"},
       {20, 42, "Zorwise function."},
       {0, 0, nullptr}}},
-    {9,
+    {kMessageEnableEist,
      {{20, 15, "To make the maximum efficiency of "},
       {20, 33, "Zorwise,Please go to CMOS setup and "},
       {20, 51, "enable the EIST and C1E items."}}},
@@ -44,20 +45,21 @@ const MessageText kMessageTexts[] = {
 struct ButtonSpec {
   int left;
   int top;
-  const char* normal;
-  const char* over;
-  const char* down;
+  // Each picture serves as its own mask, loaded a second time under the same name.
+  ButtonPictureNames pictures;
 };
 
-const ButtonSpec kOkSet[] = {{380, 20, "MSG_OK_N", "MSG_OK_O", "MSG_OK_D"}};
-const ButtonSpec kYesNoSet[] = {{290, 20, "MSG_YES_N", "MSG_YES_O", "MSG_YES_D"},
-                                {380, 20, "MSG_NO_N", "MSG_NO_O", "MSG_NO_D"}};
+const ButtonSpec kOkSet[] = {
+    {380, 20, {"MSG_OK_N", "MSG_OK_N", "MSG_OK_O", "MSG_OK_O", "MSG_OK_D", "MSG_OK_D"}}};
+const ButtonSpec kYesNoSet[] = {
+    {290, 20, {"MSG_YES_N", "MSG_YES_N", "MSG_YES_O", "MSG_YES_O", "MSG_YES_D", "MSG_YES_D"}},
+    {380, 20, {"MSG_NO_N", "MSG_NO_N", "MSG_NO_O", "MSG_NO_O", "MSG_NO_D", "MSG_NO_D"}}};
 
 bool UsesOkSet(int id) {
-  return id == 1 || id == 3 || id == 6 || id == 8 || id == 9 || id == 11;
+  // Id 3 has no notice of its own, but takes the OK set as well.
+  return id == kMessageNoFirmwareData || id == 3 || id == kMessageLoadDefaults ||
+         id == kMessageNotSupported || id == kMessageEnableEist || id == kMessageWrongRevision;
 }
-
-constexpr unsigned kLangSimplifiedChinese = 0x0804;
 
 // Stand-ins for pictures the library lacks: the box keeps a clickable size and plain face.
 constexpr int kMissingButtonWidth = 75;
@@ -68,9 +70,9 @@ constexpr uint32_t kMissingBackgroundPixel = 0xF0F0F0;
 }  // namespace
 
 std::string MessageBackgroundName(int id) {
-  if (id == 8 || id == 9) return "MSG_6";
-  if (id == 10) return "MSG_8";
-  if (id == 11) return "MSG_9";
+  if (id == kMessageNotSupported || id == kMessageEnableEist) return "MSG_6";
+  if (id == kMessageKeepSaving) return "MSG_8";
+  if (id == kMessageWrongRevision) return "MSG_9";
   char name[32];
   std::snprintf(name, sizeof name, "MSG_%d", id);
   return name;
@@ -118,22 +120,12 @@ void CMessageDlg::SetUpButtons(const ui::ResourceLibrary& res) {
   m_nButtonCount = ok ? 1 : 2;
   for (int i = 0; i < m_nButtonCount; ++i) {
     SKIN_BUTTON& b = m_buttons[i];
-    // Each picture serves as its own mask, loaded a second time under the same name.
-    b.normalImage = res.GetBitmap(set[i].normal);
-    b.normalMask = res.GetBitmap(set[i].normal);
-    b.overImage = res.GetBitmap(set[i].over);
-    b.overMask = res.GetBitmap(set[i].over);
-    b.downImage = res.GetBitmap(set[i].down);
-    b.downMask = res.GetBitmap(set[i].down);
-    b.left = set[i].left;
-    b.top = set[i].top;
+    LoadPictures(b, res, set[i].pictures);
     const ui::Bitmap& sized = b.normalImage ? b.normalImage
                               : b.overImage ? b.overImage
                                             : b.downImage;
-    b.right = b.left + (sized ? sized->width : kMissingButtonWidth);
-    b.bottom = b.top + (sized ? sized->height : kMissingButtonHeight);
-    b.hover = 0;
-    b.disabled = 0;
+    PlaceControl(b, set[i].left, set[i].top, sized ? sized->width : kMissingButtonWidth,
+                 sized ? sized->height : kMissingButtonHeight);
     b.latched = 0;
   }
 }
@@ -150,26 +142,17 @@ void CMessageDlg::OnPaint(ui::Canvas& canvas) {
   }
 }
 
-void CMessageDlg::Draw(const SKIN_BUTTON& button, const ui::Bitmap& image,
-                       const ui::Bitmap& mask) {
-  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
-  DrawMaskedBitmap(*dc, image, mask, button.left, button.top);
-}
-
-DrawButton CMessageDlg::Drawer() {
-  return [this](const SKIN_BUTTON& b, const ui::Bitmap& image, const ui::Bitmap& mask) {
-    Draw(b, image, mask);
-  };
-}
-
 void CMessageDlg::OnLButtonDown(ui::Point p, unsigned /*keys*/) {
-  if (PressButtons(m_buttons, m_nButtonCount, p, Drawer())) Host().CaptureMouse();
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+  if (PressControls(m_buttons, m_nButtonCount, p, Painter<SKIN_BUTTON>(*dc))) Host().CaptureMouse();
   // A press anywhere may also move the box.
   Host().BeginDrag(p);
 }
 
 void CMessageDlg::OnMouseMove(ui::Point p, unsigned /*keys*/) {
-  const HoverResult hover = HoverButtons(m_buttons, m_nButtonCount, p, OffRedraw::EveryMove, Drawer());
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+  const HoverResult hover = HoverControls(m_buttons, m_nButtonCount, p, OverRedraw::OnArriving,
+                                          OffRedraw::EveryMove, Painter<SKIN_BUTTON>(*dc));
   Host().SetCursor(hover == HoverResult::OnButton ? ui::Cursor::Hand : ui::Cursor::Arrow);
 }
 
@@ -177,8 +160,8 @@ void CMessageDlg::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
   for (int i = 0; i < m_nButtonCount; ++i) {
     const SKIN_BUTTON& b = m_buttons[i];
     if (!ReleaseClicks(b, p)) continue;
-    Draw(b, b.overImage, b.overMask);
-    m_nMessageId = i == 0 ? 1 : 0;
+    DrawControl(*Host().ClientCanvas(), b, Look::Over);
+    m_nMessageId = i == 0 ? kAnswerYes : kAnswerNo;
     OnCancel();
   }
   Host().ReleaseMouse();
@@ -186,7 +169,8 @@ void CMessageDlg::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
 
 void CMessageDlg::OnDragStart() {
   // Moving the box is not a click: the armed button falls back as if the pointer had left it.
-  CancelPress(m_buttons, m_nButtonCount, Drawer());
+  const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
+  CancelPress(m_buttons, m_nButtonCount, Painter<SKIN_BUTTON>(*dc));
 }
 
 bool CMessageDlg::PreTranslateMessage(unsigned /*message*/, uintptr_t wParam) {

@@ -2,7 +2,7 @@
 // non-magenta pixels, with an OK button or Yes and No buttons drawn from the same library.
 #pragma once
 
-#include "gui/controls/skin_button.h"
+#include "gui/controls/message_ids.h"
 #include "gui/controls/skin_buttons.h"
 #include "ui/window.h"
 
@@ -30,15 +30,14 @@ class CMessageDlg : public ui::Window {
 
  private:
   void SetUpButtons(const ui::ResourceLibrary& res);
-  void Draw(const SKIN_BUTTON& button, const ui::Bitmap& image, const ui::Bitmap& mask);
-  DrawButton Drawer();
 
   // The window's shape, built once from the background and handed over at every paint.
   ui::RegionPtr m_region;
 };
 
-// Shows message id modally over owner; 1 when the first button (OK or Yes) was clicked, 0 for
-// No, the id itself when the box was closed some other way.
+// Shows message id (a MessageId, or any other number: see MessageBackgroundName) modally over
+// owner; kAnswerYes when the first button (OK or Yes) was clicked, kAnswerNo for No, the id itself
+// when the box was closed some other way.
 int ShowMessage(ui::ModalHost& owner, int id);
 
 // The name of the background picture of message id.

@@ -10,13 +10,7 @@ namespace zor {
 
 // One selector button (a level, a display mode, an option of the main window): `selected` means it
 // ignores the mouse, being the chosen one of its group or unavailable.
-struct SKIN_RADIO {
-  int top = 0;
-  int left = 0;
-  int right = 0;
-  int bottom = 0;
-  int hover = 0;
-  int disabled = 0;
+struct SKIN_RADIO : SKIN_HITBOX {
   ui::Bitmap normalImage;
   ui::Bitmap overImage;
   ui::Bitmap downImage;
@@ -25,15 +19,12 @@ struct SKIN_RADIO {
 };
 
 // One on/off option; a locked toggle (not available here) is drawn but ignores the mouse.
-struct SKIN_TOGGLE {
-  int top = 0;
-  int left = 0;
-  int right = 0;
-  int bottom = 0;
-  int hover = 0;
-  int disabled = 0;
+struct SKIN_TOGGLE : SKIN_HITBOX {
   uint8_t on = 0;
   uint8_t locked = 0;
 };
+
+inline bool IgnoresMouse(const SKIN_RADIO& r) { return r.disabled || r.selected; }
+inline bool IgnoresMouse(const SKIN_TOGGLE& t) { return t.disabled || t.locked; }
 
 }  // namespace zor

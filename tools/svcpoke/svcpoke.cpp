@@ -17,9 +17,9 @@
 namespace {
 
 int HoldLock(const char* which, const char* seconds) {
-  const char* name = std::strcmp(which, "isa") == 0     ? zor::HardwareLocks::kIsaName
-                     : std::strcmp(which, "smbus") == 0 ? zor::HardwareLocks::kSmbusName
-                     : std::strcmp(which, "pci") == 0   ? zor::HardwareLocks::kPciName
+  const char* name = std::strcmp(which, "isa") == 0     ? zor::locks::kIsaBus
+                     : std::strcmp(which, "smbus") == 0 ? zor::locks::kSmbus
+                     : std::strcmp(which, "pci") == 0   ? zor::locks::kPci
                                                         : nullptr;
   if (!name) {
     std::fprintf(stderr, "svcpoke: unknown lock %s\n", which);

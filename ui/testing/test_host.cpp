@@ -204,6 +204,14 @@ void TestHost::FireTimer(int id) {
   if (Live() && m_timers.count(id)) m_window.OnTimer(id);
 }
 
+void TestHost::PowerBroadcast(PowerEvent event) {
+  if (Live() && m_resumes.IsNewResume(event)) m_window.OnResume();
+}
+
+void TestHost::EndSession(bool ending) {
+  if (Live() && ending) m_window.OnEndSession();
+}
+
 bool TestHost::Deliver(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t* result) {
   intptr_t ignored = 0;
   if (!Live()) return false;

@@ -14,6 +14,7 @@
 
 #include "ui/drag_tracker.h"
 #include "ui/image_canvas.h"
+#include "ui/resume_filter.h"
 #include "ui/window.h"
 
 namespace zor::ui {
@@ -91,6 +92,10 @@ class TestHost : public WindowHost {
   void Close();
   // A timer's tick, as the system would deliver it.
   void FireTimer(int id);
+  // A power broadcast, turned into OnResume as the Win32 host turns it.
+  void PowerBroadcast(PowerEvent event);
+  // The system's end of the session; `ending` false: another program called it off.
+  void EndSession(bool ending);
   // Any other message through the window procedure; true when the window handled it.
   bool Deliver(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t* result = nullptr);
   // Runs the work posted so far (from any thread), oldest first, while the window lives; how
@@ -183,6 +188,7 @@ class TestHost : public WindowHost {
   Rect m_workArea{0, 0, 1280, 1024};
   unsigned m_language = 0x0409;
   Cursor m_cursor = Cursor::Arrow;
+  ResumeFilter m_resumes;
   bool m_captured = false;
   bool m_invalidated = false;
   bool m_ended = false;

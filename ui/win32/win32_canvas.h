@@ -47,4 +47,15 @@ class Win32Canvas : public Canvas {
   RegionPtr* m_applied;
 };
 
+// A DC of a window for drawing between paints, released with the canvas.
+class WindowDcCanvas : public Win32Canvas {
+ public:
+  WindowDcCanvas(HWND hwnd, RegionPtr* appliedRegion)
+      : Win32Canvas(GetDC(hwnd), hwnd, appliedRegion), m_hwnd(hwnd) {}
+  ~WindowDcCanvas() override { ReleaseDC(m_hwnd, Dc()); }
+
+ private:
+  HWND m_hwnd;
+};
+
 }  // namespace zor::ui

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ui/win32/win32_canvas.h"
-#include "ui/win32/win32_hwnd_host.h"
+#include "ui/win32/win32_dispatch.h"
 #include "ui/win32/win32_resources.h"
 
 namespace zor::ui {
@@ -20,17 +20,6 @@ constexpr char kComboProperty[] = "ZorSkinCombo";
 constexpr UINT kFaceFieldHeight = 15;
 constexpr UINT kItemHeight = 17;
 
-// A DC of a window for drawing between paints, released with the canvas.
-class DcCanvas : public Win32Canvas {
- public:
-  DcCanvas(HWND hwnd, HDC dc) : Win32Canvas(dc, hwnd, nullptr), m_hwnd(hwnd), m_dc(dc) {}
-  ~DcCanvas() override { ReleaseDC(m_hwnd, m_dc); }
-
- private:
-  HWND m_hwnd;
-  HDC m_dc;
-};
-
 Rect RectInParent(HWND hwnd) {
   RECT r{};
   GetWindowRect(hwnd, &r);
@@ -40,113 +29,32 @@ Rect RectInParent(HWND hwnd) {
 
 // ---- Custom child windows ----
 
-class Win32ChildHost : public Win32HwndHost {
+class Win32ChildHost : public Win32Dispatch<Win32ChildHost> {
  public:
-  Win32ChildHost(WindowHost& parent, Window& window) : m_parent(parent), m_window(window) {}
+  Win32ChildHost(WindowHost& parent, Window& window) : Win32Dispatch(window), m_parent(parent) {}
 
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  // A child has no messages of its own beyond the shared ones.
+  bool HandleOwn(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+  // The host was made for the window and goes with it.
+  static void Detached(Win32ChildHost* host) { delete host; }
 
   int DoModal(Window& dialog) override { return m_parent.DoModal(dialog); }
   Rect WindowRect() const override { return RectInParent(m_hwnd); }
-  void MoveWindow(const Rect& r, bool repaint) override {
-    ::MoveWindow(m_hwnd, r.left, r.top, r.Width(), r.Height(), repaint ? TRUE : FALSE);
-  }
-  std::unique_ptr<Canvas> ClientCanvas() override {
-    return std::make_unique<DcCanvas>(m_hwnd, GetDC(m_hwnd));
-  }
-  void CaptureMouse() override { SetCapture(m_hwnd); }
   void ReleaseMouse() override {
     if (GetCapture() == m_hwnd) ReleaseCapture();
   }
   void SetCursor(Cursor cursor) override { m_parent.SetCursor(cursor); }
   void BeginDrag(Point) override {}  // a child does not move its parent
   void EndModal(int) override {}
-  void ShowMessageBox(const std::string& text, const std::string& caption) override {
-    MessageBoxA(m_hwnd, text.c_str(), caption.c_str(), MB_OK);
-  }
   void ExitProcess(int status) override { std::exit(status); }
   unsigned SystemLanguage() const override { return m_parent.SystemLanguage(); }
 
  private:
   WindowHost& m_parent;
-  Window& m_window;
 };
 
-LRESULT Win32ChildHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-  const Point p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-  switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(m_hwnd, &paint);
-      Win32Canvas canvas(dc, m_hwnd, nullptr);
-      m_window.OnPaint(canvas);
-      EndPaint(m_hwnd, &paint);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_LBUTTONDOWN:
-      m_window.OnLButtonDown(p, static_cast<unsigned>(wParam));
-      return 0;
-    case WM_MOUSEMOVE:
-      m_window.OnMouseMove(p, static_cast<unsigned>(wParam));
-      return 0;
-    case WM_LBUTTONUP:
-      m_window.OnLButtonUp(p, static_cast<unsigned>(wParam));
-      return 0;
-    case WM_GETDLGCODE:
-      return static_cast<LRESULT>(m_window.OnGetDlgCode());
-    case WM_KEYDOWN:
-      m_window.OnKeyDown(wParam);
-      return 0;
-    case WM_KILLFOCUS:
-      m_window.OnKillFocus();
-      return 0;
-    case WM_SETFOCUS:
-      m_window.OnSetFocus();
-      return 0;
-    case WM_CAPTURECHANGED:
-      m_window.OnCaptureLost();
-      return 0;
-    case WM_DESTROY:
-      m_window.OnDestroy();
-      return 0;
-    default: {
-      intptr_t result = 0;
-      if (m_window.OnMessage(message, wParam, lParam, result)) return result;
-      return DefWindowProcA(m_hwnd, message, wParam, lParam);
-    }
-  }
-}
-
-LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* host =
-        static_cast<Win32ChildHost*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    host->SetHwnd(hwnd);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
-  }
-  auto* host = reinterpret_cast<Win32ChildHost*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!host) return DefWindowProcA(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    delete host;
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-  }
-  return host->Handle(message, wParam, lParam);
-}
-
 bool RegisterChildClass() {
-  static const bool registered = [] {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = ChildProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kChildClass;
-    return RegisterClassExA(&wc) != 0;
-  }();
-  return registered;
+  return Win32ChildHost::Register(kChildClass, LoadCursor(nullptr, IDC_ARROW));
 }
 
 // Children are painted by themselves; the parent's paint must leave them alone.
@@ -187,7 +95,7 @@ class Win32ListBox : public ListBox {
     return static_cast<FontHandle>(SendMessageA(m_hwnd, WM_GETFONT, 0, 0));
   }
   std::unique_ptr<Canvas> WindowCanvas() override {
-    return std::make_unique<DcCanvas>(m_hwnd, GetDC(m_hwnd));
+    return std::make_unique<WindowDcCanvas>(m_hwnd, nullptr);
   }
 
  private:

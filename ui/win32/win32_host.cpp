@@ -8,12 +8,13 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "common/app_messages.h"
 #include "ui/desktop.h"
-#include "ui/drag_tracker.h"
 #include "ui/post_queue.h"
+#include "ui/resume_filter.h"
 #include "ui/win32/win32_canvas.h"
-#include "ui/win32/win32_hwnd_host.h"
 #include "ui/win32/win32_children.h"
+#include "ui/win32/win32_dispatch.h"
 #include "ui/win32/win32_resources.h"
 
 namespace zor::ui {
@@ -27,24 +28,22 @@ constexpr int kTemplateHeightDlu = 94;
 
 int RunModal(Window& window, HWND owner);
 
-// One for each piece of work posted to the window (PostQueue), which runs the oldest.
-constexpr UINT kMsgPosted = WM_APP + 1;
-// The notification-area icon's callback: the mouse message in lParam.
-constexpr UINT kMsgTray = WM_APP + 2;
 constexpr UINT kTrayIconId = 1;
 
-class Win32WindowHost : public Win32HwndHost {
+class Win32WindowHost : public Win32Dispatch<Win32WindowHost> {
  public:
-  explicit Win32WindowHost(Window& window)
-      : m_window(window),
-        m_drag(GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)) {}
+  explicit Win32WindowHost(Window& window) : Win32Dispatch(window) {}
 
   HWND Hwnd() const { return m_hwnd; }
   bool Ended() const { return m_ended; }
   int Result() const { return m_result; }
-  Window& Client() { return m_window; }
 
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  // The top-level window's own messages: the minimised paint, the close command, posted work,
+  // the notification-area icon, owner-draw of its lists, and the system's power and session
+  // messages, turned into typed calls.
+  bool HandleOwn(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  // The host lives on RunModal's stack; nothing to free.
+  static void Detached(Win32WindowHost*) {}
 
   // WindowHost
   int DoModal(Window& dialog) override { return RunModal(dialog, m_hwnd); }
@@ -53,11 +52,6 @@ class Win32WindowHost : public Win32HwndHost {
     GetWindowRect(m_hwnd, &r);
     return Rect{r.left, r.top, r.right, r.bottom};
   }
-  void MoveWindow(const Rect& r, bool repaint) override {
-    ::MoveWindow(m_hwnd, r.left, r.top, r.Width(), r.Height(), repaint ? TRUE : FALSE);
-  }
-  std::unique_ptr<Canvas> ClientCanvas() override;
-  void CaptureMouse() override { SetCapture(m_hwnd); }
   void ReleaseMouse() override { ReleaseCapture(); }
   void SetCursor(Cursor cursor) override {
     ::SetCursor(LoadCursor(nullptr, cursor == Cursor::Hand ? IDC_HAND : IDC_ARROW));
@@ -72,9 +66,6 @@ class Win32WindowHost : public Win32HwndHost {
   void EndModal(int result) override {
     m_ended = true;
     m_result = result;
-  }
-  void ShowMessageBox(const std::string& text, const std::string& caption) override {
-    MessageBoxA(m_hwnd, text.c_str(), caption.c_str(), MB_OK);
   }
   void ExitProcess(int status) override {
     HideTrayIcon();  // an icon left behind would stay until the pointer passes over it
@@ -111,14 +102,10 @@ class Win32WindowHost : public Win32HwndHost {
  private:
   void PaintIcon();
 
-  void MouseMove(WPARAM keys, LPARAM lParam);
-
-  Window& m_window;
   bool m_ended = false;
   int m_result = kIdCancel;
-  DragTracker m_drag;
-  RegionPtr m_appliedRegion;
   HICON m_icon = nullptr;
+  ResumeFilter m_resumes;
   std::shared_ptr<PostQueue> m_posts;
   bool m_trayShown = false;
   HICON m_trayIcon = nullptr;
@@ -186,134 +173,55 @@ void Win32WindowHost::PaintIcon() {
   EndPaint(m_hwnd, &paint);
 }
 
-// A client DC for drawing between paints, released with the canvas.
-class ClientDcCanvas : public Win32Canvas {
- public:
-  ClientDcCanvas(HWND hwnd, HDC dc, RegionPtr* applied)
-      : Win32Canvas(dc, hwnd, applied), m_hwnd(hwnd), m_dc(dc) {}
-  ~ClientDcCanvas() override { ReleaseDC(m_hwnd, m_dc); }
-
- private:
-  HWND m_hwnd;
-  HDC m_dc;
-};
-
-std::unique_ptr<Canvas> Win32WindowHost::ClientCanvas() {
-  return std::make_unique<ClientDcCanvas>(m_hwnd, GetDC(m_hwnd), &m_appliedRegion);
-}
-
-void Win32WindowHost::MouseMove(WPARAM keys, LPARAM lParam) {
-  if (m_drag.Armed() && (keys & MK_LBUTTON)) {
-    // Where the pointer was when the message was made: the client point is stale once the
-    // window has moved under it.
-    const DWORD at = GetMessagePos();
-    const DragTracker::Step step = m_drag.Move(Point{GET_X_LPARAM(at), GET_Y_LPARAM(at)});
-    if (step == DragTracker::Step::Started) m_window.OnDragStart();
-    if (step != DragTracker::Step::None) {
-      const Point p = m_drag.TopLeft();
-      SetWindowPos(m_hwnd, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      return;
-    }
+PowerEvent PowerEventOf(WPARAM event) {
+  switch (event) {
+    case PBT_APMSUSPEND: return PowerEvent::Suspend;
+    case PBT_APMRESUMESUSPEND: return PowerEvent::ResumeSuspend;
+    case PBT_APMRESUMEAUTOMATIC: return PowerEvent::ResumeAutomatic;
+    default: return PowerEvent::Other;
   }
-  m_window.OnMouseMove(Point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)},
-                       static_cast<unsigned>(keys));
 }
 
-LRESULT Win32WindowHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-  const Point client{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+bool Win32WindowHost::HandleOwn(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  result = 0;
   switch (message) {
-    case WM_PAINT: {
-      if (::IsIconic(m_hwnd)) {
-        PaintIcon();
-        return 0;
-      }
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(m_hwnd, &paint);
-      Win32Canvas canvas(dc, m_hwnd, &m_appliedRegion);
-      m_window.OnPaint(canvas);
-      EndPaint(m_hwnd, &paint);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;  // the paint covers the whole face
-    case WM_MOUSEMOVE:
-      MouseMove(wParam, lParam);
-      return 0;
-    case WM_LBUTTONDOWN:
-      m_window.OnLButtonDown(client, static_cast<unsigned>(wParam));
-      return 0;
-    case WM_LBUTTONUP: {
-      const bool dragCapture = m_drag.Armed();
-      m_window.OnLButtonUp(client, static_cast<unsigned>(wParam));
-      m_drag.Release();
-      if (dragCapture && GetCapture() == m_hwnd) ReleaseCapture();
-      return 0;
-    }
-    case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lParam) != m_hwnd) m_drag.Release();
-      return 0;
-    case WM_TIMER:
-      m_window.OnTimer(static_cast<int>(wParam));
-      return 0;
+    case WM_PAINT:
+      if (!::IsIconic(m_hwnd)) return false;
+      PaintIcon();
+      return true;
     case WM_CLOSE:
       m_window.OnCancel();
-      return 0;
+      return true;
     case WM_QUERYDRAGICON:
-      return reinterpret_cast<LRESULT>(m_icon);
+      result = reinterpret_cast<LRESULT>(m_icon);
+      return true;
     case kMsgPosted:
       if (m_posts) m_posts->RunOne();
-      return 0;
+      return true;
     case kMsgTray:
       if (lParam == WM_LBUTTONUP) m_window.OnTrayIcon(Window::TrayEvent::Click);
       if (lParam == WM_RBUTTONUP) m_window.OnTrayIcon(Window::TrayEvent::Menu);
-      return 0;
-    // Child controls, focus and keys
-    case WM_KEYDOWN:
-      m_window.OnKeyDown(wParam);
-      return 0;
-    case WM_SETFOCUS:
-      m_window.OnSetFocus();
-      return 0;
-    case WM_KILLFOCUS:
-      m_window.OnKillFocus();
-      return 0;
+      return true;
     case WM_MEASUREITEM:
-    case WM_DRAWITEM: {
-      LRESULT result = 0;
-      if (ReflectOwnerDraw(message, wParam, lParam, &result)) return result;
-      return DefWindowProcA(m_hwnd, message, wParam, lParam);
-    }
-    default: {
-      intptr_t result = 0;
-      if (m_window.OnMessage(message, wParam, lParam, result)) return result;
-      return DefWindowProcA(m_hwnd, message, wParam, lParam);
-    }
+    case WM_DRAWITEM:
+      if (ReflectOwnerDraw(message, wParam, lParam, &result)) return true;
+      result = DefWindowProcA(m_hwnd, message, wParam, lParam);
+      return true;
+    case WM_POWERBROADCAST:
+      if (m_resumes.IsNewResume(PowerEventOf(wParam))) m_window.OnResume();
+      return false;  // the default handling follows
+    case WM_ENDSESSION:
+      // The process goes once this returns; wParam 0: another program called the end off.
+      if (wParam) m_window.OnEndSession();
+      return true;
+    default:
+      return false;
   }
-}
-
-LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* host = static_cast<Win32WindowHost*>(
-        reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    host->SetHwnd(hwnd);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
-  }
-  auto* host = reinterpret_cast<Win32WindowHost*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!host) return DefWindowProcA(hwnd, message, wParam, lParam);
-  return host->Handle(message, wParam, lParam);
 }
 
 bool RegisterWindowClass() {
-  static const bool registered = [] {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = nullptr;  // the window sets its cursor at every move
-    wc.lpszClassName = kSkinWindowClass;
-    return RegisterClassExA(&wc) != 0;
-  }();
-  return registered;
+  // No class cursor: the window sets its cursor at every move.
+  return Win32WindowHost::Register(kSkinWindowClass, nullptr);
 }
 
 // Where a dialog goes when its initialisation left its position alone: centred over a visible

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "common/hwk_binding.h"
+#include "common/lock_names.h"
 #include "gui/app/main_app.h"
 #include "gui/app/win32/close_request_win32.h"
 #include "platform/dynamic_library.h"
@@ -13,13 +14,6 @@
 #include "platform/shutdown.h"
 #include "platform/vendor_libraries.h"
 #include "ui/desktop.h"
-
-namespace {
-
-// The sensor chip's lock, shared with the service and other hardware tools.
-constexpr char kIsaBusLock[] = "Global\\Access_ISABUS.HTP.Method";
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   using namespace zor;
@@ -39,7 +33,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
                   SystemShell(),
                   ProgramDirectory(),
                   SystemLibraryDirectory(),
-                  kIsaBusLock};
+                  locks::kIsaBus};
   WatchUpdaterCloseRequest();
   CMainApp app(SystemSingleInstance(), ui::Desktop());
   return app.InitInstance(std::move(ports), commandLine ? commandLine : "");

@@ -115,7 +115,7 @@ TEST(MainEffectsTest, EveryWayOfSettingALevelReachesTheBoardAndWindows) {
         rig.Settle();
         if (way == Way::Resume) {
           rig.ForgetAppliedRails();
-          rig.host->Deliver(ui::kMsgPowerBroadcast, ui::kPbtResumeAutomatic, 0);
+          rig.host->PowerBroadcast(ui::PowerEvent::ResumeAutomatic);
           rig.Settle();
         }
         if (way == Way::Off) {

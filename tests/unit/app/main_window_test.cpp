@@ -526,9 +526,9 @@ TEST(MainCommandsTest, TheEndOfTheSessionParksTheUsersPowerSettingsWhileSaving) 
       rig.Settle();
     }
     const std::string pvBefore = rig.Info(info::kInfo, info::kPv);
-    rig.host->Deliver(ui::kMsgEndSession, 0, 0);  // another program refused the end
+    rig.host->EndSession(false);  // another program refused the end
     EXPECT_EQ(rig.Info(info::kInfo, info::kPv), pvBefore);
-    rig.host->Deliver(ui::kMsgEndSession, 1, 0);
+    rig.host->EndSession(true);
     if (savingOn) {
       // The saving plan stays in force; the next start takes the user's plan from INFO.DAT.
       EXPECT_EQ(rig.Info(info::kInfo, info::kPv), "1");
@@ -562,22 +562,22 @@ TEST(MainCommandsTest, ResumeReappliesOncePerResume) {
   const auto commits = [&] { return rig.boardState->smiCount; };
   uint32_t before = commits();
   // A user's resume: "automatic", then "suspend" for the same resume.
-  rig.host->Deliver(ui::kMsgPowerBroadcast, ui::kPbtResumeAutomatic, 0);
-  rig.host->Deliver(ui::kMsgPowerBroadcast, ui::kPbtResumeSuspend, 0);
+  rig.host->PowerBroadcast(ui::PowerEvent::ResumeAutomatic);
+  rig.host->PowerBroadcast(ui::PowerEvent::ResumeSuspend);
   rig.Settle();
   const uint32_t once = commits() - before;
   EXPECT_GT(once, 0u);
   // An older system's resume, only "suspend".
   before = commits();
-  rig.host->Deliver(ui::kMsgPowerBroadcast, 0x0004, 0);
-  rig.host->Deliver(ui::kMsgPowerBroadcast, ui::kPbtResumeSuspend, 0);
+  rig.host->PowerBroadcast(ui::PowerEvent::Suspend);
+  rig.host->PowerBroadcast(ui::PowerEvent::ResumeSuspend);
   rig.Settle();
   EXPECT_EQ(commits() - before, once);
   // Saving off: nothing.
   rig.ClickPush(layout::kOn);
   rig.Settle();
   before = commits();
-  rig.host->Deliver(ui::kMsgPowerBroadcast, ui::kPbtResumeAutomatic, 0);
+  rig.host->PowerBroadcast(ui::PowerEvent::ResumeAutomatic);
   rig.Settle();
   EXPECT_EQ(commits(), before);
 }
@@ -684,7 +684,7 @@ TEST(MainCommandsTest, ExitWhileTheWorkerWaitsForABox) {
   ASSERT_EQ(rig.ActivePlan(), 4);
   const size_t boxesAtStart = rig.boxes.ShownBoxes().size();
   rig.ClickSelector(layout::kL4);  // the worker reads what the dialog opens with
-  rig.host->Deliver(ui::kMsgPowerBroadcast, ui::kPbtResumeAutomatic, 0);  // then re-applies the set
+  rig.host->PowerBroadcast(ui::PowerEvent::ResumeAutomatic);  // then re-applies the set
   rig.Settle();
   ASSERT_TRUE(rig.host->ExitStatus().has_value());
   EXPECT_EQ(*rig.host->ExitStatus(), 1);

@@ -22,7 +22,7 @@ TEST(BoardIo, PciConfigAddressAndSmbusBase) {
   EXPECT_EQ(board.pciAddress, 0x8000FB20u);
   EXPECT_EQ(value, test::kSmbusBase | 1);
 
-  NamedMutex other(HardwareLocks::kPciName);
+  NamedMutex other(locks::kPci);
   ASSERT_TRUE(other.Lock(100));
   EXPECT_EQ(io.ReadPciConfig(0, 31, 3, 0x20, value), IoStatus::kLockBusy);
   other.Unlock();
@@ -70,7 +70,7 @@ TEST(BoardIo, SensorPairUnderOneLock) {
   EXPECT_EQ(volts.value, 0x64);
   EXPECT_EQ(current.value, 0x28);
 
-  NamedMutex other(HardwareLocks::kIsaName);
+  NamedMutex other(locks::kIsaBus);
   ASSERT_TRUE(other.Lock(100));
   io.ReadSensorPair(test::kIndexPort, test::kDataPort, test::kVoltageReg, test::kCurrentReg, volts, current);
   other.Unlock();
@@ -83,7 +83,7 @@ TEST(BoardIo, BusySmbusLockFailsTheRead) {
   test::ManualClock clock;
   HardwareLocks locks(20);
   BoardIo io(board, clock, locks);
-  NamedMutex other(HardwareLocks::kSmbusName);
+  NamedMutex other(locks::kSmbus);
   ASSERT_TRUE(other.Lock(100));
   EXPECT_EQ(io.SmbusReadByte(test::kSmbusBase, 0x90, 0x8A).status, IoStatus::kLockBusy);
   EXPECT_TRUE(board.smbusWrites.empty());
@@ -99,7 +99,7 @@ TEST(BoardIo, ALockThatCannotBeMadeIsDoneWithout) {
   test::PortBoard board;
   board.sensors[test::kVoltageReg] = 0x64;
   test::ManualClock clock;
-  HardwareLocks locks(20, name.c_str(), HardwareLocks::kSmbusName, HardwareLocks::kPciName);
+  HardwareLocks locks(20, name.c_str(), locks::kSmbus, locks::kPci);
   BoardIo io(board, clock, locks);
   const ByteRead read = io.ReadSensor(test::kIndexPort, test::kDataPort, test::kVoltageReg);
   std::filesystem::remove(file);

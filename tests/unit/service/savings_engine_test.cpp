@@ -197,7 +197,7 @@ TEST_F(EngineTest, FailedReadingsLeaveEverythingAlone) {
 
   // Another tool holding the sensor lock skips the cycle the same way.
   board.sensors[kVoltageReg] = 100;
-  NamedMutex other(HardwareLocks::kIsaName);
+  NamedMutex other(locks::kIsaBus);
   ASSERT_TRUE(other.Lock(100));
   Engine().RunCycle();
   other.Unlock();

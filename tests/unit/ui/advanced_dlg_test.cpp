@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <tuple>
 
 #include "gui/controls/advanced_settings.h"
 #include "platform/program_paths.h"
@@ -234,6 +235,26 @@ TEST_F(AdvancedDialogTest, LevelButtons) {
   EXPECT_EQ(dlg.m_levels[2].selected, 1);
   EXPECT_EQ(host.LastOpAt(Point{297, 106})->image, m_bitmaps["LV3_dis"].get());
   EXPECT_EQ(host.LastOpAt(Point{297, 73})->image, m_bitmaps["LV1_N"].get());
+}
+
+// A press that turns into a move of the dialog is no click, and leaves no pressed picture behind,
+// even when no move came before the press.
+TEST_F(AdvancedDialogTest, ADragIsNotAClick) {
+  CAdvancedDlg dlg(Start());
+  TestHost host(dlg);
+  Open(host);
+  const Rect start = host.WindowRectNow();
+  for (const auto& [at, corner, normal] :
+       {std::tuple{kSave, Point{378, 346}, "SAVE_N"}, std::tuple{Point{310, 112}, Point{297, 106}, "LV3_N"}}) {
+    host.Press(at);
+    EXPECT_NE(host.LastOpAt(corner)->image, m_bitmaps[normal].get());
+    host.MovePointerBy(40, 25);
+    EXPECT_EQ(host.LastOpAt(corner)->image, m_bitmaps[normal].get()) << normal;
+    host.Release();
+  }
+  EXPECT_EQ(host.WindowRectNow().left, start.left + 80);
+  EXPECT_FALSE(host.Ended());
+  EXPECT_EQ(dlg.m_nChosenLevel, 3);
 }
 
 TEST_F(AdvancedDialogTest, SlidersArrowsAndLabelsShowOneValue) {
