@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "common/info_store.h"
-#include "gui/app/figure_liveness.h"
+#include "common/figure_liveness.h"
 #include "gui/app/main_state.h"
 #include "gui/controls/skin_button.h"
 #include "gui/controls/skin_buttons.h"

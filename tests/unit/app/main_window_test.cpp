@@ -19,7 +19,7 @@
 #include "common/info_lock.h"
 #include "common/zor2_window.h"
 #include "gui/app/digit_strip.h"
-#include "gui/app/figure_liveness.h"
+#include "common/figure_liveness.h"
 #include "gui/app/main_layout.h"
 #include "gui/settings/advanced_command.h"
 #include "platform/named_mutex.h"
