@@ -4,15 +4,13 @@
 
 #include "common/figure_units.h"
 #include "common/info_keys.h"
-#include "common/info_store.h"
 
 namespace zor {
 
-CompanionFigures ReadCompanionFigures(const std::string& infoPath, FileOps& files) {
+CompanionFigures ReadCompanionFigures(InfoStore& info, FileOps& files) {
   CompanionFigures figures;
-  if (!files.Exists(infoPath)) return figures;
+  if (!files.Exists(info.Path())) return figures;
   figures.present = true;
-  InfoStore info(infoPath);
   std::string saveTime;
   // One read of the file for all the figures, so they belong to one publication.
   info.Transact([&](InfoFile& file) {

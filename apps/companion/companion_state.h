@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/figure_liveness.h"
+#include "common/info_store.h"
 #include "platform/file_ops.h"
 
 namespace zor {
@@ -19,7 +20,9 @@ struct CompanionFigures {
   std::string raw;       // the texts as read, compared from one tick to the next
 };
 
-CompanionFigures ReadCompanionFigures(const std::string& infoPath, FileOps& files);
+// The figures in info's file, read in one go; not present when the file is missing. The store is
+// kept from one read to the next, so its lock and cache are made once.
+CompanionFigures ReadCompanionFigures(InfoStore& info, FileOps& files);
 
 enum class CompanionLook {
   kSavingOn,   // figures live, the saving counters moving

@@ -262,7 +262,7 @@ class Companion {
   }
 
   std::string m_dir;
-  std::string m_info;
+  InfoStore m_info;
   HINSTANCE m_instance = nullptr;
   HWND m_hwnd = nullptr;
   UINT m_taskbarCreated = 0;

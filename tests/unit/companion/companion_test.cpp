@@ -119,11 +119,12 @@ TEST(CompanionFigures, ReadFromTheServicesFileOrMissing) {
   std::filesystem::create_directories(dir);
   const std::string path = (dir / "INFO.DAT").string();
   std::filesystem::remove(path);
-  EXPECT_FALSE(ReadCompanionFigures(path, SystemFileOps()).present);
+  InfoStore info(path);
+  EXPECT_FALSE(ReadCompanionFigures(info, SystemFileOps()).present);
 
   std::ofstream(path) << "[VALUE]\r\nCPU_MAX=81.25\r\nCurrent=0.5\r\nTotal=99.75\r\nSaveTime=12\r\n";
   const auto before = std::filesystem::last_write_time(path);
-  const CompanionFigures f = ReadCompanionFigures(path, SystemFileOps());
+  const CompanionFigures f = ReadCompanionFigures(info, SystemFileOps());
   EXPECT_TRUE(f.present);
   EXPECT_DOUBLE_EQ(f.cpuPower, 81.25);
   EXPECT_DOUBLE_EQ(f.current, 0.5);
@@ -131,6 +132,11 @@ TEST(CompanionFigures, ReadFromTheServicesFileOrMissing) {
   EXPECT_EQ(f.raw, "81.25;0.5;99.75;12");
   // The companion only reads what the service owns.
   EXPECT_EQ(std::filesystem::last_write_time(path), before);
+  // The kept store sees the service's next publication, and the file going away.
+  std::ofstream(path) << "[VALUE]\r\nCPU_MAX=60.5\r\nCurrent=0.75\r\nTotal=100\r\nSaveTime=13\r\n";
+  EXPECT_EQ(ReadCompanionFigures(info, SystemFileOps()).raw, "60.5;0.75;100;13");
+  std::filesystem::remove(path);
+  EXPECT_FALSE(ReadCompanionFigures(info, SystemFileOps()).present);
 }
 
 // The Run key's start keeps a hidden icon away; a start by the user brings it back.
