@@ -606,3 +606,241 @@ TEST(MainCommandsTest, AdvancedWithoutItsSkinEndsAndRestoresThePlan) {
 
 }  // namespace
 }  // namespace zor::test
+
+namespace zor::test {
+namespace {
+
+// Ends the test program, failed, when the test has not finished within its bound: a hang fails
+// instead of stalling the run.
+class Watchdog {
+ public:
+  explicit Watchdog(std::chrono::seconds bound)
+      : m_thread([this, bound] {
+          std::unique_lock<std::mutex> lock(m_mutex);
+          if (m_done.wait_for(lock, bound, [this] { return m_finished; })) return;
+          std::fprintf(stderr, "FAILED: %s did not finish within %d s\n",
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name(),
+                       static_cast<int>(bound.count()));
+          std::_Exit(1);
+        }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_finished = true;
+    }
+    m_done.notify_all();
+    m_thread.join();
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::condition_variable m_done;
+  bool m_finished = false;
+  std::thread m_thread;
+};
+
+// The advanced dialog cannot open while the worker, one task further, waits for the window to
+// show a box: the program still ends, and gives the user's plan back.
+TEST(MainCommandsTest, ExitWhileTheWorkerWaitsForABox) {
+  const Watchdog watchdog(std::chrono::seconds(30));
+  MainRig rig("x58-6");
+  rig.SetInfo(info::kSetting, info::kAdv, "1");
+  rig.SetInfo(info::kSetting, "SF", "1");
+  rig.vendors.fanCheckResult = 0;  // every fan-curve write reports "Smart FAN initial failure!!"
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  ASSERT_EQ(rig.ActivePlan(), 4);
+  const size_t boxesAtStart = rig.boxes.ShownBoxes().size();
+  rig.ClickSelector(layout::kL4);  // the worker reads what the dialog opens with
+  rig.host->Deliver(ui::kMsgPowerBroadcast, ui::kPbtResumeAutomatic, 0);  // then re-applies the set
+  rig.Settle();
+  ASSERT_TRUE(rig.host->ExitStatus().has_value());
+  EXPECT_EQ(*rig.host->ExitStatus(), 1);
+  EXPECT_EQ(rig.ActivePlan(), 3);
+  // The box the worker raised while the program ended was never shown.
+  EXPECT_LE(rig.boxes.ShownBoxes().size(), boxesAtStart + 1);
+}
+
+}  // namespace
+}  // namespace zor::test
+
+namespace zor::test {
+namespace {
+
+// Everything a close leaves behind where the user and the board see it.
+struct Ending {
+  uint16_t flags = 0;
+  uint16_t rom = 0;
+  std::map<std::string, std::pair<uint32_t, uint32_t>> rails;  // present, applied
+  int clock = 0;
+  int plan = 0;
+  int timeouts[4] = {};  // plan 3 monitor, disk; plan 4 monitor, disk
+  std::string pv, powerValue, disk, monitor;
+  std::optional<int> exitStatus;
+  bool ended = false;
+
+  bool operator==(const Ending& o) const {
+    return flags == o.flags && rom == o.rom && rails == o.rails && clock == o.clock &&
+           plan == o.plan && std::equal(timeouts, timeouts + 4, o.timeouts) && pv == o.pv &&
+           powerValue == o.powerValue && disk == o.disk && monitor == o.monitor &&
+           exitStatus == o.exitStatus && ended == o.ended;
+  }
+};
+
+std::ostream& operator<<(std::ostream& out, const Ending& e) {
+  out << "flags " << std::hex << e.flags << " rom " << e.rom << std::dec << " clock " << e.clock
+      << " plan " << e.plan << " time-outs " << e.timeouts[0] << "/" << e.timeouts[1] << " "
+      << e.timeouts[2] << "/" << e.timeouts[3] << " PV " << e.pv << " POWERVALUE " << e.powerValue
+      << " exit " << (e.exitStatus ? *e.exitStatus : -1) << " ended " << e.ended << " rails";
+  for (const auto& [role, v] : e.rails) out << " " << role << " " << v.first << "/" << v.second;
+  return out;
+}
+
+enum class CloseBy { No, Yes, Update };
+enum class Click { None, L1, L2, L3, Power, Led, Power3D };
+
+Ending CloseWith(CloseBy by, Click click) {
+  MainRig rig("x58-12-range");  // offers 3D power
+  rig.SetTimeout(3, false, 15);
+  rig.SetTimeout(3, true, 20);
+  rig.SetControlFlags(static_cast<uint16_t>((rig.ControlFlags() & ~fw::cf::kLevelMask) |
+                                            fw::kLevelL3 << fw::cf::kLevelShift));
+  EXPECT_TRUE(rig.Start());
+  rig.Settle();
+  rig.answer = by == CloseBy::Yes ? 1 : 2;
+  if (by == CloseBy::Update) {
+    rig.host->Deliver(kMsgCloseForUpdate, 0, 0);
+  } else {
+    rig.ClickPush(layout::kClose);
+  }
+  // The window is still up while the worker gives the settings back.
+  switch (click) {
+    case Click::None: break;
+    case Click::L1: rig.ClickSelector(layout::kL1); break;
+    case Click::L2: rig.ClickSelector(layout::kL2); break;
+    case Click::L3: rig.ClickSelector(layout::kL3); break;
+    case Click::Power: rig.ClickPush(layout::kOn); break;
+    case Click::Led: rig.ClickSelector(layout::kLed); break;
+    case Click::Power3D: rig.ClickSelector(layout::kPower3D); break;
+  }
+  rig.Settle();
+  Ending e;
+  e.flags = rig.ControlFlags();
+  e.rom = rig.board.RomValue();
+  for (const auto& [role, rail] : rig.Rails()) e.rails[role] = {rail.present, rail.applied};
+  e.clock = rig.vendors.coreReduction;
+  e.plan = rig.ActivePlan();
+  e.timeouts[0] = rig.Timeout(3, false);
+  e.timeouts[1] = rig.Timeout(3, true);
+  e.timeouts[2] = rig.Timeout(4, false);
+  e.timeouts[3] = rig.Timeout(4, true);
+  e.pv = rig.Info(info::kInfo, info::kPv);
+  e.powerValue = rig.Info(info::kInfo, info::kPowerValue);
+  e.disk = rig.Info(info::kInfo, info::kDisk);
+  e.monitor = rig.Info(info::kInfo, info::kMonitor);
+  e.exitStatus = rig.host->ExitStatus();
+  e.ended = rig.host->Ended();
+  return e;
+}
+
+TEST(MainCommandsTest, ClicksWhileClosingChangeNothing) {
+  for (CloseBy by : {CloseBy::No, CloseBy::Yes, CloseBy::Update}) {
+    const Ending without = CloseWith(by, Click::None);
+    for (Click click : {Click::L1, Click::L2, Click::L3, Click::Power, Click::Led, Click::Power3D}) {
+      SCOPED_TRACE("close " + std::to_string(static_cast<int>(by)) + ", click " +
+                   std::to_string(static_cast<int>(click)));
+      EXPECT_EQ(CloseWith(by, click), without);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zor::test
+
+namespace zor::test {
+namespace {
+
+// L4 and SAVE with every rail toggle on, LV3 chosen; before SAVE, `beforeSave` runs.
+void ScriptAdvancedSave(MainRig& rig, std::function<void()> beforeSave) {
+  rig.InstallAdvancedSkin();
+  rig.advancedScript = [beforeSave](ui::TestHost& dialog) {
+    for (const Point at : {Point{132, 154}, Point{212, 154}, Point{540, 234}, Point{299, 108}}) {
+      dialog.MouseMove(at, 0);
+      dialog.Press(at);
+      dialog.Release(at);
+    }
+    if (beforeSave) beforeSave();
+    const Point save{380, 348};
+    dialog.MouseMove(save, 0);
+    dialog.Press(save);
+    dialog.Release(save);
+  };
+}
+
+// L2 clicked while a saved set still waits to be stored: the set is stored and then left, in that
+// order, so INFO.DAT and the board end on L2.
+TEST(MainCommandsTest, ALevelAfterASaveStillWaitingWins) {
+  MainRig rig("x58-6");
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool release = false;
+  ScriptAdvancedSave(rig, [&] {
+    rig.window->Worker()->Post(0, [&](SettingsControl&) {
+      std::unique_lock<std::mutex> lock(mutex);
+      changed.wait(lock, [&] { return release; });
+      return 0;
+    });
+  });
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  rig.ClickSelector(layout::kL4);
+  rig.window->Worker()->WaitIdle();
+  rig.host->RunPosted();  // the dialog: SAVE, with the worker held
+  ASSERT_TRUE(rig.window->m_state.m_bAdvanced);
+  rig.ClickSelector(layout::kL2);
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    release = true;
+  }
+  changed.notify_all();
+  rig.Settle();
+  EXPECT_EQ(rig.Info(info::kSetting, info::kAdv), "0");
+  EXPECT_EQ(rig.Info(info::kSetting, "NB"), "1");  // the set was stored first
+  EXPECT_EQ((rig.ControlFlags() & fw::cf::kLevelMask) >> fw::cf::kLevelShift, fw::kLevelL2);
+  EXPECT_FALSE(rig.window->m_state.m_bAdvanced);
+  EXPECT_EQ(rig.window->m_aSelect[layout::kL2].selected, 1);
+  const auto rails = rig.Rails();
+  EXPECT_EQ(rails.at("NB").present, rails.at("NB").applied);
+  EXPECT_EQ(rig.Rails().at("NB").present, 1100000u);  // back at its base with L2
+}
+
+// A set INFO.DAT cannot take is not applied, the user is told, and the window shows the level in
+// force again.
+TEST(MainCommandsTest, ASaveThatCannotBeStoredLeavesTheLevelInForce) {
+  MainRig rig("x58-6");
+  const std::string file = JoinPath(rig.appDir, "Info.dat");
+  ScriptAdvancedSave(rig, [&] {
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+  });
+  ASSERT_TRUE(rig.Start());
+  rig.Settle();
+  const uint16_t flags = rig.ControlFlags();
+  const auto rails = rig.Rails();
+  rig.ClickSelector(layout::kL4);
+  rig.Settle();
+  std::filesystem::permissions(file, std::filesystem::perms::owner_all);
+  EXPECT_EQ(rig.Info(info::kSetting, "NB"), "");
+  EXPECT_EQ(rig.ControlFlags(), flags);
+  EXPECT_EQ(rig.Rails().at("NB").applied, rails.at("NB").applied);
+  ASSERT_EQ(rig.boxes.ShownBoxes().size(), 1u);
+  EXPECT_EQ(rig.boxes.ShownBoxes()[0].text, kStoreFailedText);
+  EXPECT_FALSE(rig.window->m_state.m_bAdvanced);
+  EXPECT_EQ(rig.window->m_state.m_nLevel, fw::kLevelL2);
+  EXPECT_EQ(rig.window->m_aSelect[layout::kL2].selected, 1);
+  rig.host->ClearOps();
+  rig.host->Paint();
+  EXPECT_EQ(rig.DrawnAt({84, 501}), "L2_DIS");
+}
+
+}  // namespace
+}  // namespace zor::test
