@@ -2,8 +2,8 @@
 # zor2's main window under Wine: installed in "C:\Program Files\Zorwise" of a fresh prefix with the
 # stand-in powercfg, started on the simulated board, photographed and clicked with xdotool. Checks
 # the window's title and shape, the digits and phases it draws, every button's effect on the board,
-# the registry and INFO.DAT, the notification-area icon, a second start, start-up mode, a resume
-# from suspend, the failures that end the start, and the automatic-start entry.
+# the registry and INFO.DAT, no notification-area icon of its own, a second start, start-up mode, a
+# resume from suspend, the failures that end the start, and the automatic-start entry.
 # Usage: main_window.sh BUILD/bin (run inside an X display, e.g. xvfb-run).
 set -euo pipefail
 
