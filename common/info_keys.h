@@ -51,10 +51,6 @@ constexpr char kUserMonitor[] = "Monitor";  // minutes; -1 unknown
 constexpr char kMain[] = "Main";
 constexpr char kBuild[] = "Build";
 
-// [Tray]: "Show" = "0" keeps zor2's notification-area icon away.
-constexpr char kTray[] = "Tray";
-constexpr char kTrayShow[] = "Show";
-
 // [Metrics]: "Folder", where the service keeps its metrics file for a Prometheus textfile
 // collector; no metrics while it is unset.
 constexpr char kMetrics[] = "Metrics";

@@ -13,6 +13,9 @@ constexpr char kPci[] = "Global\\Access_PCI";                   // one 0xCF8/0xC
 // Held by the running zor2: the firmware is one per machine, so one name across all sessions.
 constexpr char kZor2Instance[] = "Global\\QUARVEL_ZOR20_MUTEX_BY_MERVIK";
 
+// Held by a running Zor2Tray: one copy per logon session, each user's desktop its own.
+constexpr char kZor2TrayInstance[] = "Local\\Zorwise.Zor2Tray";
+
 // An INFO.DAT's lock: this prefix and a hash of the file's path (InfoLockName).
 constexpr char kInfoPrefix[] = "Global\\ZorwiseInfo-";
 

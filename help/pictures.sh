@@ -18,6 +18,9 @@ shape() { convert "$1" -transparent magenta -strip "PNG32:$2"; }
 shape "$tmp/meter.png" "$out/main_meter.png"
 shape "$tmp/total.png" "$out/main_total.png"
 shape "$tmp/advanced.png" "$out/advanced.png"
+# The companion's tooltip and menu, as its Wine test photographed them.
+cp "$(dirname "$0")/../docs/companion-tooltip.png" "$out/companion_tooltip.png"
+cp "$(dirname "$0")/../docs/companion-menu.png" "$out/companion_menu.png"
 
 # Saving off: the OFF button through its mask, every selector but LED greyed, the bar empty.
 e=$gen/ENG

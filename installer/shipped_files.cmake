@@ -4,6 +4,7 @@
 set(ZOR_SHIPPED_FILES
   Zor2Svr Zor2Svr.exe
   zor2 zor2.exe
+  Zor2Tray Zor2Tray.exe
   relaunch ReLaunch.exe
   updexe Updexe.exe
   zorstat zorstat.exe

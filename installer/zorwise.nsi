@@ -23,6 +23,9 @@
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zorwise"
 !define RUN_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
 !define RUNONCE_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce"
+; The notification-area companion: its Run value and its hidden window's class.
+!define COMPANION_RUN "Zor2Tray"
+!define COMPANION_CLASS "Zorwise.Zor2Tray"
 ; Seconds to wait for the service to reach a state.
 !define SERVICE_WAIT 20
 
@@ -198,6 +201,23 @@ FunctionEnd
 
 ; A library of the board maker: installed only where none is (or where an earlier install put
 ; its own), and remembered, so that the uninstaller takes away only what it put there.
+; Closes the companion of this session (its window takes WM_CLOSE and removes its icon), so that
+; its program can be replaced or removed. A companion in another session keeps running until logoff.
+!macro CloseCompanion un
+Function ${un}CloseCompanion
+  ${For} $R9 1 50
+    FindWindow $0 "${COMPANION_CLASS}"
+    ${If} $0 = 0
+      ${Break}
+    ${EndIf}
+    SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=2000
+    Sleep 100
+  ${Next}
+FunctionEnd
+!macroend
+!insertmacro CloseCompanion ""
+!insertmacro CloseCompanion "un."
+
 !macro DemoFile name
   ReadRegDWORD $0 HKLM "${UNINST_KEY}" "Demo ${name}"
   ${If} ${FileExists} "$INSTDIR\${name}"
@@ -221,8 +241,9 @@ Section "Zorwise" SecMain
   SectionIn RO
   SetOutPath "$INSTDIR"
   Call SecureFolder
-  ; An update in place: the running service holds its program open.
+  ; An update in place: the running service and companion hold their programs open.
   Call StopService
+  Call CloseCompanion
   SetOverwrite on
   !include "${FILES_NSH}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -241,6 +262,11 @@ Section "Zorwise" SecMain
   CreateShortCut "$SMPROGRAMS\${PRODUCT}\Zorwise.lnk" "$INSTDIR\zor2.exe"
   CreateShortCut "$SMPROGRAMS\${PRODUCT}\Zorwise Help.lnk" "$INSTDIR\zor2_eng.chm"
   CreateShortCut "$SMPROGRAMS\${PRODUCT}\Uninstall Zorwise.lnk" "$INSTDIR\Uninstall.exe"
+  ; Started from here it also brings back an icon the user hid.
+  CreateShortCut "$SMPROGRAMS\${PRODUCT}\Zorwise notification icon.lnk" "$INSTDIR\Zor2Tray.exe"
+  ; The companion asks for no elevation: from the machine's Run key it starts at every user's
+  ; logon, as that user.
+  WriteRegStr HKLM "${RUN_KEY}" "${COMPANION_RUN}" '"$INSTDIR\Zor2Tray.exe" --logon'
 SectionEnd
 
 Section /o "Simulated board (demo)" SecDemo
@@ -309,6 +335,8 @@ Section "Uninstall"
   DeleteRegValue HKLM "${RUN_KEY}" "ZOR2"
   DeleteRegValue HKLM "${RUNONCE_KEY}" "ZOR2"
   SetRegView lastused
+  DeleteRegValue HKLM "${RUN_KEY}" "${COMPANION_RUN}"
+  Call un.CloseCompanion
 
   !include "${UNFILES_NSH}"
   !insertmacro RemoveDemoFile "hwk.dll"
@@ -344,6 +372,7 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}\Zorwise.lnk"
   Delete "$SMPROGRAMS\${PRODUCT}\Zorwise Help.lnk"
   Delete "$SMPROGRAMS\${PRODUCT}\Uninstall Zorwise.lnk"
+  Delete "$SMPROGRAMS\${PRODUCT}\Zorwise notification icon.lnk"
   RMDir "$SMPROGRAMS\${PRODUCT}"
   DeleteRegKey HKLM "${UNINST_KEY}"
 SectionEnd

@@ -100,14 +100,6 @@ class WindowHost : public ModalHost {
   // The window is going: the work still waiting is destroyed unrun and later posts fail (the host
   // does so itself when the window is destroyed; a window that ends the process says so first).
   virtual void DropPosts() {}
-  // A notification-area icon (the program's icon resource) with a tooltip of at most 63
-  // characters; shown again, it only changes the tooltip. It goes with the window.
-  virtual void ShowTrayIcon(int /*resourceId*/, const std::string& /*tip*/) {}
-  virtual void HideTrayIcon() {}
-  // A minimised window comes back and to the front.
-  virtual void Restore() {}
-  // A pop-up menu at the pointer; the index of the item chosen, -1 for none.
-  virtual int ShowMenu(const std::vector<std::string>& /*items*/) { return -1; }
 
   // Child controls, focus and keys
   // For a child window, WindowRect and MoveWindow are in the parent's client pixels.
@@ -142,9 +134,6 @@ class Window {
   // The press handed to BeginDrag has turned into a window move.
   virtual void OnDragStart() {}
   virtual void OnTimer(int /*id*/) {}
-  // The notification-area icon was clicked (left button) or asks for its menu (right button).
-  enum class TrayEvent { Click, Menu };
-  virtual void OnTrayIcon(TrayEvent /*event*/) {}
   // The system has resumed from a suspend; once per resume, however the system announced it.
   virtual void OnResume() {}
   // The session ends (a logoff or a shutdown): the process goes once this returns, without a

@@ -1,9 +1,20 @@
 #include "gui/app/main_app.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "common/lock_names.h"
 #include "gui/app/restore_mode.h"
 
 namespace zor {
+
+bool BringsRunningCopyForward(const std::string& commandLine) {
+  std::string lower = commandLine;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  // The same test as the window's start-up mode.
+  return lower.find("state") == std::string::npos;
+}
 
 int CMainApp::InitInstance(MainPorts ports, const std::string& commandLine,
                            const std::function<void(CMainDialog&)>& configure) {
@@ -12,7 +23,10 @@ int CMainApp::InitInstance(MainPorts ports, const std::string& commandLine,
   // The firmware is one per machine: a copy in another logon session counts as running too. One
   // name only: before Vista the console session's plain and global names are one namespace, so a
   // second claim under the other spelling would find this copy's own marker.
-  if (!m_instance.Claim(locks::kZor2Instance)) return 0;
+  if (!m_instance.Claim(locks::kZor2Instance)) {
+    if (m_showRunningCopy && BringsRunningCopyForward(commandLine)) m_showRunningCopy();
+    return 0;
+  }
   CMainDialog dialog(std::move(ports), commandLine);
   if (configure) configure(dialog);
   m_desktop.DoModal(dialog);

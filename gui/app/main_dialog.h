@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "common/info_store.h"
-#include "gui/app/figure_liveness.h"
+#include "common/figure_liveness.h"
 #include "gui/controls/skin_button.h"
 #include "gui/controls/skin_buttons.h"
 #include "gui/controls/skin_radio.h"
@@ -69,7 +69,6 @@ class CMainDialog : public ui::Window {
   void OnResume() override;
   void OnEndSession() override;
   bool OnMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t& result) override;
-  void OnTrayIcon(TrayEvent event) override;
   // Enter and Escape do nothing here; the system close command closes as the Close button does.
   bool PreTranslateMessage(unsigned message, uintptr_t wParam) override;
   void OnOK() override {}
@@ -162,7 +161,6 @@ class CMainDialog : public ui::Window {
   void CountPhases();
   void DrawPhases();
   void ReadFigures();
-  void UpdateTrayIcon();
   void DrawSavings(ui::Canvas& dc);
   // True only when the service manager says for certain that the service is not running.
   bool ServiceStopped();
@@ -195,7 +193,6 @@ class CMainDialog : public ui::Window {
   std::vector<std::function<void(SettingsControl&)>> m_startPlanCommands;
   std::shared_ptr<ui::WindowPoster> m_poster;
   ui::RegionPtr m_region;
-  bool m_bTray = false;        // the notification-area icon is wanted
   bool m_bPowerSaved = false;  // the user's plan was recorded and the saving plan may be in force
   bool m_bClosing = false;     // Close was answered; the program ends once the worker is idle
   int m_nCloseResult = 0;      // exit status (Close "yes") or -1 to end the dialog

@@ -3,10 +3,8 @@
 // stopped and they are no longer live.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
-#include "common/figure_units.h"
 #include "common/firmware_layout.h"
 #include "common/info_keys.h"
 #include "common/service_name.h"
@@ -54,7 +52,6 @@ void CMainDialog::OnTimer(int id) {
   } else if (id == kFigureTimer) {
     CountPhases();
     ReadFigures();
-    UpdateTrayIcon();
     if (!Host().IsIconic()) {
       const std::unique_ptr<ui::Canvas> dc = Host().ClientCanvas();
       if (m_state.m_bSavingOn && m_state.m_bPowerMeter) DrawSavings(*dc);
@@ -176,32 +173,6 @@ bool CMainDialog::ServiceStopped() {
   uint32_t state = 0;
   if (!service->QueryState(&state)) return false;
   return state == kServiceStopped || state == kServiceStopPending;
-}
-
-void CMainDialog::UpdateTrayIcon() {
-  if (!m_bTray) return;
-  // The figures the panels show, with their units, in the icon's tooltip (at most 63 characters).
-  char tip[64];
-  std::snprintf(tip, sizeof tip, "ZOR 2.0: CPU %s\nSaving %s, total %s",
-                FigureWithUnit(Figure::kCpuPower, m_dCpuMax).c_str(),
-                FigureWithUnit(Figure::kSavingFigure, m_dCurrent).c_str(),
-                FigureWithUnit(Figure::kSavingFigure, m_dTotal).c_str());
-  Host().ShowTrayIcon(kIconResource, tip);
-}
-
-void CMainDialog::OnTrayIcon(TrayEvent event) {
-  if (event == TrayEvent::Click) {
-    Host().Restore();
-    return;
-  }
-  const int chosen = Host().ShowMenu({"Open ZOR 2.0", "Hide this icon"});
-  if (chosen == 0) Host().Restore();
-  if (chosen == 1) {
-    // Kept in INFO.DAT: the icon stays away at the next start too.
-    m_bTray = false;
-    Host().HideTrayIcon();
-    m_info->Write(info::kTray, info::kTrayShow, "0");
-  }
 }
 
 void CMainDialog::DrawSavings(ui::Canvas& dc) {

@@ -154,8 +154,6 @@ bool CMainDialog::OnInitDialog() {
   });
   Host().SetTimer(kPhaseTimer, 100);
   Host().SetTimer(kFigureTimer, 1000);
-  m_bTray = m_info->Read(info::kTray, info::kTrayShow, "1", info::kSettingCapacity) != "0";
-  UpdateTrayIcon();
   return true;
 }
 

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   const ResourceLibrary libraries[] = {
       BuildMessageLibrary(),
       BuildProgramResources(),
+      BuildCompanionResources(),
       BuildMainLibrary("ENG", Script::Latin),
       BuildMainLibrary("SC", Script::SimplifiedChinese),
       BuildMainLibrary("TC", Script::TraditionalChinese),

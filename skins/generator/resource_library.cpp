@@ -12,11 +12,9 @@ void ResourceLibrary::Add(const std::string& name, Image image) {
 
 void ResourceLibrary::Add(int id, Image image) { m_numbered.emplace_back(id, std::move(image)); }
 
-void ResourceLibrary::SetIcon(int id, std::vector<Image> sizes,
+void ResourceLibrary::AddIcon(int id, std::vector<Image> sizes,
                               std::vector<std::vector<uint8_t>> alphas) {
-  m_iconId = id;
-  m_iconSizes = std::move(sizes);
-  m_iconAlphas = std::move(alphas);
+  m_icons.push_back(Icon{id, std::move(sizes), std::move(alphas)});
 }
 
 bool ResourceLibrary::Write(const std::string& dir) const {
@@ -44,12 +42,12 @@ bool ResourceLibrary::Write(const std::string& dir) const {
     }
     rc << id << " BITMAP \"" << file.generic_string() << "\"\n";
   }
-  if (m_iconId != 0) {
-    const fs::path file = folder / ("icon_" + std::to_string(m_iconId) + ".ico");
-    if (!WriteIco(file.string(), m_iconSizes, m_iconAlphas)) {
+  for (const Icon& icon : m_icons) {
+    const fs::path file = folder / ("icon_" + std::to_string(icon.id) + ".ico");
+    if (!WriteIco(file.string(), icon.sizes, icon.alphas)) {
       return false;
     }
-    rc << m_iconId << " ICON \"" << file.generic_string() << "\"\n";
+    rc << icon.id << " ICON \"" << file.generic_string() << "\"\n";
   }
   rc.close();
   return !rc.fail();

@@ -19,7 +19,8 @@ class ResourceLibrary {
   void Add(const std::string& name, Image image);
   // A bitmap asked for by numeric id.
   void Add(int id, Image image);
-  void SetIcon(int id, std::vector<Image> sizes, std::vector<std::vector<uint8_t>> alphas);
+  // An icon: the same picture at several sizes, each with its alpha channel.
+  void AddIcon(int id, std::vector<Image> sizes, std::vector<std::vector<uint8_t>> alphas);
 
   // Writes dir/<name>/*.bmp (and .ico) and dir/<name>.rc; false on the first failed write.
   bool Write(const std::string& dir) const;
@@ -28,9 +29,12 @@ class ResourceLibrary {
   std::string m_name;
   std::vector<std::pair<std::string, Image>> m_named;
   std::vector<std::pair<int, Image>> m_numbered;
-  int m_iconId = 0;
-  std::vector<Image> m_iconSizes;
-  std::vector<std::vector<uint8_t>> m_iconAlphas;
+  struct Icon {
+    int id;
+    std::vector<Image> sizes;
+    std::vector<std::vector<uint8_t>> alphas;
+  };
+  std::vector<Icon> m_icons;
 };
 
 }  // namespace zor::skins

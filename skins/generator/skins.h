@@ -14,5 +14,7 @@ ResourceLibrary BuildMainLibrary(const char* name, Script script);
 ResourceLibrary BuildAdvancedLibrary(const char* name, Script script);
 // The program's own bitmaps 130 to 138 and its icon 128.
 ResourceLibrary BuildProgramResources();
+// Zor2Tray.exe's icons 1 to 3.
+ResourceLibrary BuildCompanionResources();
 
 }  // namespace zor::skins

@@ -51,6 +51,7 @@ install /DEMO
 expected="AdvEng.dll AdvSC.dll AdvTC.dll Clockvane.dll ENG.dll ReLaunch.exe SC.dll SF.DLL TC.dll Uninstall.exe Zor2Svr.exe hwk.dll res.dll simboard.exe zor2_eng.chm zorstat.exe"
 [ -f "$bin/zor2.exe" ] && expected="$expected zor2.exe"
 [ -f "$bin/Updexe.exe" ] && expected="$expected Updexe.exe"
+[ -f "$bin/Zor2Tray.exe" ] && expected="$expected Zor2Tray.exe"
 have=$(listing | tr ' ' '\n' | grep -v -e '^INFO.DAT$' -e '^Satae.log$' -e '^SimBoard.bin$' | sort | tr '\n' ' ')
 want=$(tr ' ' '\n' <<< "$expected" | sort | tr '\n' ' ')
 [ "$have" = "$want" ] || fail "installed files: $have; expected: $want"
@@ -64,6 +65,20 @@ shortcuts="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Zor
 [ -f "$shortcuts/Uninstall Zorwise.lnk" ] || fail "no Start-menu folder"
 if [ -f "$bin/zor2.exe" ]; then [ -f "$shortcuts/Zorwise.lnk" ] || fail "no Start-menu entry for zor2"; fi
 ok "Start-menu entries"
+# companion_run: the companion's logon value, in whichever view the setup writes ("" when none).
+companion_run() {
+  local view
+  for view in "" /reg:32; do
+    wine reg query "$run_key" /v Zor2Tray $view 2>/dev/null | tr -d '\r' |
+      sed -n 's/^ *Zor2Tray *REG_SZ *//p' | grep . && return 0
+  done
+  return 0
+}
+if [ -f "$bin/Zor2Tray.exe" ]; then
+  [ "$(companion_run)" = "\"$winapp\\Zor2Tray.exe\" --logon" ] || fail "companion's Run value: '$(companion_run)'"
+  [ -f "$shortcuts/Zorwise notification icon.lnk" ] || fail "no Start-menu entry for Zor2Tray"
+  ok "Zor2Tray starts at every logon from $run_key, and from the Start menu"
+fi
 
 # Setup again over the installation (an upgrade): the running service is stopped for the copy,
 # the demo libraries it installed itself are brought up to date, and the service runs again. The
@@ -100,6 +115,12 @@ win_total=$(wine "$winapp\\zorstat.exe" 2>/dev/null | tr -d '\r' | grep '^Total'
 ok "the installed zorstat sums the history ($win_total)"
 
 # ---- Silent uninstall ---------------------------------------------------------------------------
+# A running companion is closed first.
+if [ -f "$bin/Zor2Tray.exe" ]; then
+  (cd "$app" && exec wine ./Zor2Tray.exe >/dev/null 2>&1 &)
+  wait_for 30 eval '[ "$(wine "$app/Zor2Tray.exe" --state 2>/dev/null | head -1 | tr -d "\r")" != "not running" ]' ||
+    fail "Zor2Tray did not start"
+fi
 uninstall
 [ "$(listing)" = "History.csv INFO.DAT " ] || fail "left behind: $(listing)"
 grep -q "^\[VALUE\]" "$app/INFO.DAT" || fail "INFO.DAT lost the service's figures"
@@ -109,7 +130,9 @@ ok "the service is removed"
 for key in "$run_key" "$runonce_key"; do
   if wine reg query "$key" /v ZOR2 /reg:32 >/dev/null 2>&1; then fail "ZOR2 left under $key"; fi
 done
-ok "the logon values are removed"
+[ -z "$(companion_run)" ] || fail "the companion's Run value is left: $(companion_run)"
+[ -z "$(wine_pid 'Zor2Tray.exe' || true)" ] || fail "the companion still runs after the uninstall"
+ok "the logon values are removed, the companion closed"
 [ ! -e "$shortcuts" ] || fail "Start-menu folder left"
 ok "the Start-menu entries are removed"
 

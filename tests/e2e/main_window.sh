@@ -2,8 +2,8 @@
 # zor2's main window under Wine: installed in "C:\Program Files\Zorwise" of a fresh prefix with the
 # stand-in powercfg, started on the simulated board, photographed and clicked with xdotool. Checks
 # the window's title and shape, the digits and phases it draws, every button's effect on the board,
-# the registry and INFO.DAT, the notification-area icon, a second start, start-up mode, a resume
-# from suspend, the failures that end the start, and the automatic-start entry.
+# the registry and INFO.DAT, no notification-area icon of its own, a second start, start-up mode, a
+# resume from suspend, the failures that end the start, and the automatic-start entry.
 # Usage: main_window.sh BUILD/bin (run inside an X display, e.g. xvfb-run).
 set -euo pipefail
 
@@ -450,38 +450,28 @@ click_button MINI_N 483 7
 wait_for 5 eval '[ "$(probe iconic "$title")" = "iconic 1" ]' || fail "Minimise: $(probe iconic "$title")"
 ok "Minimise: the window is iconic"
 
-# ---- The notification-area icon (Wine's own tray window here, with no desktop tray) ------------------
-tray=$(tray_window)
-[ -n "$tray" ] || fail "no notification-area icon"
-eval "$(xdotool getwindowgeometry --shell "$tray" | sed 's/^/tray_/')"
-tx=$((tray_X + 10)) ty=$((tray_Y + 10))  # the first icon
-xdotool mousemove "$tx" "$ty"; sleep 0.3; xdotool click 1
-wait_for 5 eval '[ "$(probe iconic "$title")" = "iconic 0" ]' || fail "the icon's click: $(probe iconic "$title")"
-wait_for 5 locate || fail "the window did not come back"
-ok "a click on the notification-area icon restores the window"
-# Its menu: "Open ZOR 2.0", "Hide this icon"; the menu opens at the pointer.
-xdotool click 3; sleep 1
-import -window root "$shots/tray-menu.png"
-xdotool mousemove $((tx + 28)) $((ty + 26)); sleep 0.3; xdotool mousemove $((tx + 30)) $((ty + 27)); sleep 0.3
-xdotool click 1
-wait_for 5 eval '[ "$(value Tray Show)" = 0 ]' || fail "Hide this icon: [Tray] Show is '$(value Tray Show)'"
-no_tray_icon() { [ -z "$(tray_window)" ]; }
-if tray_shows_removal; then
-  wait_for 5 no_tray_icon || fail "the icon is still shown"
-fi
-ok "its menu hides the icon, kept in INFO.DAT ([Tray] Show=0)"
+# ---- No notification-area icon of its own: the companion Zor2Tray has it ----------------------------------
+[ -z "$(tray_window)" ] || fail "zor2 put an icon in the notification area"
+ok "zor2 shows no notification-area icon"
 
-# ---- A second start, plain and in start-up mode ---------------------------------------------------------
-show
+# ---- A second start: the logon start changes nothing, the user's brings the window back --------------
 before=$(packets)
-for args in "" state; do
+for args in state ""; do
   started=$(date +%s%N)
   status=0
   (cd "$app" && timeout 30 wine ./zor2.exe $args >/dev/null 2>&1) || status=$?
   [ "$status" = 0 ] || fail "second start '$args' exited with $status"
   [ "$(probe count "$title")" = "count 1" ] || fail "second start '$args': $(probe count "$title")"
   ok "second start '$args': exit 0 after $(( ($(date +%s%N) - started) / 1000000 )) ms, one window"
+  if [ "$args" = state ]; then
+    [ "$(probe iconic "$title")" = "iconic 1" ] || fail "the start-up mode start restored the window"
+    ok "the start-up mode start leaves the window minimised"
+  fi
 done
+wait_for 5 eval '[ "$(probe iconic "$title")" = "iconic 0" ]' || fail "second start: $(probe iconic "$title")"
+wait_for 5 eval '[ "$(probe foreground "$title")" = "foreground 1" ]' || fail "second start: $(probe foreground "$title")"
+wait_for 5 locate || fail "the window did not come back"
+ok "a plain second start restores the running window and brings it to the front"
 show
 [ "$(packets)" = "$before" ] || fail "a second start wrote to the firmware ($before -> $(packets) packets)"
 ok "second starts left the firmware alone"

@@ -93,6 +93,19 @@ printf '[Metrics]\r\nFolder=C:\\metrics\r\n' > "$app/INFO.DAT"
 msiexec /i "$(winmsi "$msi")" DEMO=1
 for f in $want; do [ -f "$app/$f" ] || fail "$f is not installed"; done
 ok "the programs are in Program Files\\Zorwise"
+# companion_run: the companion's logon value, in whichever view the package writes ("" when none).
+companion_run() {
+  local view
+  for view in "" /reg:32; do
+    wine reg query "$run_key" /v Zor2Tray $view 2>/dev/null | tr -d '\r' |
+      sed -n 's/^ *Zor2Tray *REG_SZ *//p' | grep . && return 0
+  done
+  return 0
+}
+expect "the companion's logon value" "$(companion_run)" "\"$winapp\\Zor2Tray.exe\" --logon"
+# The companion's Start-menu entry: Wine's msiexec puts it in the installing user's menu.
+companion_links() { find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/Zorwise/*' -name 'Zorwise notification icon.lnk'; }
+[ -n "$(companion_links)" ] || fail "no Start-menu entry for Zor2Tray"
 wait_for 20 service_is RUNNING || fail "the service is not running after the install (state $(service_state))"
 image=$(wine reg query 'HKLM\System\CurrentControlSet\Services\ZOR2 Service' /v ImagePath 2>/dev/null |
         tr -d '\r' | grep ImagePath | sed 's/.*REG_[A-Z_]*[[:space:]]*//; s/"//g')
@@ -188,6 +201,8 @@ ok "the service is removed"
 for key in "$run_key" "$runonce_key"; do
   if wine reg query "$key" /v ZOR2 /reg:32 >/dev/null 2>&1; then fail "ZOR2 left under $key"; fi
 done
+[ -z "$(companion_run)" ] || fail "the companion's Run value is left: $(companion_run)"
+[ -z "$(companion_links)" ] || fail "Start-menu entry left: $(companion_links)"
 ok "the logon values are removed"
 expect "left after the uninstall" "$(listing)" "History.csv INFO.DAT "
 expect "products registered" "$(products)" 0

@@ -191,15 +191,6 @@ int TestHost::RunPosted() {
   return ran;
 }
 
-void TestHost::TrayClick() {
-  if (Live() && m_trayShown) m_window.OnTrayIcon(Window::TrayEvent::Click);
-}
-
-void TestHost::TrayMenu(int choice) {
-  m_menuChoice = choice;
-  if (Live() && m_trayShown) m_window.OnTrayIcon(Window::TrayEvent::Menu);
-}
-
 void TestHost::FireTimer(int id) {
   if (Live() && m_timers.count(id)) m_window.OnTimer(id);
 }

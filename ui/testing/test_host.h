@@ -101,12 +101,6 @@ class TestHost : public WindowHost {
   // Runs the work posted so far (from any thread), oldest first, while the window lives; how
   // much. Once the window has ended, what waits is dropped unrun.
   int RunPosted();
-  // The notification-area icon: clicked, or its menu answered with item `choice` (-1 none).
-  void TrayClick();
-  void TrayMenu(int choice);
-  bool TrayShown() const { return m_trayShown; }
-  const std::string& TrayTip() const { return m_trayTip; }
-  const std::vector<std::string>& LastMenu() const { return m_lastMenu; }
 
   // What happened.
   const std::vector<DrawOp>& Ops() const { return m_ops; }
@@ -153,16 +147,6 @@ class TestHost : public WindowHost {
   bool IsIconic() const override { return m_iconic; }
   std::shared_ptr<WindowPoster> Poster() override;
   void DropPosts() override;
-  void ShowTrayIcon(int /*resourceId*/, const std::string& tip) override {
-    m_trayShown = true;
-    m_trayTip = tip;
-  }
-  void HideTrayIcon() override { m_trayShown = false; }
-  void Restore() override { m_iconic = false; }
-  int ShowMenu(const std::vector<std::string>& items) override {
-    m_lastMenu = items;
-    return m_menuChoice;
-  }
 
   // Used by the recording canvases.
   void Record(DrawOp op) { m_ops.push_back(std::move(op)); }
@@ -200,10 +184,6 @@ class TestHost : public WindowHost {
   DragTracker m_drag{kDragDistance, kDragDistance};
   std::string m_title;
   int m_icon = 0;
-  bool m_trayShown = false;
-  std::string m_trayTip;
-  std::vector<std::string> m_lastMenu;
-  int m_menuChoice = -1;
   bool m_iconic = false;
   std::shared_ptr<PostQueue> m_threadPosts;
 

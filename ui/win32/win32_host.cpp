@@ -2,8 +2,6 @@
 #include <windows.h>
 #include <windowsx.h>
 
-#include <shellapi.h>
-
 #include <cstddef>
 #include <cstdlib>
 #include <mutex>
@@ -28,7 +26,6 @@ constexpr int kTemplateHeightDlu = 94;
 
 int RunModal(Window& window, HWND owner);
 
-constexpr UINT kTrayIconId = 1;
 
 class Win32WindowHost : public Win32Dispatch<Win32WindowHost> {
  public:
@@ -68,7 +65,6 @@ class Win32WindowHost : public Win32Dispatch<Win32WindowHost> {
     m_result = result;
   }
   void ExitProcess(int status) override {
-    HideTrayIcon();  // an icon left behind would stay until the pointer passes over it
     std::exit(status);
   }
   unsigned SystemLanguage() const override { return GetSystemDefaultLangID(); }
@@ -90,14 +86,6 @@ class Win32WindowHost : public Win32Dispatch<Win32WindowHost> {
   void DropPosts() override {
     if (m_posts) m_posts->Close();
   }
-  void ShowTrayIcon(int resourceId, const std::string& tip) override;
-  void HideTrayIcon() override;
-  void Restore() override {
-    ShowWindow(m_hwnd, SW_RESTORE);
-    SetForegroundWindow(m_hwnd);
-  }
-  int ShowMenu(const std::vector<std::string>& items) override;
-
 
  private:
   void PaintIcon();
@@ -107,58 +95,7 @@ class Win32WindowHost : public Win32Dispatch<Win32WindowHost> {
   HICON m_icon = nullptr;
   ResumeFilter m_resumes;
   std::shared_ptr<PostQueue> m_posts;
-  bool m_trayShown = false;
-  HICON m_trayIcon = nullptr;
 };
-
-void Win32WindowHost::ShowTrayIcon(int resourceId, const std::string& tip) {
-  NOTIFYICONDATAA data{};
-  // The first version of the structure: what every system since Windows 2000 takes.
-  data.cbSize = static_cast<DWORD>(offsetof(NOTIFYICONDATAA, szTip) + 64);
-  data.hWnd = m_hwnd;
-  data.uID = kTrayIconId;
-  data.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
-  data.uCallbackMessage = kMsgTray;
-  // Loaded once: the tooltip changes every second, the icon does not.
-  if (!m_trayIcon) {
-    m_trayIcon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
-                                               IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), 0));
-  }
-  data.hIcon = m_trayIcon;
-  lstrcpynA(data.szTip, tip.c_str(), 64);
-  // A shell that started again has forgotten the icon: the change fails, and it is added anew.
-  if (m_trayShown && Shell_NotifyIconA(NIM_MODIFY, &data)) return;
-  m_trayShown = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
-}
-
-void Win32WindowHost::HideTrayIcon() {
-  if (!m_trayShown) return;
-  NOTIFYICONDATAA data{};
-  data.cbSize = static_cast<DWORD>(offsetof(NOTIFYICONDATAA, szTip) + 64);
-  data.hWnd = m_hwnd;
-  data.uID = kTrayIconId;
-  Shell_NotifyIconA(NIM_DELETE, &data);
-  m_trayShown = false;
-  if (m_trayIcon) DestroyIcon(m_trayIcon);
-  m_trayIcon = nullptr;
-}
-
-int Win32WindowHost::ShowMenu(const std::vector<std::string>& items) {
-  HMENU menu = CreatePopupMenu();
-  if (!menu) return -1;
-  for (size_t i = 0; i < items.size(); ++i)
-    AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(i + 1), items[i].c_str());
-  POINT at{};
-  GetCursorPos(&at);
-  // The menu closes when the user clicks elsewhere only if its owner is in front.
-  SetForegroundWindow(m_hwnd);
-  const int chosen = static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
-                                                     at.x, at.y, 0, m_hwnd, nullptr));
-  PostMessageA(m_hwnd, WM_NULL, 0, 0);
-  DestroyMenu(menu);
-  return chosen - 1;
-}
 
 // A minimised window shows its icon centred, over the icon background.
 void Win32WindowHost::PaintIcon() {
@@ -197,10 +134,6 @@ bool Win32WindowHost::HandleOwn(UINT message, WPARAM wParam, LPARAM lParam, LRES
       return true;
     case kMsgPosted:
       if (m_posts) m_posts->RunOne();
-      return true;
-    case kMsgTray:
-      if (lParam == WM_LBUTTONUP) m_window.OnTrayIcon(Window::TrayEvent::Click);
-      if (lParam == WM_RBUTTONUP) m_window.OnTrayIcon(Window::TrayEvent::Menu);
       return true;
     case WM_MEASUREITEM:
     case WM_DRAWITEM:
@@ -307,7 +240,6 @@ int RunModal(Window& window, HWND owner) {
     SetActiveWindow(owner);
   }
   host.DropPosts();
-  host.HideTrayIcon();
   DestroyWindow(hwnd);
   window.Attach(nullptr);
   return host.Result();

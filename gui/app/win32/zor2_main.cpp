@@ -5,6 +5,7 @@
 #include "common/lock_names.h"
 #include "gui/app/main_app.h"
 #include "gui/app/win32/close_request_win32.h"
+#include "gui/app/win32/running_copy_win32.h"
 #include "platform/dynamic_library.h"
 #include "platform/message_box.h"
 #include "platform/processes.h"
@@ -35,6 +36,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
                   SystemLibraryDirectory(),
                   locks::kIsaBus};
   WatchUpdaterCloseRequest();
-  CMainApp app(SystemSingleInstance(), ui::Desktop());
+  CMainApp app(SystemSingleInstance(), ui::Desktop(), ShowRunningZor2);
   return app.InitInstance(std::move(ports), commandLine ? commandLine : "");
 }

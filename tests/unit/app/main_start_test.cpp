@@ -271,7 +271,9 @@ struct KernelNamespace : SingleInstance {
   std::set<std::string> m_objects;
 };
 
-TEST(MainStartTest, FirstCopyOpensAndASecondEndsSilentlyInEveryNamespace) {
+// A second copy opens no window of its own. Started by the user it brings the running window to
+// the front; the logon start ("state" in any case or inside a longer word) leaves it where it is.
+TEST(MainStartTest, FirstCopyOpensAndASecondOnlyBringsItForwardInEveryNamespace) {
   struct NoDesktop : ui::ModalHost {
     int DoModal(ui::Window&) override { return ++runs; }
     int runs = 0;
@@ -280,16 +282,20 @@ TEST(MainStartTest, FirstCopyOpensAndASecondEndsSilentlyInEveryNamespace) {
     KernelNamespace objects(aliased);
     NoDesktop desktop;
     MainRig rig("x58-6");
-    CMainApp app(objects, desktop);
+    int forward = 0;
+    CMainApp app(objects, desktop, [&] { ++forward; });
     auto ports = [&] {
       return MainPorts{nullptr, rig.registry, rig.processes, rig.services, rig.boxes, rig.shutdown,
                        rig.vendors, rig.sleeper, rig.system, rig.shell, rig.appDir, kSystemDir, ""};
     };
     app.InitInstance(ports(), "");
     EXPECT_EQ(desktop.runs, 1) << (aliased ? "one namespace" : "separate namespaces");
-    app.InitInstance(ports(), "state");
+    EXPECT_EQ(forward, 0);
+    for (const char* logon : {"state", "STATE", "/restate"}) app.InitInstance(ports(), logon);
+    EXPECT_EQ(forward, 0);
     app.InitInstance(ports(), "");
     EXPECT_EQ(desktop.runs, 1) << (aliased ? "one namespace" : "separate namespaces");
+    EXPECT_EQ(forward, 1);
   }
 }
 

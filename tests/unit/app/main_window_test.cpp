@@ -19,7 +19,7 @@
 #include "common/info_lock.h"
 #include "common/zor2_window.h"
 #include "gui/app/digit_strip.h"
-#include "gui/app/figure_liveness.h"
+#include "common/figure_liveness.h"
 #include "gui/app/main_layout.h"
 #include "gui/settings/advanced_command.h"
 #include "platform/named_mutex.h"
@@ -602,38 +602,6 @@ TEST(MainCommandsTest, AdvancedWithoutItsSkinEndsAndRestoresThePlan) {
   ASSERT_EQ(rig.host->MessageBoxes().size(), 1u);
   EXPECT_EQ(rig.host->MessageBoxes()[0].second, "Worry");
   EXPECT_EQ(rig.ActivePlan(), 3);
-}
-
-}  // namespace
-}  // namespace zor::test
-
-namespace zor::test {
-namespace {
-
-TEST(MainTrayTest, TooltipFiguresRestoreAndHide) {
-  MainRig rig("x58-6");
-  ASSERT_TRUE(rig.Start());
-  rig.Settle();
-  ASSERT_TRUE(rig.host->TrayShown());
-  rig.SetInfo(info::kValue, info::kCpuMax, "75.348");
-  rig.SetInfo(info::kValue, info::kCurrent, "0.039");
-  rig.SetInfo(info::kValue, info::kTotal, "12.5");
-  rig.host->FireTimer(1);
-  EXPECT_EQ(rig.host->TrayTip(), "ZOR 2.0: CPU 75.3 W\nSaving 0.039 units, total 12.500 units");
-  EXPECT_LT(rig.host->TrayTip().size(), 64u);
-  // Minimised, a click on the icon brings the window back.
-  rig.ClickPush(layout::kMinimise);
-  ASSERT_TRUE(rig.host->IsIconic());
-  rig.host->TrayClick();
-  EXPECT_FALSE(rig.host->IsIconic());
-  // Its menu hides it, for this run and the next.
-  rig.host->TrayMenu(1);
-  EXPECT_FALSE(rig.host->TrayShown());
-  EXPECT_EQ(rig.Info(info::kTray, info::kTrayShow), "0");
-  MainRig next("x58-6");
-  next.SetInfo(info::kTray, info::kTrayShow, "0");
-  ASSERT_TRUE(next.Start());
-  EXPECT_FALSE(next.host->TrayShown());
 }
 
 }  // namespace

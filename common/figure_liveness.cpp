@@ -1,4 +1,4 @@
-#include "gui/app/figure_liveness.h"
+#include "common/figure_liveness.h"
 
 namespace zor {
 

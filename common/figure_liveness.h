@@ -1,6 +1,6 @@
-// Whether the figures the window shows are live. The service rewrites them about once a second,
-// but a steady load can leave them unchanged for a while, so figures that stand still only count
-// as stale once the service manager also says the service is not running.
+// Whether the figures the window and the companion show are live. The service rewrites them about
+// once a second, but a steady load can leave them unchanged for a while, so figures that stand
+// still only count as stale once the service manager also says the service is not running.
 #pragma once
 
 #include <functional>
@@ -24,7 +24,7 @@ class FigureLiveness {
   bool m_bStale = false;
 };
 
-// The text the window shows instead of stale figures.
+// The text the window and the companion show instead of stale figures.
 constexpr char kServiceNotRunningText[] = "The ZOR2 Service is not running";
 
 }  // namespace zor
