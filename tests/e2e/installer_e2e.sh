@@ -63,6 +63,8 @@ ok "installed by the service program, image path $image"
 shortcuts="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Zorwise"
 [ -f "$shortcuts/Uninstall Zorwise.lnk" ] || fail "no Start-menu folder"
 if [ -f "$bin/zor2.exe" ]; then [ -f "$shortcuts/Zorwise.lnk" ] || fail "no Start-menu entry for zor2"; fi
+[ -f "$shortcuts/Energy report.lnk" ] || fail "no Start-menu entry for the energy report"
+tr -d '\0' < "$shortcuts/Energy report.lnk" | grep -q -- '--report' || fail "the energy report's entry does not start zorstat --report"
 ok "Start-menu entries"
 
 # Setup again over the installation (an upgrade): the running service is stopped for the copy,
