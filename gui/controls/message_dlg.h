@@ -35,6 +35,8 @@ class CMessageDlg : public ui::Window {
 
   // The window's shape, built once from the background and handed over at every paint.
   ui::RegionPtr m_region;
+  // The background carries the message's text in the system's language, so none is drawn over it.
+  bool m_bPictureHasText = false;
 };
 
 // Shows message id modally over owner; 1 when the first button (OK or Yes) was clicked, 0 for
@@ -43,5 +45,9 @@ int ShowMessage(ui::ModalHost& owner, int id);
 
 // The name of the background picture of message id.
 std::string MessageBackgroundName(int id);
+
+// The name of the picture that carries message id's text in the system's language, "" when the
+// program draws that text (or the message has none).
+std::string MessageTextPictureName(int id, unsigned language);
 
 }  // namespace zor
