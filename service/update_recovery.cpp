@@ -1,6 +1,7 @@
 #include "service/update_recovery.h"
 
 #include "common/update_transaction.h"
+#include "platform/uninstall_entry.h"
 
 namespace zor {
 
@@ -11,6 +12,7 @@ void RecoverInterruptedUpdate(FileOps& ops, InfoStore& store, const std::string&
       return;
     case RecoveryOutcome::Finished:
       Tracef(trace, "Interrupted update to %s finished\n", r.version.c_str());
+      RecordInstalledVersion(r.version);
       return;
     case RecoveryOutcome::Undone:
       Tracef(trace, "Interrupted update to %s undone\n", r.version.c_str());

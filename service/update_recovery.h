@@ -1,5 +1,6 @@
 // At its start the service finishes or undoes an update a power cut interrupted, before it loads
-// anything from the program folder, and says in its log what became of it.
+// anything from the program folder, and says in its log what became of it; a finished update is
+// the version the uninstall entry lists.
 #pragma once
 
 #include <string>

@@ -16,6 +16,7 @@
 #include "gui/app/posted_boxes.h"
 #include "gui/app/user_power_record.h"
 #include "gui/controls/message_dlg.h"
+#include "platform/file_version.h"
 #include "platform/program_paths.h"
 #include "platform/reg_key.h"
 
@@ -27,6 +28,8 @@ constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kRunOnceKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr char kAutoStartValue[] = "ZOR2";
 constexpr char kDefaultBuild[] = "B10.1022.1";
+// The title's version when the program file carries none.
+constexpr char kDefaultTitleVersion[] = "2.0";
 constexpr char kNoProgramDirText[] = "The program's folder could not be found!!";
 constexpr char kNoProgramDirCaption[] = "ERROR";
 constexpr uint32_t kMsrPerformanceControl = 0x1A0;
@@ -77,7 +80,9 @@ bool CMainDialog::OnInitDialog() {
   if (!FindProgramFiles()) return false;
   const std::string build =
       m_info->Read(info::kMain, info::kBuild, kDefaultBuild, info::kPathCapacity);
-  Host().SetTitle("ZOR 2.0 " + build);
+  // The version of the zor2.exe that runs, so that after an update the title names the new one.
+  const std::string version = ProgramFileVersion();
+  Host().SetTitle("ZOR " + (version.empty() ? std::string(kDefaultTitleVersion) : version) + " " + build);
 
   // 6: Windows version class.
   m_state.m_nOsClass = OsClass(m_ports.system.Version(), m_state.m_nOsClass);

@@ -78,6 +78,13 @@ std::string MessageBackgroundName(int id) {
   return name;
 }
 
+std::string MessageTextPictureName(int id, unsigned language) {
+  if (language != kLangSimplifiedChinese || (id != 8 && id != 9)) return std::string();
+  char name[32];
+  std::snprintf(name, sizeof name, "MSG_SC_%d", id);
+  return name;
+}
+
 bool CMessageDlg::OnInit() {
   m_crKey = kMagentaKey;
   m_crTolerance = kMagentaKey;
@@ -92,7 +99,12 @@ bool CMessageDlg::OnInit() {
     return false;
   }
 
-  m_hBackground = res->GetBitmap(MessageBackgroundName(m_nMessageId));
+  // Simplified Chinese notices carry their text in their own pictures; a res.dll without one
+  // gets the shared picture with the English text drawn over it rather than an empty box.
+  const std::string textPicture = MessageTextPictureName(m_nMessageId, Host().SystemLanguage());
+  if (!textPicture.empty()) m_hBackground = res->GetBitmap(textPicture);
+  m_bPictureHasText = m_hBackground != nullptr;
+  if (!m_hBackground) m_hBackground = res->GetBitmap(MessageBackgroundName(m_nMessageId));
   SetUpButtons(*res);
   if (!m_hBackground) {
     // A plain face large enough to hold the buttons, so the box can still be answered.
@@ -134,7 +146,7 @@ void CMessageDlg::OnPaint(ui::Canvas& canvas) {
   if (m_region) canvas.SetWindowRegion(m_region, true);
   canvas.Copy(*m_hBackground, 0, 0);
   canvas.SetTransparentText(true);
-  if (Host().SystemLanguage() == kLangSimplifiedChinese) return;
+  if (m_bPictureHasText) return;
   for (const MessageText& message : kMessageTexts) {
     if (message.id != m_nMessageId) continue;
     for (const TextLine& line : message.lines)

@@ -33,6 +33,8 @@ class CMessageDlg : public ui::Window {
 
   // The window's shape, built once from the background and handed over at every paint.
   ui::RegionPtr m_region;
+  // The background carries the message's text in the system's language, so none is drawn over it.
+  bool m_bPictureHasText = false;
 };
 
 // Shows message id (a MessageId, or any other number: see MessageBackgroundName) modally over
@@ -42,5 +44,9 @@ int ShowMessage(ui::ModalHost& owner, int id);
 
 // The name of the background picture of message id.
 std::string MessageBackgroundName(int id);
+
+// The name of the picture that carries message id's text in the system's language, "" when the
+// program draws that text (or the message has none).
+std::string MessageTextPictureName(int id, unsigned language);
 
 }  // namespace zor

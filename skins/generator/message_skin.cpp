@@ -28,6 +28,7 @@ struct Message {
   Buttons buttons;
   Mark mark;
   std::vector<const char*> lines;  // our own wording; empty where the program writes the text
+  Script script = Script::Latin;
 };
 
 void Shape(Canvas& c) {
@@ -98,8 +99,9 @@ Image Render(const Message& m) {
   Shell(c, m.buttons);
   MarkIcon(c, m.mark);
   double baseline = m.lines.size() >= 3 ? 33 : 42;
+  const Font font = m.script == Script::Latin ? Font{11.5, false} : Font{12.5, false, m.script};
   for (const char* line : m.lines) {
-    c.Text(line, Font{11.5, false}, 58, baseline, color::kInk);
+    c.Text(line, font, 58, baseline, color::kInk);
     baseline += 18;
   }
   if (m.buttons == Buttons::Ok) {
@@ -131,6 +133,20 @@ ResourceLibrary BuildMessageLibrary() {
       // 6 and 7 get their text from the program, written in black over the paper.
       {"MSG_6", Buttons::Ok, Mark::None, {}},
       {"MSG_7", Buttons::YesNo, Mark::None, {}},
+      // Simplified Chinese systems get no text from the program: notices 8 and 9 (which share
+      // MSG_6 elsewhere) carry theirs in pictures of their own.
+      {"MSG_SC_8",
+       Buttons::Ok,
+       Mark::Warning,
+       {"此主板或 CPU 不支持 Zorwise 功能。"},
+       Script::SimplifiedChinese},
+      {"MSG_SC_9",
+       Buttons::Ok,
+       Mark::Warning,
+       {"为发挥 Zorwise 的最大效能，",
+        "请进入 CMOS 设置，",
+        "启用 EIST 和 C1E 项目。"},
+       Script::SimplifiedChinese},
       {"MSG_8",
        Buttons::YesNo,
        Mark::Question,

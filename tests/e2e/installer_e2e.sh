@@ -64,6 +64,8 @@ ok "installed by the service program, image path $image"
 shortcuts="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Zorwise"
 [ -f "$shortcuts/Uninstall Zorwise.lnk" ] || fail "no Start-menu folder"
 if [ -f "$bin/zor2.exe" ]; then [ -f "$shortcuts/Zorwise.lnk" ] || fail "no Start-menu entry for zor2"; fi
+[ -f "$shortcuts/Energy report.lnk" ] || fail "no Start-menu entry for the energy report"
+tr -d '\0' < "$shortcuts/Energy report.lnk" | grep -q -- '--report' || fail "the energy report's entry does not start zorstat --report"
 ok "Start-menu entries"
 # companion_run: the companion's logon value, in whichever view the setup writes ("" when none).
 companion_run() {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The message box under Wine: msgdemo shows it over a stand-in main window; the test photographs
-# it, checks its size, place and shape against its picture in res.dll, and answers it with the
-# mouse. Usage: message_dialog.sh BUILD/bin (run inside an X display, e.g. xvfb-run).
+# it, checks its size, place and shape against its picture in res.dll (the Simplified Chinese
+# pictures on a Simplified Chinese system), and answers it with the mouse. Usage: message_dialog.sh BUILD/bin (run inside an X display, e.g. xvfb-run).
 set -euo pipefail
 bin=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -64,10 +64,11 @@ snap() {  # name geometry -> cropped screenshot path
   echo "$out/$1.png"
 }
 
-# Starts msgdemo with message $1; sets pid, log, box (geometry), x, y (its top-left).
+# Starts msgdemo with message $1 (picture $2), on a system of locale $3 if given; sets pid, log,
+# box (geometry), x, y (its top-left). Wine takes the system's language from the locale.
 show() {
   log=$out/answer-$1-$RANDOM.txt
-  wine "$bin/msgdemo.exe" "$1" >"$log" 2>/dev/null &
+  env ${3:+LC_ALL=$3 LANG=$3} wine "$bin/msgdemo.exe" "$1" >"$log" 2>/dev/null &
   pid=$!
   local size
   size=$(identify -format '%wx%h' "$pictures/$2.bmp")
@@ -129,6 +130,20 @@ shot=$(snap msg9 "$box")
 [ "$(picture_mismatch "$pictures/MSG_6.bmp" "$shot")" != 0 ] || fail "message 9 shows no text"
 click 415 32
 expect_answer "$pid" "$log" 1
+
+# On a Simplified Chinese system the notices carry their text in pictures of their own: exactly
+# that picture, with nothing drawn over it.
+for id in 8 9; do
+  show "$id" "MSG_SC_$id" zh_CN.UTF-8
+  # The pointer left over OK by the last answer shows its hover picture until it moves off the
+  # button within the box.
+  pointer_onto $((x + 200)) $((y + 60)); sleep 0.5
+  shot=$(snap "msg$id-sc" "$box")
+  [ "$(picture_mismatch "$pictures/MSG_SC_$id.bmp" "$shot")" = 0 ] \
+    || fail "message $id on a Simplified Chinese system is not its picture with the text"
+  click 415 32
+  expect_answer "$pid" "$log" 1
+done
 
 # Without res.dll beside the program: the failure box, then exit status 1.
 mkdir -p "$out/alone"

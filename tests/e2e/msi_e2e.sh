@@ -2,15 +2,16 @@
 # The MSI package under Wine's msiexec, and the metrics the service writes for Prometheus:
 # - the package's tables (msiinfo): every shipped file, the service tables, the demo feature off by
 #   default, the upgrade code, the uninstall's custom actions;
-# - "msiexec /i ... /qn DEMO=1" into a fresh prefix leaves the programs in Program Files\Zorwise and
-#   the ZOR2 Service running; with [Metrics] Folder set in INFO.DAT the service writes zorwise.prom
-#   there, and every version of it that the test sees passes "promtool check metrics";
+# - "msiexec /i ... /qn DEMO=1" into a fresh prefix leaves the programs in Program Files\Zorwise,
+#   the Start-menu entry "Energy report" and the ZOR2 Service running; with [Metrics] Folder set
+#   in INFO.DAT the service writes zorwise.prom there, and every version of it that the test sees
+#   passes "promtool check metrics";
 # - a package with a higher version replaces the installed one in place: one product registered,
 #   the service running again, INFO.DAT, History.csv and zor2's logon values kept;
 # - "msiexec /x ... /qn", with saving kept on after a "keep saving" close, runs "zor2.exe restore":
 #   the user's own power plan and time-outs are back in the registry (through the stand-in
-#   powercfg) and the firmware's saving is off on the board (simboard show); the service and the
-#   logon values are removed and only INFO.DAT and History.csv are left;
+#   powercfg) and the firmware's saving is off on the board (simboard show); the service, the
+#   logon values and the Start-menu entry are removed and only INFO.DAT and History.csv are left;
 #   REMOVEDATA=1 removes those too, and a package without DEMO=1 installs no board libraries.
 # Usage: msi_e2e.sh BIN_DIR (the Windows build's bin folder; the package is beside it)
 set -euo pipefail
@@ -106,6 +107,16 @@ expect "the companion's logon value" "$(companion_run)" "\"$winapp\\Zor2Tray.exe
 # The companion's Start-menu entry: Wine's msiexec puts it in the installing user's menu.
 companion_links() { find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/Zorwise/*' -name 'Zorwise notification icon.lnk'; }
 [ -n "$(companion_links)" ] || fail "no Start-menu entry for Zor2Tray"
+# Windows puts a per-machine package's menu entries in the all-users menu; Wine's msiexec resolves
+# ProgramMenuFolder to the installing user's menu even then.
+report_link=
+for menu in ProgramData "users/$(id -un)/AppData/Roaming"; do
+  link="$WINEPREFIX/drive_c/$menu/Microsoft/Windows/Start Menu/Programs/Zorwise/Energy report.lnk"
+  [ -f "$link" ] && report_link=$link
+done
+[ -n "$report_link" ] || fail "no Start-menu entry for the energy report"
+tr -d '\0' < "$report_link" | grep -q -- '--report' || fail "the energy report's entry does not start zorstat --report"
+ok "the Start menu has the energy report"
 wait_for 20 service_is RUNNING || fail "the service is not running after the install (state $(service_state))"
 image=$(wine reg query 'HKLM\System\CurrentControlSet\Services\ZOR2 Service' /v ImagePath 2>/dev/null |
         tr -d '\r' | grep ImagePath | sed 's/.*REG_[A-Z_]*[[:space:]]*//; s/"//g')
@@ -204,6 +215,7 @@ done
 [ -z "$(companion_run)" ] || fail "the companion's Run value is left: $(companion_run)"
 [ -z "$(companion_links)" ] || fail "Start-menu entry left: $(companion_links)"
 ok "the logon values are removed"
+[ ! -e "$(dirname "$report_link")" ] || fail "the Start-menu folder is left after the uninstall"
 expect "left after the uninstall" "$(listing)" "History.csv INFO.DAT "
 expect "products registered" "$(products)" 0
 

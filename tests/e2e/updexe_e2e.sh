@@ -5,7 +5,8 @@
 # changed; a package naming a file the installer does not ship (the maker's hwk.dll, a device name)
 # refused; packages unsigned or signed with another key, or in a folder open to every user, refused; an update a power cut interrupted finished by the service's next start, and one killed
 # half-way finished or undone by the next Updexe; the notice box; a package applied while zor2
-# runs, zor2 asked to close and started again.
+# runs, zor2 asked to close and started again, its title naming the new zor2.exe's version. After
+# each update the uninstall entry lists the new version.
 # Usage: updexe_e2e.sh BIN_DIR (the Windows build's bin folder; the installer is beside it)
 set -euo pipefail
 
@@ -22,6 +23,11 @@ package="$app/Updates"
 zor_wine_session
 
 version() { tr -d '\r' < "$app/INFO.DAT" | awk '/^\[Update\]/{s=1;next} /^\[/{s=0} s && /^Version=/{sub(/^Version=/,"");print}'; }
+# The version Windows lists among installed programs: the setup's uninstall entry.
+listed_version() {
+  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zorwise' /v DisplayVersion "$zor_reg_view" 2>/dev/null |
+    tr -d '\r' | awk '$1 == "DisplayVersion" { print $3 }'
+}
 sums() { (cd "$app" && sha256sum Zor2Svr.exe res.dll Updexe.exe); }
 # update EXPECTED_EXIT: runs the updater as a script would, prints what it said.
 update() {
@@ -66,6 +72,7 @@ for f in Zor2Svr.exe res.dll Updexe.exe; do
   cmp -s "$app/$f" "$package/$f" || fail "$f was not replaced"
 done
 [ "$(version)" = 2.1 ] || fail "INFO.DAT holds version $(version)"
+expect "the uninstall entry's version after the update" "$(listed_version)" 2.1
 [ "$(service_state)" = RUNNING ] || fail "the service does not run after the update (state $(service_state))"
 grep -q "The service was started again" <<< "$said" || fail "the restart was not reported"
 ok "version 2.1 applied, Updexe.exe included, and the service runs again"
@@ -142,6 +149,7 @@ start_service
 wait_for 30 test ! -e "$app/Update.journal" || fail "the service's start left the journal"
 for f in $files; do cmp -s "$app/$f" "$work/$f.2.4" || fail "$f is not the new one"; done
 [ "$(version)" = 2.4 ] || fail "INFO.DAT holds version $(version)"
+expect "the uninstall entry's version after the service finished the update" "$(listed_version)" 2.4
 leftovers=$(cd "$app" && ls | grep -E '\.(old|new|del)$' || true)
 [ -z "$leftovers" ] || fail "left behind: $leftovers"
 wait_for 10 grep -q "Interrupted update to 2.4 finished" "$app/Satae.log" || fail "the service's log does not say it"
@@ -176,6 +184,7 @@ else
   echo "  (the update had finished before the kill)"
 fi
 [ ! -e "$app/Update.journal" ] || fail "the journal is still there"
+expect "the uninstall entry's version once the update to 2.5 is finished or undone" "$(listed_version)" "$(version)"
 [ "$(service_state)" = RUNNING ] || start_service
 
 # The notice below shows a refused package.
@@ -229,7 +238,17 @@ if [ -n "${DISPLAY:-}" ]; then
   sleep 3
   [ "$(ini_value "$app/INFO.DAT" PV)" != 1 ] || fail "PV is 1 before the update"
   for f in Zor2Svr.exe res.dll; do { cat "$bin/$f"; printf 'V3.0'; } > "$package/$f"; done
-  package 3.0 Zor2Svr.exe res.dll
+  # zor2.exe as a 3.0 build: its version resource's fixed file version says 3.0.
+  python3 - "$bin/zor2.exe" "$package/zor2.exe" <<'PY'
+import struct, sys
+data = bytearray(open(sys.argv[1], 'rb').read())
+# VS_FIXEDFILEINFO: its signature and structure version, then the file version's high word.
+at = data.find(struct.pack('<II', 0xFEEF04BD, 0x00010000))
+assert at >= 0, 'zor2.exe has no version resource'
+data[at + 8:at + 12] = struct.pack('<I', 3 << 16)
+open(sys.argv[2], 'wb').write(data)
+PY
+  package 3.0 Zor2Svr.exe res.dll zor2.exe
   update 1
   grep -q "The service and the program were started again" <<< "$said" || fail "the restart of both was not reported"
   ! pid_running "$first" || fail "the first zor2 still runs"
@@ -237,6 +256,9 @@ if [ -n "${DISPLAY:-}" ]; then
   wait_for 60 zor2_window || fail "zor2 was not started again"
   second=$(wine_pid 'zor2.exe') || fail "no zor2 process after the update"
   [ "$second" != "$first" ] || fail "still the first zor2"
+  titled() { xdotool search --onlyvisible --name "^ZOR 3\.0 B10\.1022\.1$" >/dev/null 2>&1; }
+  wait_for 20 titled || fail "the title does not name version 3.0: $(xdotool search --onlyvisible --name '^ZOR ' getwindowname 2>/dev/null | head -1)"
+  expect "the uninstall entry's version after the update to 3.0" "$(listed_version)" 3.0
   ok "a running zor2 closes when asked, parks the user's power settings, and runs again after the update"
 fi
 echo "PASS"

@@ -1,8 +1,9 @@
-// zorstat [HISTORY] [--html OUT.html] [--csv OUT.csv]: prints the saving figure, the measured CPU
+// zorstat [HISTORY] [--html OUT.html] [--csv OUT.csv] [--report]: prints the saving figure, the measured CPU
 // energy and the average CPU power per day, per month and in all from the energy history (by
 // default History.csv beside this program); with --html, writes a self-contained report with a
 // chart of the 90 days up to today; with --csv, the hours with their units, in the user's number
-// format. A price per kWh and a currency in INFO.DAT beside the history add the energy's cost. The
+// format; with --report, the HTML report in the user's documents folder, opened in the browser
+// (report_file.h). A price per kWh and a currency in INFO.DAT beside the history add the energy's cost. The
 // history is read a piece at a time, so its size does not matter.
 #include <cstdio>
 #include <cstring>
@@ -12,9 +13,13 @@
 #include "common/info_keys.h"
 #include "common/info_store.h"
 #include "platform/atomic_file.h"
+#include "platform/message_box.h"
 #include "platform/program_paths.h"
+#include "platform/shell.h"
 #include "platform/system_info.h"
+#include "platform/user_folders.h"
 #include "platform/user_locale.h"
+#include "tools/zorstat/report_file.h"
 #include "tools/zorstat/stats.h"
 
 namespace {
@@ -38,15 +43,18 @@ int main(int argc, char** argv) {
   std::string path = zor::JoinPath(zor::ProgramDirectory(), zor::kHistoryFileName);
   std::string html;
   std::string csv;
+  bool report = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--html") == 0 && i + 1 < argc) {
       html = argv[++i];
     } else if (std::strcmp(argv[i], "--csv") == 0 && i + 1 < argc) {
       csv = argv[++i];
+    } else if (std::strcmp(argv[i], "--report") == 0) {
+      report = true;
     } else if (argv[i][0] != '-') {
       path = argv[i];
     } else {
-      std::fprintf(stderr, "usage: zorstat [HISTORY] [--html OUT.html] [--csv OUT.csv]\n");
+      std::fprintf(stderr, "usage: zorstat [HISTORY] [--html OUT.html] [--csv OUT.csv] [--report]\n");
       return 2;
     }
   }
@@ -62,6 +70,7 @@ int main(int argc, char** argv) {
   bool missing = false;
   if (!zor::ScanHistoryFile(path, scanner, &missing)) {
     std::fprintf(stderr, "zorstat: cannot read %s\n", path.c_str());
+    if (report) zor::SystemMessageBoxes().Show("The energy history " + path + " cannot be read.", zor::kReportCaption, zor::MessageIcon::Stop);
     return 1;
   }
   summer.AddRefused(scanner.Refused());
@@ -76,6 +85,10 @@ int main(int argc, char** argv) {
   if (!csv.empty() && zor::ReplaceWholeFile(csv, rows) != zor::FileWrite::Ok) {
     std::fprintf(stderr, "zorstat: cannot write %s\n", csv.c_str());
     return 1;
+  }
+  if (report) {
+    return zor::WriteAndOpenReport(zor::UserDocumentsFolder(), zor::HtmlReport(totals, today, price),
+                                   zor::SystemShell(), zor::SystemMessageBoxes());
   }
   return 0;
 }

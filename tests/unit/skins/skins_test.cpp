@@ -123,7 +123,8 @@ std::vector<std::string> AdvancedNames() {
 }
 
 std::vector<std::string> MessageNames() {
-    std::vector<std::string> n = {"MSG_1", "MSG_6", "MSG_7", "MSG_8", "MSG_9", "MSG_12", "MSG_13"};
+    std::vector<std::string> n = {"MSG_1",  "MSG_6",  "MSG_7",    "MSG_8",   "MSG_9",
+                                  "MSG_12", "MSG_13", "MSG_SC_8", "MSG_SC_9"};
     for (const char* b : {"MSG_OK", "MSG_YES", "MSG_NO"}) {
         for (const auto& s : States(b, {"_N", "_O", "_D"})) n.push_back(s);
     }
@@ -379,7 +380,7 @@ TEST(MessageSkin, ButtonsSitOnEveryPictureAndMatchIt) {
     const Rect yes = Place("res", "MSG_YES_N", 290, 20), no = Place("res", "MSG_NO_N", 380, 20),
                ok = Place("res", "MSG_OK_N", 380, 20);
     EXPECT_FALSE(yes.Overlaps(no));
-    for (const char* name : {"MSG_1", "MSG_6", "MSG_9"}) {
+    for (const char* name : {"MSG_1", "MSG_6", "MSG_9", "MSG_SC_8", "MSG_SC_9"}) {
         const Bitmap bg = Load("res", name);
         EXPECT_TRUE(OnWindow(bg, name, ok));
         EXPECT_TRUE(Seamless(bg, Load("res", "MSG_OK_N"), name, 380, 20));

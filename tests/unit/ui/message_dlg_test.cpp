@@ -113,43 +113,62 @@ TEST_F(MessageDialogTest, BackgroundAndButtonsFollowTheId) {
   }
 }
 
-TEST_F(MessageDialogTest, TextLinesByIdAndNoneForSimplifiedChinese) {
+// Each line once, over the right picture: on Simplified Chinese systems notices 8 and 9 take
+// pictures that carry their text and nothing is drawn over them; without such a picture (an older
+// res.dll, or a message that has none) the English text is drawn rather than leaving the box empty.
+TEST_F(MessageDialogTest, TextLinesOrAPictureThatCarriesThem) {
+  const std::vector<std::pair<Point, std::string>> text8 = {
+      {{20, 24}, "This motherboard/CPU doesn't support the"}, {{20, 42}, "Zorwise function."}};
+  const std::vector<std::pair<Point, std::string>> text9 = {
+      {{20, 15}, "To make the maximum efficiency of "},
+      {{20, 33}, "Zorwise,Please go to CMOS setup and "},
+      {{20, 51}, "enable the EIST and C1E items."}};
+  const std::vector<std::pair<Point, std::string>> text6 = {
+      {{20, 24}, "Please load default setting of the system frequency"},
+      {{20, 42}, "If you would like to enable Zorwise utility"}};
   struct Case {
     int id;
     unsigned language;
+    bool chinesePictures;  // the library holds MSG_SC_8 and MSG_SC_9
+    const char* background;
     std::vector<std::pair<Point, std::string>> lines;
   };
   const Case cases[] = {
-      {1, 0x0409, {}},
-      {6, 0x0409,
-       {{{20, 24}, "Please load default setting of the system frequency"},
-        {{20, 42}, "If you would like to enable Zorwise utility"}}},
-      {7, 0x0409,
+      {1, 0x0409, true, "MSG_1", {}},
+      {6, 0x0409, true, "MSG_6", text6},
+      {7, 0x0409, true, "MSG_7",
        {{{22, 24}, "This program will close @sorbit,ETC,"},
         {{22, 42}, "Glyphmint,Do you want to continue??"}}},
-      {8, 0x0409,
-       {{{20, 24}, "This motherboard/CPU doesn't support the"}, {{20, 42}, "Zorwise function."}}},
-      {9, 0x0404,
-       {{{20, 15}, "To make the maximum efficiency of "},
-        {{20, 33}, "Zorwise,Please go to CMOS setup and "},
-        {{20, 51}, "enable the EIST and C1E items."}}},
-      {9, 0x0804, {}},
-      {8, 0x0804, {}},
+      {8, 0x0409, true, "MSG_6", text8},
+      {9, 0x0404, true, "MSG_6", text9},
+      {9, 0x0804, true, "MSG_SC_9", {}},
+      {8, 0x0804, true, "MSG_SC_8", {}},
+      {8, 0x0804, false, "MSG_6", text8},
+      {9, 0x0804, false, "MSG_6", text9},
+      {6, 0x0804, true, "MSG_6", text6},
+      {10, 0x0804, true, "MSG_8", {}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.id);
+    SCOPED_TRACE(std::to_string(c.id) + " " + std::to_string(c.language) + " " + c.background);
+    if (c.chinesePictures) {
+      AddPicture("MSG_SC_8");
+      AddPicture("MSG_SC_9");
+    } else {
+      m_res->Add("MSG_SC_8", nullptr);
+      m_res->Add("MSG_SC_9", nullptr);
+    }
     CMessageDlg dialog(c.id);
     TestHost host(dialog);
     host.SetLanguage(c.language);
     Open(host);
     std::vector<std::pair<Point, std::string>> drawn;
-    for (const DrawOp& op : host.Ops())
+    const ui::Image* background = nullptr;
+    for (const DrawOp& op : host.Ops()) {
       if (op.kind == DrawOp::Kind::Text) drawn.emplace_back(op.at, op.text);
-    ASSERT_EQ(drawn.size(), c.lines.size());
-    for (size_t i = 0; i < drawn.size(); ++i) {
-      EXPECT_EQ(drawn[i].first, c.lines[i].first);
-      EXPECT_EQ(drawn[i].second, c.lines[i].second);
+      if (op.kind == DrawOp::Kind::Copy && !background) background = op.image;
     }
+    EXPECT_EQ(background, Bmp(c.background));
+    EXPECT_EQ(drawn, c.lines);
   }
 }
 

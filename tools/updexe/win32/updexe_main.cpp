@@ -16,6 +16,7 @@
 #include "platform/clock.h"
 #include "platform/file_ops.h"
 #include "platform/program_paths.h"
+#include "platform/uninstall_entry.h"
 #include "platform/service_manager.h"
 #include "tools/updexe/signature_check.h"
 #include "tools/updexe/update.h"
@@ -31,6 +32,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   std::unique_ptr<zor::SignatureCheck> origin = zor::SystemSignatureCheck(zor::BuiltInUpdateKey());
   const zor::UpdateResult result = zor::RunUpdate(
       store, {control, zor::SystemFileOps(), *origin, zor::SystemFolderAccess()}, dir, ZOR_VERSION);
+  if (result.status == zor::UpdateStatus::Applied || result.status == zor::UpdateStatus::InterruptedFinished) {
+    zor::RecordInstalledVersion(result.packageVersion);
+  }
   const std::vector<std::string> lines = zor::DescribeUpdate(result);
   if (commandLine && std::strstr(commandLine, "/silent")) {
     for (const std::string& line : lines) std::printf("%s\n", line.c_str());
