@@ -15,6 +15,7 @@
 
 #include "common/info_store.h"
 #include "gui/app/figure_liveness.h"
+#include "gui/app/main_ports.h"
 #include "gui/app/main_state.h"
 #include "gui/controls/skin_button.h"
 #include "gui/controls/skin_buttons.h"
@@ -29,25 +30,6 @@
 #include "ui/window.h"
 
 namespace zor {
-
-// What the main window needs from the system.
-struct MainPorts {
-  // Binds hwk.dll for zor2; null when it cannot be loaded or lacks an entry point.
-  std::function<std::unique_ptr<Hwk>()> loadHwk;
-  Registry& registry;
-  Processes& processes;
-  ServiceManager& services;
-  MessageBoxes& boxes;
-  Shutdown& shutdown;
-  VendorLibraries& vendors;
-  fw::Sleeper& sleeper;
-  SystemInfo& system;
-  Shell& shell;
-  std::string programDir;  // "" when the program's path could not be had whole
-  std::string systemDir;   // "" when unknown
-  // The cross-process lock the sensor reads take (the service's ISA-bus lock).
-  std::string portLockName;
-};
 
 constexpr int kIconResource = 128;
 constexpr int kSavingTimeout = 3;    // minutes, monitor and disk, at L2 and L3

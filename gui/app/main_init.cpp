@@ -13,6 +13,7 @@
 #include "gui/app/main_layout.h"
 #include "gui/app/platform_class.h"
 #include "gui/app/posted_boxes.h"
+#include "gui/app/start_wiring.h"
 #include "gui/app/user_power_record.h"
 #include "gui/controls/message_dlg.h"
 #include "platform/program_paths.h"
@@ -95,7 +96,6 @@ bool CMainDialog::OnInitDialog() {
   // 12-17: capabilities, processor, revision.
   const uint16_t status = StatusFlags();
   const uint16_t control = ControlFlags();
-  m_state.m_bAltTable = (status & fw::sf::kSmbusRegulator) != 0;
   if (!(control & fw::cf::kActive) && StartupMode()) return Exit(0);
   m_state.m_b3DPower = (status & fw::sf::k3dPowerOffered) != 0;
   if (!ClassifyProcessor()) return false;
@@ -161,39 +161,25 @@ bool CMainDialog::OnInitDialog() {
 }
 
 bool CMainDialog::FindProgramFiles() {
-  // A path that did not fit is no path: a shorter one would point somewhere else.
-  if (m_ports.programDir.empty()) {
+  if (!zor::FindProgramFiles(m_state, m_ports.programDir)) {
     m_ports.boxes.Show(kNoProgramDirText, kNoProgramDirCaption, MessageIcon::Stop);
     return Exit(1);
   }
-  m_state.m_szAppDir = m_ports.programDir;
-  m_state.m_szIniPath = JoinPath(m_state.m_szAppDir, "Info.dat");
   m_info = std::make_unique<InfoStore>(m_state.m_szIniPath);
   return true;
 }
 
 void CMainDialog::RecordUserPowerSettings() {
-  SettingsControl& c = *m_control;
-  MainState& s = m_settingsState;
-  UserPowerSettings user;
-  // Saving was left in force at the last close: the user's own settings are the parked ones, and
-  // the saving plan is still in force.
-  const bool parked = ReadParkedUserPower(*m_info, user);
-  // Else a record held means the last run ended without giving them back (a crash, a kill, a power
-  // cut): what the system has now may be the saving plan, so the record is the user's own.
-  if (!parked && !ReadHeldUserPower(*m_info, user)) {
-    // A time-out that cannot be read is kept as unknown, and is never given back as "never".
-    c.RecordUserPowerSettings();
-    user = {s.m_nSavedScheme, s.m_nSavedDiskTimeout, s.m_nSavedMonitorTimeout};
-  }
-  if (!parked && user.scheme != kPlanBalanced) {
+  const UserPowerAtStart user = ReadUserPowerAtStart(*m_control, *m_info);
+  // A parked plan is the saving plan, still in force.
+  if (!user.parked && user.settings.scheme != kPlanBalanced) {
     PlanCommand([](SettingsControl& control) { control.SetActivePowerPlan(kPlanBalanced); });
   }
   // Kept in INFO.DAT before the saving plan replaces them, for whatever ends this run.
-  HoldUserPower(*m_info, user);
-  s.m_nSavedScheme = m_state.m_nSavedScheme = user.scheme;
-  s.m_nSavedDiskTimeout = m_state.m_nSavedDiskTimeout = user.diskTimeout;
-  s.m_nSavedMonitorTimeout = m_state.m_nSavedMonitorTimeout = user.monitorTimeout;
+  HoldUserPower(*m_info, user.settings);
+  m_state.m_nSavedScheme = user.settings.scheme;
+  m_state.m_nSavedDiskTimeout = user.settings.diskTimeout;
+  m_state.m_nSavedMonitorTimeout = user.settings.monitorTimeout;
   m_bPowerSaved = true;
 }
 
@@ -252,11 +238,7 @@ bool CMainDialog::BindAndDiscover() {
   }
   // The firmware gave both tables: the relaunch helper's count of restarts starts again.
   ResetRelaunchCount(*m_info);
-  m_state.m_wSmiPort = d.target.port;
-  m_state.m_wSmiType = d.target.type;
-  m_state.m_dwEsAddr = d.energyTableAddress;
-  m_state.m_dwEs2Addr = d.railTableAddress;
-  m_state.m_pEs = d.energyTable;
+  FillFromDiscovery(m_state, d);
   return true;
 }
 
@@ -336,15 +318,8 @@ void CMainDialog::StartSettings() {
   // what it decides inside each task.
   m_settingsState = m_state;
   m_workerBoxes = std::make_unique<PostedBoxes>(m_ports.boxes);
-  SettingsPorts settingsPorts{*m_hwk,         m_ports.registry, m_ports.processes,
-                              m_ports.services, *m_workerBoxes,  m_ports.shutdown,
-                              m_ports.vendors, m_ports.sleeper,  m_ports.systemDir,
-                              nullptr};
-  InfoStore* info = m_info.get();
-  settingsPorts.readSetting = [info](const std::string& key, const std::string& def) {
-    return info->Read(info::kSetting, key, def, info::kSettingCapacity);
-  };
-  m_control = std::make_unique<SettingsControl>(m_settingsState, std::move(settingsPorts));
+  m_control = std::make_unique<SettingsControl>(
+      m_settingsState, WireSettingsPorts(m_ports, *m_hwk, *m_workerBoxes, *m_info));
 }
 
 void CMainDialog::PlanCommand(std::function<void(SettingsControl&)> command) {
