@@ -93,20 +93,26 @@ class CMainDialog : public ui::Window {
   SettingsWorker* Worker() { return m_worker.get(); }
 
  private:
-  // Initialisation steps; false when the program ends there.
+  // The start's steps, in order; those returning bool return false when the program ends there.
   bool Exit(int code);
+  void ResetDisplay();
   bool FindProgramFiles();
+  void ShowTitle();
   void ReadStartDate();
   void RegisterAutoStart();
   bool BindAndDiscover();
+  // Capabilities, saving and LED, the processor's checks and the table revision.
+  bool ReadFirmwareState();
   bool ClassifyProcessor();
+  void ReadLevelAndPhases();
   bool LoadSkin();
   // Gives the settings side its copy of the state and its control, once the window knows it all.
-  void StartSettings();
+  bool StartSettings();
   void RecordUserPowerSettings();
   void ApplyCurrentState();
   void PlanCommand(std::function<void(SettingsControl&)> command);
-  void StartWorker();
+  // The worker, its first tasks, the timers and the icon: the window runs from here on.
+  void StartRunning();
 
   // Painting and pictures.
   void SetUpButtons(const ui::ResourceLibrary& skin);

@@ -67,35 +67,50 @@ bool CMainDialog::Exit(int code) {
 }
 
 bool CMainDialog::OnInitDialog() {
-  // 1-3: icon, registry, display state.
+  ResetDisplay();
+  if (!FindProgramFiles()) return false;
+  ShowTitle();
+  m_state.m_nOsClass = OsClass(m_ports.system.Version(), m_state.m_nOsClass);
+  ReadStartDate();
+  RegisterAutoStart();
+  if (!BindAndDiscover()) return false;
+  if (!m_ports.portLockName.empty()) m_portLock = std::make_unique<NamedMutex>(m_ports.portLockName);
+  if (!ReadFirmwareState()) return false;
+  ReadLevelAndPhases();
+  if (!LoadSkin()) return false;
+  if (!StartSettings()) return false;
+  // The user's power settings are recorded only once every check that ends the start has passed:
+  // from here the saving plan may replace them, and every exit gives them back.
+  if (!StartupMode()) RecordUserPowerSettings();
+  ApplyCurrentState();
+  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
+  // At logon the level is back in force: nothing more to do.
+  if (StartupMode()) return Exit(0);
+  StartRunning();
+  return true;
+}
+
+void CMainDialog::ResetDisplay() {
   Host().SetIcon(kIconResource);
   m_state.m_bMeterMode = true;
   m_state.m_nLevel = 1;
   m_dCpuMax = m_dCurrent = m_dTotal = 0;
   m_bTopRowLit = m_bBottomRowLit = true;
   for (int i = 0; i < 24; ++i) m_abPhaseFrame[i] = static_cast<uint8_t>(i % 4 + 1);
+  m_state.m_crKey = kMagenta;
+  m_state.m_crTolerance = kMagenta;
+}
 
-  // 4-5: where the program and INFO.DAT are, and the title.
-  if (!FindProgramFiles()) return false;
+void CMainDialog::ShowTitle() {
   const std::string build =
       m_info->Read(info::kMain, info::kBuild, kDefaultBuild, info::kPathCapacity);
   Host().SetTitle("ZOR 2.0 " + build);
+}
 
-  // 6: Windows version class.
-  m_state.m_nOsClass = OsClass(m_ports.system.Version(), m_state.m_nOsClass);
-
-  // 8-9: start date and automatic start. (The user's power settings, step 7, are recorded only
-  // once nothing can end the program any more; see RecordUserPowerSettings.)
-  ReadStartDate();
-  RegisterAutoStart();
-
-  // 10-11: hwk.dll and the firmware tables.
-  if (!BindAndDiscover()) return false;
-  if (!m_ports.portLockName.empty()) m_portLock = std::make_unique<NamedMutex>(m_ports.portLockName);
-
-  // 12-17: capabilities, processor, revision.
+bool CMainDialog::ReadFirmwareState() {
   const uint16_t status = StatusFlags();
   const uint16_t control = ControlFlags();
+  // At logon with saving off there is nothing to put back.
   if (!(control & fw::cf::kActive) && StartupMode()) return Exit(0);
   m_state.m_b3DPower = (status & fw::sf::k3dPowerOffered) != 0;
   if (!ClassifyProcessor()) return false;
@@ -105,8 +120,12 @@ bool CMainDialog::OnInitDialog() {
     if (!StartupMode()) ShowMessage(Host(), kDialogRevision);
     return Exit(1);
   }
+  return true;
+}
 
-  // 19-22: phases, figures, advanced set, level.
+void CMainDialog::ReadLevelAndPhases() {
+  const uint16_t status = StatusFlags();
+  const uint16_t control = ControlFlags();
   m_state.m_nPhases = 6;
   m_state.m_bSixPhase = true;
   if (control & fw::cf::kPhases12) {
@@ -121,43 +140,6 @@ bool CMainDialog::OnInitDialog() {
   m_state.m_bAdvanced = m_info->Read(info::kSetting, info::kAdv, "0", info::kSettingCapacity) == "1";
   m_state.m_nLevel = static_cast<int16_t>((control & fw::cf::kLevelMask) >> fw::cf::kLevelShift);
   if (m_state.m_nLevel % 2 == 0) m_state.m_nLevel = fw::kLevelL1;
-
-  // 23: skin and graphics clock.
-  m_state.m_crKey = kMagenta;
-  m_state.m_crTolerance = kMagenta;
-  if (!LoadSkin()) return false;
-
-  // 18 and the rest of 23: the settings side starts from everything the window knows now, and
-  // learns the rail bases and the graphics clock on its own copy.
-  StartSettings();
-  m_control->LoadRailBases();
-  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
-  m_control->LoadGraphicsClock();
-  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
-
-  // 7, late: only now can the saving plan replace the user's without an exit in between.
-  if (!StartupMode()) RecordUserPowerSettings();
-
-  // 24-25: the state in force.
-  ApplyCurrentState();
-  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
-  if (StartupMode()) return Exit(0);
-
-  // 26-27: the start's power-plan commands and the service, on the worker; the timers.
-  StartWorker();
-  Post(kTaskOther, [commands = std::move(m_startPlanCommands)](SettingsControl& c) {
-    for (const auto& command : commands) command(c);
-    return 0;
-  });
-  Post(kTaskOther, [](SettingsControl& c) {
-    c.EnsureServiceRunning();
-    return 0;
-  });
-  Host().SetTimer(kPhaseTimer, 100);
-  Host().SetTimer(kFigureTimer, 1000);
-  m_bTray = m_info->Read(info::kTray, info::kTrayShow, "1", info::kSettingCapacity) != "0";
-  UpdateTrayIcon();
-  return true;
 }
 
 bool CMainDialog::FindProgramFiles() {
@@ -313,13 +295,19 @@ void CMainDialog::ApplyCurrentState() {
   c.ApplyRails(level);
 }
 
-void CMainDialog::StartSettings() {
+bool CMainDialog::StartSettings() {
   // The one copy: from here on each side keeps what it learns, and the window hands the worker
-  // what it decides inside each task.
+  // what it decides inside each task. The settings side learns the rail bases and the graphics
+  // clock on its own copy.
   m_settingsState = m_state;
   m_workerBoxes = std::make_unique<PostedBoxes>(m_ports.boxes);
   m_control = std::make_unique<SettingsControl>(
       m_settingsState, WireSettingsPorts(m_ports, *m_hwk, *m_workerBoxes, *m_info));
+  m_control->LoadRailBases();
+  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
+  m_control->LoadGraphicsClock();
+  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
+  return true;
 }
 
 void CMainDialog::PlanCommand(std::function<void(SettingsControl&)> command) {
@@ -333,7 +321,9 @@ void CMainDialog::PlanCommand(std::function<void(SettingsControl&)> command) {
   }
 }
 
-void CMainDialog::StartWorker() {
+void CMainDialog::StartRunning() {
+  // The start's power-plan commands and the service go to the worker, so the window shows
+  // meanwhile; then the timers and the notification-area icon.
   m_poster = Host().Poster();
   static_cast<PostedBoxes&>(*m_workerBoxes).PostThrough(m_poster);
   m_worker = std::make_unique<SettingsWorker>(
@@ -341,6 +331,18 @@ void CMainDialog::StartWorker() {
         // Runs on the window's thread, and only while the window is there.
         if (poster) poster->Post([this, done] { OnWorkerDone(done); });
       });
+  Post(kTaskOther, [commands = std::move(m_startPlanCommands)](SettingsControl& c) {
+    for (const auto& command : commands) command(c);
+    return 0;
+  });
+  Post(kTaskOther, [](SettingsControl& c) {
+    c.EnsureServiceRunning();
+    return 0;
+  });
+  Host().SetTimer(kPhaseTimer, 100);
+  Host().SetTimer(kFigureTimer, 1000);
+  m_bTray = m_info->Read(info::kTray, info::kTrayShow, "1", info::kSettingCapacity) != "0";
+  UpdateTrayIcon();
 }
 
 }  // namespace zor
