@@ -147,7 +147,7 @@ bool CMainDialog::FindProgramFiles() {
     m_ports.boxes.Show(kNoProgramDirText, kNoProgramDirCaption, MessageIcon::Stop);
     return Exit(1);
   }
-  m_info = std::make_unique<InfoStore>(m_state.m_szIniPath);
+  m_info = std::make_unique<InfoStore>(m_state.m_strIniPath);
   return true;
 }
 
@@ -195,7 +195,7 @@ void CMainDialog::ReadStartDate() {
 
 void CMainDialog::RegisterAutoStart() {
   // Quoted, so that a folder with blanks cannot start another program.
-  const std::string command = "\"" + JoinPath(m_state.m_szAppDir, "zor2.exe") + "\" state";
+  const std::string command = "\"" + JoinPath(m_state.m_strAppDir, "zor2.exe") + "\" state";
   RegKey key(m_ports.registry);
   if (!key.Open(RegRoot::LocalMachine, m_state.m_nOsClass < kOsNt6 ? kRunKey : kRunOnceKey)) return;
   std::string existing;
@@ -212,7 +212,7 @@ bool CMainDialog::BindAndDiscover() {
   m_bDemoBoard = m_hwk->IsSimulated();
   fw::GuiDiscovery d = fw::DiscoverForGui(*m_hwk, m_ports.sleeper);
   if (d.status != fw::GuiDiscoveryStatus::Ok) {
-    const GuiOutcome o = DiscoveryOutcome(d.status, m_state.m_szAppDir);
+    const GuiOutcome o = DiscoveryOutcome(d.status, m_state.m_strAppDir);
     if (o.boxText) m_ports.boxes.Show(o.boxText, o.boxCaption, o.boxIcon);
     if (o.dialogId) ShowMessage(Host(), o.dialogId);
     if (!o.relaunchCommand.empty()) m_ports.processes.StartHidden(o.relaunchCommand);

@@ -109,10 +109,10 @@ void CMainDialog::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
         Host().Minimise();
         break;
       case layout::kHelp:
-        m_ports.shell.Open(JoinPath(m_state.m_szAppDir, "zor2_eng.chm"), "CHM");
+        m_ports.shell.Open(JoinPath(m_state.m_strAppDir, "zor2_eng.chm"), "CHM");
         break;
       case layout::kUpdate:
-        m_ports.shell.Open(JoinPath(m_state.m_szAppDir, "Updexe.exe"), "/zor2");
+        m_ports.shell.Open(JoinPath(m_state.m_strAppDir, "Updexe.exe"), "/zor2");
         break;
       case layout::kReset:
         // The service clears Current and SaveTime at its next write; the figures follow.

@@ -72,7 +72,7 @@ ui::Bitmap Optional(const ui::ResourceLibrary& skin, const char* name) {
 bool CMainDialog::LoadSkin() {
   // By full path from the program's folder: never a library of that name from elsewhere.
   const std::string path =
-      JoinPath(m_state.m_szAppDir, SkinLibraryName(Host().SystemLanguage()));
+      JoinPath(m_state.m_strAppDir, SkinLibraryName(Host().SystemLanguage()));
   std::unique_ptr<ui::ResourceLibrary> skin = Host().OpenLibrary(path);
   if (skin) {
     m_bmpMainOn = skin->GetBitmap("Main_on");

@@ -8,8 +8,8 @@ namespace zor {
 
 bool FindProgramFiles(MainState& state, const std::string& programDir) {
   if (programDir.empty()) return false;
-  state.m_szAppDir = programDir;
-  state.m_szIniPath = JoinPath(state.m_szAppDir, "Info.dat");
+  state.m_strAppDir = programDir;
+  state.m_strIniPath = JoinPath(state.m_strAppDir, "Info.dat");
   return true;
 }
 

@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
   }
   const fw::GuiDiscovery discovery = fw::DiscoverForGui(*hwk, sleeper);
   if (discovery.status != fw::GuiDiscoveryStatus::Ok) {
-    const int exitCode = DiscoveryOutcome(discovery.status, state.m_szAppDir).exitCode;
+    const int exitCode = DiscoveryOutcome(discovery.status, state.m_strAppDir).exitCode;
     std::printf("discovery failed, exit %d\n", exitCode);
     return exitCode ? exitCode : 1;
   }
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
   state.m_nLevel = static_cast<int16_t>(
       (state.m_pEs.U16(fw::et::kControlFlags) & fw::cf::kLevelMask) >> fw::cf::kLevelShift);
 
-  InfoStore store(state.m_szIniPath);
+  InfoStore store(state.m_strIniPath);
   state.m_bVgaSaving = store.Read(info::kSetting, "VGA", "0", info::kSettingCapacity) == "1";
   SettingsControl control(state, WireSettingsPorts(system, *hwk, system.boxes, store));
   // The user's power settings, recorded as the main window records them at start (held in

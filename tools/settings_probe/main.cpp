@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
   }
   FillFromDiscovery(state, discovery);
 
-  InfoStore store(state.m_szIniPath);
+  InfoStore store(state.m_strIniPath);
   PrintedBoxes boxes;
   SettingsControl control(state, WireSettingsPorts(system, *hwk, boxes, store));
   control.LoadRailBases();
