@@ -14,6 +14,8 @@ int CMainApp::InitInstance(MainPorts ports, const std::string& commandLine,
   if (!m_instance.Claim(std::string("Global\\") + kInstanceMutexName)) return 0;
   CMainDialog dialog(std::move(ports), commandLine);
   if (configure) configure(dialog);
+  // The firmware's waits overlap the making of the window.
+  dialog.BeginDiscovery();
   m_desktop.DoModal(dialog);
   return 0;
 }

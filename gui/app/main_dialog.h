@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/info_store.h"
+#include "gui/app/background_discovery.h"
 #include "gui/app/figure_liveness.h"
 #include "gui/app/main_ports.h"
 #include "gui/app/main_state.h"
@@ -56,6 +57,10 @@ class CMainDialog : public ui::Window {
   void OnCancel() override { Close(); }
   bool IsAppWindow() const override { return true; }
 
+  // Loads hwk.dll and starts the firmware discovery, so that it runs while the window is made
+  // and the start goes on; called before the window exists, else by OnInitDialog. Its failures
+  // are told at their places in the start.
+  void BeginDiscovery();
   bool OnInitDialog();
   bool StartupMode() const { return m_strCmdLine.find("state") != std::string::npos; }
 
@@ -100,12 +105,18 @@ class CMainDialog : public ui::Window {
   void ShowTitle();
   void ReadStartDate();
   void RegisterAutoStart();
-  bool BindAndDiscover();
+  // Tells the user when hwk.dll could not be bound, and ends the program.
+  bool BindHwk();
+  // Waits for the discovery BeginDiscovery started; its failures end the program.
+  bool FinishDiscovery();
   // Capabilities, saving and LED, the processor's checks and the table revision.
   bool ReadFirmwareState();
   bool ClassifyProcessor();
   void ReadLevelAndPhases();
-  bool LoadSkin();
+  // Loads the skin's pictures, sizes the window and makes its shape; SkinLoaded tells the user
+  // when that failed and ends the program.
+  void LoadSkin();
+  bool SkinLoaded();
   // Gives the settings side its copy of the state and its control, once the window knows it all.
   bool StartSettings();
   void RecordUserPowerSettings();
@@ -171,6 +182,8 @@ class CMainDialog : public ui::Window {
 
   MainPorts m_ports;
   std::unique_ptr<Hwk> m_hwk;
+  BackgroundDiscovery m_discovery;  // after m_hwk: it ends before the binding goes
+  bool m_bDiscoveryBegun = false;
   std::unique_ptr<InfoStore> m_info;
   std::unique_ptr<NamedMutex> m_portLock;
   MainState m_settingsState;  // the worker's copy
@@ -181,6 +194,7 @@ class CMainDialog : public ui::Window {
   std::vector<std::function<void(SettingsControl&)>> m_startPlanCommands;
   std::shared_ptr<ui::WindowPoster> m_poster;
   ui::RegionPtr m_region;
+  bool m_bSkinLoaded = false;  // the skin's background was there: the window can be shown
   bool m_bTray = false;        // the notification-area icon is wanted
   bool m_bPowerSaved = false;  // the user's plan was recorded and the saving plan may be in force
   bool m_bClosing = false;     // Close was answered; the program ends once the worker is idle

@@ -53,6 +53,9 @@ CMainDialog::~CMainDialog() {
 }
 
 bool CMainDialog::Exit(int code) {
+  // The discovery ends first: a process ended under it could leave the board's lock taken or
+  // an SMI call half made.
+  m_discovery.Wait();
   // Work still posted to the window never runs: a box the worker waits for counts as answered,
   // so the worker can finish.
   Host().DropPosts();
@@ -66,18 +69,31 @@ bool CMainDialog::Exit(int code) {
   return false;
 }
 
+void CMainDialog::BeginDiscovery() {
+  if (m_bDiscoveryBegun) return;
+  m_bDiscoveryBegun = true;
+  m_hwk = m_ports.loadHwk ? m_ports.loadHwk() : nullptr;
+  if (m_hwk) m_discovery.Start(*m_hwk, m_ports.sleeper);
+}
+
 bool CMainDialog::OnInitDialog() {
+  // The discovery's fixed waits are most of the start: what does not need its answer runs
+  // meanwhile (the skin, the window's size and shape, while the window is hidden). Every failure
+  // is still told at its own place, in the order the start always had.
+  BeginDiscovery();
   ResetDisplay();
   if (!FindProgramFiles()) return false;
   ShowTitle();
   m_state.m_nOsClass = OsClass(m_ports.system.Version(), m_state.m_nOsClass);
   ReadStartDate();
   RegisterAutoStart();
-  if (!BindAndDiscover()) return false;
+  if (!BindHwk()) return false;
+  LoadSkin();
+  if (!FinishDiscovery()) return false;
   if (!m_ports.portLockName.empty()) m_portLock = std::make_unique<NamedMutex>(m_ports.portLockName);
   if (!ReadFirmwareState()) return false;
   ReadLevelAndPhases();
-  if (!LoadSkin()) return false;
+  if (!SkinLoaded()) return false;
   if (!StartSettings()) return false;
   // The user's power settings are recorded only once every check that ends the start has passed:
   // from here the saving plan may replace them, and every exit gives them back.
@@ -203,14 +219,17 @@ void CMainDialog::RegisterAutoStart() {
   key.Close();
 }
 
-bool CMainDialog::BindAndDiscover() {
-  m_hwk = m_ports.loadHwk ? m_ports.loadHwk() : nullptr;
+bool CMainDialog::BindHwk() {
   if (!m_hwk) {
     m_ports.boxes.Show(kGuiHwkFailureText, kGuiHwkFailureCaption, MessageIcon::None);
     return Exit(kGuiHwkFailureExitCode);
   }
   m_bDemoBoard = m_hwk->IsSimulated();
-  fw::GuiDiscovery d = fw::DiscoverForGui(*m_hwk, m_ports.sleeper);
+  return true;
+}
+
+bool CMainDialog::FinishDiscovery() {
+  const fw::GuiDiscovery d = m_discovery.Wait();
   if (d.status != fw::GuiDiscoveryStatus::Ok) {
     const GuiOutcome o = DiscoveryOutcome(d.status, m_state.m_strAppDir);
     if (o.boxText) m_ports.boxes.Show(o.boxText, o.boxCaption, o.boxIcon);
