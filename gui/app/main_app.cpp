@@ -29,6 +29,8 @@ int CMainApp::InitInstance(MainPorts ports, const std::string& commandLine,
   }
   CMainDialog dialog(std::move(ports), commandLine);
   if (configure) configure(dialog);
+  // The firmware's waits overlap the making of the window.
+  dialog.BeginDiscovery();
   m_desktop.DoModal(dialog);
   return 0;
 }

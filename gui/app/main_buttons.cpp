@@ -76,7 +76,9 @@ void CMainDialog::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
     switch (i) {
       case layout::kOff:
         SwitchOn(*dc);
-        ++i;  // the ON button in the same place is not examined in this release
+        // ON lies in OFF's place and is now the face: it would take this same release and
+        // switch saving straight off again.
+        ++i;
         break;
       case layout::kOn:
         SwitchOff(*dc);
@@ -89,10 +91,10 @@ void CMainDialog::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
         Host().Minimise();
         break;
       case layout::kHelp:
-        m_ports.shell.Open(JoinPath(m_state.m_szAppDir, "zor2_eng.chm"), "CHM");
+        m_ports.shell.Open(JoinPath(m_state.m_strAppDir, "zor2_eng.chm"), "CHM");
         break;
       case layout::kUpdate:
-        m_ports.shell.Open(JoinPath(m_state.m_szAppDir, "Updexe.exe"), "/zor2");
+        m_ports.shell.Open(JoinPath(m_state.m_strAppDir, "Updexe.exe"), "/zor2");
         break;
       case layout::kReset:
         // The service clears Current and SaveTime at its next write; the figures follow.
@@ -117,7 +119,8 @@ void CMainDialog::OnLButtonUp(ui::Point p, unsigned /*keys*/) {
           m_aPush[layout::kReset].latched = 0;
           DrawAt(*dc, m_aPush[layout::kReset].normalImage, m_aPush[layout::kReset].left,
                  m_aPush[layout::kReset].top);
-          ++i;  // Total is not examined in this release
+          // One release is one choice: Total, just drawn released, does not take it too.
+          ++i;
           break;
         }
         case layout::kTotal:

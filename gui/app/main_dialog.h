@@ -15,6 +15,8 @@
 
 #include "common/info_store.h"
 #include "common/figure_liveness.h"
+#include "gui/app/background_discovery.h"
+#include "gui/app/main_ports.h"
 #include "gui/controls/skin_button.h"
 #include "gui/controls/skin_buttons.h"
 #include "gui/controls/skin_radio.h"
@@ -29,25 +31,6 @@
 #include "ui/window.h"
 
 namespace zor {
-
-// What the main window needs from the system.
-struct MainPorts {
-  // Binds hwk.dll for zor2; null when it cannot be loaded or lacks an entry point.
-  std::function<std::unique_ptr<Hwk>()> loadHwk;
-  Registry& registry;
-  Processes& processes;
-  ServiceManager& services;
-  MessageBoxes& boxes;
-  Shutdown& shutdown;
-  VendorLibraries& vendors;
-  fw::Sleeper& sleeper;
-  SystemInfo& system;
-  Shell& shell;
-  std::string programDir;  // "" when the program's path could not be had whole
-  std::string systemDir;   // "" when unknown
-  // The cross-process lock the sensor reads take (the service's ISA-bus lock).
-  std::string portLockName;
-};
 
 constexpr int kIconResource = 128;
 constexpr int kSavingTimeout = 3;    // minutes, monitor and disk, at L2 and L3
@@ -75,6 +58,10 @@ class CMainDialog : public ui::Window {
   void OnCancel() override { Close(); }
   bool IsAppWindow() const override { return true; }
 
+  // Loads hwk.dll and starts the firmware discovery, so that it runs while the window is made
+  // and the start goes on; called before the window exists, else by OnInitDialog. Its failures
+  // are told at their places in the start.
+  void BeginDiscovery();
   bool OnInitDialog();
   bool StartupMode() const { return m_strCmdLine.find("state") != std::string::npos; }
 
@@ -112,20 +99,32 @@ class CMainDialog : public ui::Window {
   SettingsWorker* Worker() { return m_worker.get(); }
 
  private:
-  // Initialisation steps; false when the program ends there.
+  // The start's steps, in order; those returning bool return false when the program ends there.
   bool Exit(int code);
+  void ResetDisplay();
   bool FindProgramFiles();
+  void ShowTitle();
   void ReadStartDate();
   void RegisterAutoStart();
-  bool BindAndDiscover();
+  // Tells the user when hwk.dll could not be bound, and ends the program.
+  bool BindHwk();
+  // Waits for the discovery BeginDiscovery started; its failures end the program.
+  bool FinishDiscovery();
+  // Capabilities, saving and LED, the processor's checks and the table revision.
+  bool ReadFirmwareState();
   bool ClassifyProcessor();
-  bool LoadSkin();
+  void ReadLevelAndPhases();
+  // Loads the skin's pictures, sizes the window and makes its shape; SkinLoaded tells the user
+  // when that failed and ends the program.
+  void LoadSkin();
+  bool SkinLoaded();
   // Gives the settings side its copy of the state and its control, once the window knows it all.
-  void StartSettings();
+  bool StartSettings();
   void RecordUserPowerSettings();
   void ApplyCurrentState();
   void PlanCommand(std::function<void(SettingsControl&)> command);
-  void StartWorker();
+  // The worker, its first tasks, the timers and the icon: the window runs from here on.
+  void StartRunning();
 
   // Painting and pictures.
   void SetUpButtons(const ui::ResourceLibrary& skin);
@@ -183,6 +182,8 @@ class CMainDialog : public ui::Window {
 
   MainPorts m_ports;
   std::unique_ptr<Hwk> m_hwk;
+  BackgroundDiscovery m_discovery;  // after m_hwk: it ends before the binding goes
+  bool m_bDiscoveryBegun = false;
   std::unique_ptr<InfoStore> m_info;
   std::unique_ptr<NamedMutex> m_portLock;
   MainState m_settingsState;  // the worker's copy
@@ -193,6 +194,7 @@ class CMainDialog : public ui::Window {
   std::vector<std::function<void(SettingsControl&)>> m_startPlanCommands;
   std::shared_ptr<ui::WindowPoster> m_poster;
   ui::RegionPtr m_region;
+  bool m_bSkinLoaded = false;  // the skin's background was there: the window can be shown
   bool m_bPowerSaved = false;  // the user's plan was recorded and the saving plan may be in force
   bool m_bClosing = false;     // Close was answered; the program ends once the worker is idle
   int m_nCloseResult = 0;      // exit status (Close "yes") or -1 to end the dialog

@@ -14,6 +14,7 @@
 #include "gui/controls/level_table.h"
 #include "gui/app/platform_class.h"
 #include "gui/app/posted_boxes.h"
+#include "gui/app/start_wiring.h"
 #include "gui/app/user_power_record.h"
 #include "gui/controls/message_dlg.h"
 #include "platform/file_version.h"
@@ -54,6 +55,9 @@ CMainDialog::~CMainDialog() {
 }
 
 bool CMainDialog::Exit(int code) {
+  // The discovery ends first: a process ended under it could leave the board's lock taken or
+  // an SMI call half made.
+  m_discovery.Wait();
   // Work still posted to the window never runs: a box the worker waits for counts as answered,
   // so the worker can finish.
   Host().DropPosts();
@@ -67,39 +71,66 @@ bool CMainDialog::Exit(int code) {
   return false;
 }
 
+void CMainDialog::BeginDiscovery() {
+  if (m_bDiscoveryBegun) return;
+  m_bDiscoveryBegun = true;
+  m_hwk = m_ports.loadHwk ? m_ports.loadHwk() : nullptr;
+  if (m_hwk) m_discovery.Start(*m_hwk, m_ports.sleeper);
+}
+
 bool CMainDialog::OnInitDialog() {
-  // 1-3: icon, registry, display state.
+  // The discovery's fixed waits are most of the start: what does not need its answer runs
+  // meanwhile (the skin, the window's size and shape, while the window is hidden). Every failure
+  // is still told at its own place, in the order the start always had.
+  BeginDiscovery();
+  ResetDisplay();
+  if (!FindProgramFiles()) return false;
+  ShowTitle();
+  m_state.m_nOsClass = OsClass(m_ports.system.Version(), m_state.m_nOsClass);
+  ReadStartDate();
+  RegisterAutoStart();
+  if (!BindHwk()) return false;
+  LoadSkin();
+  if (!FinishDiscovery()) return false;
+  if (!m_ports.portLockName.empty()) m_portLock = std::make_unique<NamedMutex>(m_ports.portLockName);
+  if (!ReadFirmwareState()) return false;
+  ReadLevelAndPhases();
+  if (!SkinLoaded()) return false;
+  if (!StartSettings()) return false;
+  // The user's power settings are recorded only once every check that ends the start has passed:
+  // from here the saving plan may replace them, and every exit gives them back.
+  if (!StartupMode()) RecordUserPowerSettings();
+  ApplyCurrentState();
+  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
+  // At logon the level is back in force: nothing more to do.
+  if (StartupMode()) return Exit(0);
+  StartRunning();
+  return true;
+}
+
+void CMainDialog::ResetDisplay() {
   Host().SetIcon(kIconResource);
   m_state.m_bMeterMode = true;
   m_state.m_nLevel = 1;
   m_dCpuMax = m_dCurrent = m_dTotal = 0;
   m_bTopRowLit = m_bBottomRowLit = true;
   for (int i = 0; i < 24; ++i) m_abPhaseFrame[i] = static_cast<uint8_t>(i % 4 + 1);
+  m_state.m_crKey = kMagenta;
+  m_state.m_crTolerance = kMagenta;
+}
 
-  // 4-5: where the program and INFO.DAT are, and the title.
-  if (!FindProgramFiles()) return false;
+void CMainDialog::ShowTitle() {
   const std::string build =
       m_info->Read(info::kMain, info::kBuild, kDefaultBuild, info::kPathCapacity);
   // The version of the zor2.exe that runs, so that after an update the title names the new one.
   const std::string version = ProgramFileVersion();
   Host().SetTitle("ZOR " + (version.empty() ? std::string(kDefaultTitleVersion) : version) + " " + build);
+}
 
-  // 6: Windows version class.
-  m_state.m_nOsClass = OsClass(m_ports.system.Version(), m_state.m_nOsClass);
-
-  // 8-9: start date and automatic start. (The user's power settings, step 7, are recorded only
-  // once nothing can end the program any more; see RecordUserPowerSettings.)
-  ReadStartDate();
-  RegisterAutoStart();
-
-  // 10-11: hwk.dll and the firmware tables.
-  if (!BindAndDiscover()) return false;
-  if (!m_ports.portLockName.empty()) m_portLock = std::make_unique<NamedMutex>(m_ports.portLockName);
-
-  // 12-17: capabilities, processor, revision.
+bool CMainDialog::ReadFirmwareState() {
   const uint16_t status = StatusFlags();
   const uint16_t control = ControlFlags();
-  m_state.m_bAltTable = (status & fw::sf::kSmbusRegulator) != 0;
+  // At logon with saving off there is nothing to put back.
   if (!(control & fw::cf::kActive) && StartupMode()) return Exit(0);
   m_state.m_b3DPower = (status & fw::sf::k3dPowerOffered) != 0;
   if (!ClassifyProcessor()) return false;
@@ -109,8 +140,12 @@ bool CMainDialog::OnInitDialog() {
     if (!StartupMode()) ShowMessage(Host(), kMessageWrongRevision);
     return Exit(1);
   }
+  return true;
+}
 
-  // 19-22: phases, figures, advanced set, level.
+void CMainDialog::ReadLevelAndPhases() {
+  const uint16_t status = StatusFlags();
+  const uint16_t control = ControlFlags();
   m_state.m_nPhases = 6;
   m_state.m_bSixPhase = true;
   if (control & fw::cf::kPhases12) {
@@ -125,78 +160,28 @@ bool CMainDialog::OnInitDialog() {
   m_state.m_bAdvanced = m_info->Read(info::kSetting, info::kAdv, "0", info::kSettingCapacity) == "1";
   m_state.m_nLevel = static_cast<int16_t>((control & fw::cf::kLevelMask) >> fw::cf::kLevelShift);
   if (m_state.m_nLevel % 2 == 0) m_state.m_nLevel = fw::kLevelL1;
-
-  // 23: skin and graphics clock.
-  m_state.m_crKey = kMagenta;
-  m_state.m_crTolerance = kMagenta;
-  if (!LoadSkin()) return false;
-
-  // 18 and the rest of 23: the settings side starts from everything the window knows now, and
-  // learns the rail bases and the graphics clock on its own copy.
-  StartSettings();
-  m_control->Rails().LoadRailBases();
-  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
-  m_control->Vendor().LoadGraphicsClock();
-  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
-
-  // 7, late: only now can the saving plan replace the user's without an exit in between.
-  if (!StartupMode()) RecordUserPowerSettings();
-
-  // 24-25: the state in force.
-  ApplyCurrentState();
-  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
-  if (StartupMode()) return Exit(0);
-
-  // 26-27: the start's power-plan commands and the service, on the worker; the timers.
-  StartWorker();
-  Post(kTaskOther, [commands = std::move(m_startPlanCommands)](SettingsControl& c) {
-    for (const auto& command : commands) command(c);
-    return 0;
-  });
-  Post(kTaskOther, [](SettingsControl& c) {
-    c.Service().EnsureServiceRunning();
-    return 0;
-  });
-  Host().SetTimer(kPhaseTimer, 100);
-  Host().SetTimer(kFigureTimer, 1000);
-  return true;
 }
 
 bool CMainDialog::FindProgramFiles() {
-  // A path that did not fit is no path: a shorter one would point somewhere else.
-  if (m_ports.programDir.empty()) {
+  if (!zor::FindProgramFiles(m_state, m_ports.programDir)) {
     m_ports.boxes.Show(kNoProgramDirText, kNoProgramDirCaption, MessageIcon::Stop);
     return Exit(1);
   }
-  m_state.m_szAppDir = m_ports.programDir;
-  m_state.m_szIniPath = JoinPath(m_state.m_szAppDir, "Info.dat");
-  m_info = std::make_unique<InfoStore>(m_state.m_szIniPath);
+  m_info = std::make_unique<InfoStore>(m_state.m_strIniPath);
   return true;
 }
 
 void CMainDialog::RecordUserPowerSettings() {
-  SettingsControl& c = *m_control;
-  MainState& s = m_settingsState;
-  UserPowerSettings user;
-  // Saving was left in force at the last close: the user's own settings are the parked ones, and
-  // the saving plan is still in force.
-  const bool parked = ReadParkedUserPower(*m_info, user);
-  // Else a record held means the last run ended without giving them back (a crash, a kill, a power
-  // cut): what the system has now may be the saving plan, so the record is the user's own.
-  if (!parked && !ReadHeldUserPower(*m_info, user)) {
-    // A time-out that cannot be read is kept as unknown, and is never given back as "never".
-    c.PowerPlans().RecordUserPowerSettings();
-    user = {s.m_nSavedScheme, s.m_nSavedDiskTimeout, s.m_nSavedMonitorTimeout};
-  }
-  if (!parked && user.scheme != kPlanBalanced) {
-    PlanCommand(
-        [](SettingsControl& control) { control.PowerPlans().SetActivePowerPlan(kPlanBalanced); });
+  const UserPowerAtStart user = ReadUserPowerAtStart(*m_control, *m_info);
+  // A parked plan is the saving plan, still in force.
+  if (!user.parked && user.settings.scheme != kPlanBalanced) {
+    PlanCommand([](SettingsControl& control) { control.PowerPlans().SetActivePowerPlan(kPlanBalanced); });
   }
   // Kept in INFO.DAT before the saving plan replaces them, for whatever ends this run.
-  HoldUserPower(*m_info, user);
-  s.m_nSavedScheme = m_state.m_nSavedScheme = user.scheme;
-  s.m_nSavedDiskTimeout = m_state.m_nSavedDiskTimeout = user.diskTimeout;
-  s.m_nSavedMonitorTimeout = m_state.m_nSavedMonitorTimeout = user.monitorTimeout;
+  HoldUserPower(*m_info, user.settings);
+  m_state.m_nSavedScheme = user.settings.scheme;
+  m_state.m_nSavedDiskTimeout = user.settings.diskTimeout;
+  m_state.m_nSavedMonitorTimeout = user.settings.monitorTimeout;
   m_bPowerSaved = true;
 }
 
@@ -230,7 +215,7 @@ void CMainDialog::ReadStartDate() {
 
 void CMainDialog::RegisterAutoStart() {
   // Quoted, so that a folder with blanks cannot start another program.
-  const std::string command = "\"" + JoinPath(m_state.m_szAppDir, "zor2.exe") + "\" state";
+  const std::string command = "\"" + JoinPath(m_state.m_strAppDir, "zor2.exe") + "\" state";
   RegKey key(m_ports.registry);
   if (!key.Open(RegRoot::LocalMachine, m_state.m_nOsClass < kOsNt6 ? kRunKey : kRunOnceKey)) return;
   std::string existing;
@@ -238,16 +223,19 @@ void CMainDialog::RegisterAutoStart() {
   key.Close();
 }
 
-bool CMainDialog::BindAndDiscover() {
-  m_hwk = m_ports.loadHwk ? m_ports.loadHwk() : nullptr;
+bool CMainDialog::BindHwk() {
   if (!m_hwk) {
     m_ports.boxes.Show(kGuiHwkFailureText, kGuiHwkFailureCaption, MessageIcon::None);
     return Exit(kGuiHwkFailureExitCode);
   }
   m_bDemoBoard = m_hwk->IsSimulated();
-  fw::GuiDiscovery d = fw::DiscoverForGui(*m_hwk, m_ports.sleeper);
+  return true;
+}
+
+bool CMainDialog::FinishDiscovery() {
+  const fw::GuiDiscovery d = m_discovery.Wait();
   if (d.status != fw::GuiDiscoveryStatus::Ok) {
-    const GuiOutcome o = DiscoveryOutcome(d.status, m_state.m_szAppDir);
+    const GuiOutcome o = DiscoveryOutcome(d.status, m_state.m_strAppDir);
     if (o.boxText) m_ports.boxes.Show(o.boxText, o.boxCaption, o.boxIcon);
     if (o.dialogId) ShowMessage(Host(), o.dialogId);
     if (!o.relaunchCommand.empty()) m_ports.processes.StartHidden(o.relaunchCommand);
@@ -255,11 +243,7 @@ bool CMainDialog::BindAndDiscover() {
   }
   // The firmware gave both tables: the relaunch helper's count of restarts starts again.
   ResetRelaunchCount(*m_info);
-  m_state.m_wSmiPort = d.target.port;
-  m_state.m_wSmiType = d.target.type;
-  m_state.m_dwEsAddr = d.energyTableAddress;
-  m_state.m_dwEs2Addr = d.railTableAddress;
-  m_state.m_pEs = d.energyTable;
+  FillFromDiscovery(m_state, d);
   return true;
 }
 
@@ -333,20 +317,19 @@ void CMainDialog::ApplyCurrentState() {
   c.Rails().ApplyRails(level);
 }
 
-void CMainDialog::StartSettings() {
+bool CMainDialog::StartSettings() {
   // The one copy: from here on each side keeps what it learns, and the window hands the worker
-  // what it decides inside each task.
+  // what it decides inside each task. The settings side learns the rail bases and the graphics
+  // clock on its own copy.
   m_settingsState = m_state;
   m_workerBoxes = std::make_unique<PostedBoxes>(m_ports.boxes);
-  SettingsPorts settingsPorts{*m_hwk,         m_ports.registry, m_ports.processes,
-                              m_ports.services, *m_workerBoxes,  m_ports.shutdown,
-                              m_ports.vendors, m_ports.sleeper,  m_ports.systemDir,
-                              nullptr};
-  InfoStore* info = m_info.get();
-  settingsPorts.readSetting = [info](const std::string& key, const std::string& def) {
-    return info->Read(info::kSetting, key, def, info::kSettingCapacity);
-  };
-  m_control = std::make_unique<SettingsControl>(m_settingsState, std::move(settingsPorts));
+  m_control = std::make_unique<SettingsControl>(
+      m_settingsState, WireSettingsPorts(m_ports, *m_hwk, *m_workerBoxes, *m_info));
+  m_control->Rails().LoadRailBases();
+  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
+  m_control->Vendor().LoadGraphicsClock();
+  if (m_control->ExitRequested()) return Exit(m_control->ExitCode());
+  return true;
 }
 
 void CMainDialog::PlanCommand(std::function<void(SettingsControl&)> command) {
@@ -360,7 +343,9 @@ void CMainDialog::PlanCommand(std::function<void(SettingsControl&)> command) {
   }
 }
 
-void CMainDialog::StartWorker() {
+void CMainDialog::StartRunning() {
+  // The start's power-plan commands and the service go to the worker, so the window shows
+  // meanwhile; then the timers.
   m_poster = Host().Poster();
   static_cast<PostedBoxes&>(*m_workerBoxes).PostThrough(m_poster);
   m_worker = std::make_unique<SettingsWorker>(
@@ -368,6 +353,16 @@ void CMainDialog::StartWorker() {
         // Runs on the window's thread, and only while the window is there.
         if (poster) poster->Post([this, done] { OnWorkerDone(done); });
       });
+  Post(kTaskOther, [commands = std::move(m_startPlanCommands)](SettingsControl& c) {
+    for (const auto& command : commands) command(c);
+    return 0;
+  });
+  Post(kTaskOther, [](SettingsControl& c) {
+    c.Service().EnsureServiceRunning();
+    return 0;
+  });
+  Host().SetTimer(kPhaseTimer, 100);
+  Host().SetTimer(kFigureTimer, 1000);
 }
 
 }  // namespace zor

@@ -51,20 +51,16 @@ constexpr RadioPictureNames kSelectorSpecs[layout::kSelectors] = {
 
 }  // namespace
 
-bool CMainDialog::LoadSkin() {
+void CMainDialog::LoadSkin() {
   // By full path from the program's folder: never a library of that name from elsewhere.
   const std::string path =
-      JoinPath(m_state.m_szAppDir, SkinLibraryName(Host().SystemLanguage()));
+      JoinPath(m_state.m_strAppDir, SkinLibraryName(Host().SystemLanguage()));
   std::unique_ptr<ui::ResourceLibrary> skin = Host().OpenLibrary(path);
   if (skin) {
     m_bmpMainOn = skin->GetBitmap("Main_on");
     m_bmpMainOff = skin->GetBitmap("Main_off");
   }
-  // Without its background the window would be invisible yet hold the single-instance marker.
-  if (!skin || !m_bmpMainOn) {
-    m_ports.boxes.Show(kSkinFailureText, kSkinFailureCaption, MessageIcon::None);
-    return Exit(1);
-  }
+  if (!skin || !m_bmpMainOn) return;
   ui::Rect rect = Host().WindowRect();
   rect.right = rect.left + m_bmpMainOn->width;
   rect.bottom = rect.top + m_bmpMainOn->height;
@@ -87,7 +83,14 @@ bool CMainDialog::LoadSkin() {
   for (int n = 0; n <= 6; ++n) m_aBar[n] = Named(*skin, "BAR_%d", n);
   SetUpButtons(*skin);
   m_region = MakeRegionFromBitmap(m_bmpMainOn, m_state.m_crKey, m_state.m_crTolerance);
-  return true;
+  m_bSkinLoaded = true;
+}
+
+bool CMainDialog::SkinLoaded() {
+  // Without its background the window would be invisible yet hold the single-instance marker.
+  if (m_bSkinLoaded) return true;
+  m_ports.boxes.Show(kSkinFailureText, kSkinFailureCaption, MessageIcon::None);
+  return Exit(1);
 }
 
 void CMainDialog::SetUpButtons(const ui::ResourceLibrary& skin) {

@@ -74,10 +74,10 @@ bool IsRestoreCommand(const std::string& commandLine) {
 int RunRestoreMode(MainPorts& ports) {
   if (ports.programDir.empty()) return 1;
   MainState state;
-  state.m_szAppDir = ports.programDir;
-  state.m_szIniPath = JoinPath(state.m_szAppDir, "Info.dat");
+  state.m_strAppDir = ports.programDir;
+  state.m_strIniPath = JoinPath(state.m_strAppDir, "Info.dat");
   state.m_nOsClass = OsClass(ports.system.Version(), state.m_nOsClass);
-  InfoStore info(state.m_szIniPath);
+  InfoStore info(state.m_strIniPath);
   NoBoxes boxes;
   SettingsExit exit;
 

@@ -24,8 +24,8 @@ constexpr uint32_t kMagenta = 0x00FF00FF;  // COLORREF of transparent skin pixel
 
 struct MainState {
   std::string m_strCmdLine;  // lower-cased
-  std::string m_szAppDir;    // no trailing separator
-  std::string m_szIniPath;   // m_szAppDir + "\Info.dat"
+  std::string m_strAppDir;   // no trailing separator
+  std::string m_strIniPath;  // m_strAppDir + "\Info.dat"
   int32_t m_nOsClass = 0;
 
   // The user's Windows power settings recorded at start, given back at close.

@@ -44,10 +44,10 @@ bool ServiceSettings::StartSaverService() {
 void ServiceSettings::RunServiceInstaller() {
   if (m_exit.Requested()) return;
   // Without the program directory the command would run "\Zor2Svr.exe" from the drive's root.
-  if (m_state.m_szAppDir.empty()) return;
+  if (m_state.m_strAppDir.empty()) return;
   // Quoted, so that an install under a directory with blanks starts the right program. The starts
   // that follow need the service registered, so the installer is given time to finish.
-  m_processes.RunHidden(QuotedCommand(m_state.m_szAppDir + "\\Zor2Svr.exe", "-i"),
+  m_processes.RunHidden(QuotedCommand(m_state.m_strAppDir + "\\Zor2Svr.exe", "-i"),
                         kInstallerWaitMs);
 }
 

@@ -11,19 +11,14 @@
 
 #include "common/firmware.h"
 #include "common/firmware_layout.h"
+#include "common/info_keys.h"
 #include "common/hwk_binding.h"
-#include "gui/app/discovery_outcome.h"
 #include "common/info_store.h"
+#include "gui/app/discovery_outcome.h"
+#include "gui/app/start_wiring.h"
 #include "gui/controls/advanced_settings.h"
 #include "gui/settings/advanced_command.h"
 #include "gui/settings/settings_control.h"
-#include "platform/message_box.h"
-#include "platform/processes.h"
-#include "platform/program_paths.h"
-#include "platform/registry.h"
-#include "platform/service_manager.h"
-#include "platform/shutdown.h"
-#include "platform/vendor_libraries.h"
 #include "ui/desktop.h"
 
 namespace {
@@ -123,50 +118,37 @@ int main(int argc, char** argv) {
     }
   }
 
+  fw::ThreadSleeper sleeper;
+  const MainPorts system = SystemMainPorts(sleeper);
   MainState state;
-  state.m_szAppDir = ProgramDirectory();
-  state.m_szIniPath = state.m_szAppDir + "\\Info.dat";
+  if (!FindProgramFiles(state, system.programDir)) return 1;
   state.m_nOsClass = options.osClass;
   state.m_bX58 = options.platform == "x58";
   state.m_bP55 = options.platform == "p55";
   state.m_bP67 = options.platform == "p67";
 
-  HwkLoadResult hwk = LoadHwk(HwkClient::Gui);
-  if (hwk.status != HwkBindStatus::Ok) {
-    SystemMessageBoxes().Show(kGuiHwkFailureText, kGuiHwkFailureCaption, MessageIcon::Stop);
+  const std::unique_ptr<Hwk> hwk = system.loadHwk();
+  if (!hwk) {
+    system.boxes.Show(kGuiHwkFailureText, kGuiHwkFailureCaption, MessageIcon::None);
     return kGuiHwkFailureExitCode;
   }
-  fw::ThreadSleeper sleeper;
-  const fw::GuiDiscovery discovery = fw::DiscoverForGui(*hwk.hwk, sleeper);
+  const fw::GuiDiscovery discovery = fw::DiscoverForGui(*hwk, sleeper);
   if (discovery.status != fw::GuiDiscoveryStatus::Ok) {
-    const int exitCode = DiscoveryOutcome(discovery.status, state.m_szAppDir).exitCode;
+    const int exitCode = DiscoveryOutcome(discovery.status, state.m_strAppDir).exitCode;
     std::printf("discovery failed, exit %d\n", exitCode);
     return exitCode ? exitCode : 1;
   }
-  state.m_wSmiPort = discovery.target.port;
-  state.m_wSmiType = discovery.target.type;
-  state.m_dwEsAddr = discovery.energyTableAddress;
-  state.m_dwEs2Addr = discovery.railTableAddress;
-  state.m_pEs = discovery.energyTable;
-  state.m_bAltTable = (state.m_pEs.U16(fw::et::kStatusFlags) & fw::sf::kSmbusRegulator) != 0;
+  FillFromDiscovery(state, discovery);
   state.m_nLevel = static_cast<int16_t>(
       (state.m_pEs.U16(fw::et::kControlFlags) & fw::cf::kLevelMask) >> fw::cf::kLevelShift);
 
-  InfoStore store(state.m_szIniPath);
-  state.m_bVgaSaving = store.Read("SETTING", "VGA", "0", 255) == "1";
-  SettingsPorts ports{*hwk.hwk,           SystemRegistry(),    SystemProcesses(),
-                      SystemServiceManager(), SystemMessageBoxes(), SystemShutdown(),
-                      SystemVendorLibraries(), sleeper,          SystemLibraryDirectory(),
-                      nullptr};
-  ports.readSetting = [&store](const std::string& key, const std::string& def) {
-    return store.Read("SETTING", key, def, 255);
-  };
-  SettingsControl control(state, std::move(ports));
-  // The user's power settings, recorded as the main window records them at start: a dialog that
-  // cannot open gives them back before the program ends.
-  control.PowerPlans().GetActivePowerPlan(&state.m_nSavedScheme);
-  control.PowerPlans().GetDiskTimeout(state.m_nSavedScheme, &state.m_nSavedDiskTimeout);
-  control.PowerPlans().GetMonitorTimeout(state.m_nSavedScheme, &state.m_nSavedMonitorTimeout);
+  InfoStore store(state.m_strIniPath);
+  state.m_bVgaSaving = store.Read(info::kSetting, "VGA", "0", info::kSettingCapacity) == "1";
+  SettingsControl control(state, WireSettingsPorts(system, *hwk, system.boxes, store));
+  // The user's power settings, recorded as the main window records them at start (held in
+  // INFO.DAT only by the main window, whose saving plan replaces them): a dialog that cannot open
+  // gives them back before the program ends.
+  ReadUserPowerAtStart(control, store);
   control.Rails().LoadRailBases();
   control.Vendor().LoadGraphicsClock();
   if (control.ExitRequested()) return control.ExitCode();

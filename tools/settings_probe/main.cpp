@@ -15,22 +15,17 @@
 #include <vector>
 
 #include "common/firmware.h"
-#include "common/firmware_layout.h"
 #include "common/hwk_binding.h"
 #include "common/info_store.h"
 #include "common/service_name.h"
+#include "gui/app/discovery_outcome.h"
 #include "gui/app/platform_class.h"
+#include "gui/app/start_wiring.h"
 #include "gui/settings/settings_worker.h"
 #include "gui/settings/settings_control.h"
-#include "platform/dynamic_library.h"
 #include "platform/message_box.h"
-#include "platform/processes.h"
-#include "platform/program_paths.h"
-#include "platform/registry.h"
 #include "platform/service_manager.h"
-#include "platform/shutdown.h"
 #include "platform/system_info.h"
-#include "platform/vendor_libraries.h"
 
 namespace {
 
@@ -136,11 +131,12 @@ int main(int argc, char** argv) {
   if (i >= argc) return Usage();
   const std::vector<std::string> args(argv + i, argv + argc);
 
+  fw::ThreadSleeper sleeper;
+  const MainPorts system = SystemMainPorts(sleeper);
   MainState state;
-  state.m_szAppDir = ProgramDirectory();
-  state.m_szIniPath = state.m_szAppDir + "\\Info.dat";
+  if (!FindProgramFiles(state, system.programDir)) return 1;
   state.m_nOsClass =
-      options.osClass >= 0 ? options.osClass : OsClass(RealSystemInfo().Version(), kOsNt61);
+      options.osClass >= 0 ? options.osClass : OsClass(system.system.Version(), state.m_nOsClass);
   state.m_nSavedScheme = options.savedScheme;
   state.m_nSavedDiskTimeout = options.savedDisk;
   state.m_nSavedMonitorTimeout = options.savedMonitor;
@@ -148,33 +144,21 @@ int main(int argc, char** argv) {
   state.m_bP55 = options.platform == "p55";
   state.m_bP67 = options.platform == "p67";
 
-  HwkLoadResult hwk = LoadHwk(HwkClient::Gui);
-  if (hwk.status != HwkBindStatus::Ok) {
+  const std::unique_ptr<Hwk> hwk = system.loadHwk();
+  if (!hwk) {
     std::printf("box %s: %s\n", kGuiHwkFailureCaption, kGuiHwkFailureText);
     return kGuiHwkFailureExitCode;
   }
-  fw::ThreadSleeper sleeper;
-  const fw::GuiDiscovery discovery = fw::DiscoverForGui(*hwk.hwk, sleeper);
+  const fw::GuiDiscovery discovery = fw::DiscoverForGui(*hwk, sleeper);
   if (discovery.status != fw::GuiDiscoveryStatus::Ok) {
     std::printf("discovery failed, status %d\n", static_cast<int>(discovery.status));
     return 1;
   }
-  state.m_wSmiPort = discovery.target.port;
-  state.m_wSmiType = discovery.target.type;
-  state.m_dwEsAddr = discovery.energyTableAddress;
-  state.m_dwEs2Addr = discovery.railTableAddress;
-  state.m_pEs = discovery.energyTable;
-  state.m_bAltTable = (state.m_pEs.U16(fw::et::kStatusFlags) & fw::sf::kSmbusRegulator) != 0;
+  FillFromDiscovery(state, discovery);
 
-  InfoStore store(state.m_szIniPath);
+  InfoStore store(state.m_strIniPath);
   PrintedBoxes boxes;
-  SettingsPorts ports{*hwk.hwk,        SystemRegistry(), SystemProcesses(), SystemServiceManager(),
-                      boxes,           SystemShutdown(), SystemVendorLibraries(), sleeper,
-                      SystemLibraryDirectory(), nullptr};
-  ports.readSetting = [&store](const std::string& key, const std::string& def) {
-    return store.Read("SETTING", key, def, 255);
-  };
-  SettingsControl control(state, std::move(ports));
+  SettingsControl control(state, WireSettingsPorts(system, *hwk, boxes, store));
   control.Rails().LoadRailBases();
   control.Vendor().LoadGraphicsClock();
 

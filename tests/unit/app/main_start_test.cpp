@@ -79,6 +79,10 @@ TEST(MainStartTest, FailureTable) {
       {"revision", "x58-6", sim::kFaultRevision, "", true, true, nullptr, {"MSG_9"}, 1, false},
       {"revision at logon", "x58-6", sim::kFaultRevision, "STATE", true, true, nullptr, {}, 1, false},
       {"no skin", "x58-6", 0, "", true, false, "Load resource library failure!!", {}, 1, false},
+      // The skin loads while the firmware is still being found: the firmware's failures still come
+      // first, and alone.
+      {"no pointer, no skin", "x58-6", sim::kFaultNoEsy, "", true, false, "Can't Get SMI port and type!!", {}, 1, false},
+      {"revision, no skin", "x58-6", sim::kFaultRevision, "", true, false, nullptr, {"MSG_9"}, 1, false},
       {"logon", "x58-6", 0, "restatement", true, true, nullptr, {}, 0, false},
   };
   for (const Case& c : cases) {
@@ -105,6 +109,20 @@ TEST(MainStartTest, FailureTable) {
     EXPECT_EQ(rig.ActivePlan(), 3);
     EXPECT_TRUE(rig.host->Timers().empty());
   }
+}
+
+// The firmware discovery starts before everything else, yet an unknown program folder still ends
+// the start first, with its own box alone: the firmware's failure is never told.
+TEST(MainStartTest, AnUnknownProgramFolderEndsTheStartBeforeTheFirmwareSpeaks) {
+  MainRig rig("x58-6", sim::kFaultNoEsy);
+  rig.appDir = "";
+  EXPECT_FALSE(rig.Start());
+  ASSERT_TRUE(rig.host->ExitStatus().has_value());
+  EXPECT_EQ(*rig.host->ExitStatus(), 1);
+  const auto shown = rig.boxes.ShownBoxes();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, "The program's folder could not be found!!");
+  EXPECT_TRUE(rig.dialogs.empty());
 }
 
 TEST(MainStartTest, InteractiveStartAppliesTheFirmwareLevelAndRunsTimers) {

@@ -67,7 +67,7 @@ TEST(Service, MissingServiceIsInstalledFromAQuotedPathThenStarted) {
 
 TEST(Service, NoProgramDirectoryRunsNoInstaller) {
   SettingsRig rig;
-  rig.state.m_szAppDir.clear();  // the program's path could not be found, or was too long
+  rig.state.m_strAppDir.clear();  // the program's path could not be found, or was too long
   rig.control->Service().EnsureServiceRunning();
   EXPECT_TRUE(rig.Commands().empty());
 }

@@ -28,7 +28,7 @@ SettingsRig::SettingsRig(const char* profile, uint32_t faults, int osClass)
   const fw::GuiDiscovery discovery = fw::DiscoverForGui(hwk, sleeper);
   sleeper.waits.clear();
   EXPECT_EQ(discovery.status, fw::GuiDiscoveryStatus::Ok);
-  state.m_szAppDir = "C:\\Program Files\\Zorwise";
+  state.m_strAppDir = "C:\\Program Files\\Zorwise";
   state.m_nOsClass = osClass;
   state.m_wSmiPort = discovery.target.port;
   state.m_wSmiType = discovery.target.type;
