@@ -6,6 +6,7 @@
 #include "common/firmware_layout.h"
 #include "common/info_keys.h"
 #include "gui/app/platform_class.h"
+#include "gui/app/start_wiring.h"
 #include "gui/app/user_power_record.h"
 #include "gui/settings/firmware_settings.h"
 #include "gui/settings/power_plan_settings.h"
@@ -33,11 +34,8 @@ void SwitchFirmwareSavingOff(MainPorts& ports, MainState& state, NoBoxes& boxes,
   if (!hwk) return;
   const fw::GuiDiscovery found = fw::DiscoverForGui(*hwk, ports.sleeper);
   if (found.status != fw::GuiDiscoveryStatus::Ok) return;
-  state.m_wSmiPort = found.target.port;
-  state.m_wSmiType = found.target.type;
-  state.m_dwEsAddr = found.energyTableAddress;
-  state.m_dwEs2Addr = found.railTableAddress;
-  state.m_pEs = found.energyTable;
+  // As zor2 fills it, the regulator's kind with it: an SMBus board keeps its rail bases elsewhere.
+  FillFromDiscovery(state, found);
   const PlatformClass platform = ClassifyPlatform(ports.system.Cpuid1().eax);
   state.m_bX58 = platform.x58;
   state.m_bP55 = platform.p55;

@@ -38,7 +38,7 @@ UserPowerAtStart ReadUserPowerAtStart(SettingsControl& control, InfoStore& info)
   MainState& s = control.State();
   user.parked = ReadParkedUserPower(info, user.settings);
   if (!user.parked && !ReadHeldUserPower(info, user.settings)) {
-    control.RecordUserPowerSettings();
+    control.PowerPlans().RecordUserPowerSettings();
     user.settings = {s.m_nSavedScheme, s.m_nSavedDiskTimeout, s.m_nSavedMonitorTimeout};
   }
   s.m_nSavedScheme = user.settings.scheme;
