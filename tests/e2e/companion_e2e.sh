@@ -17,7 +17,7 @@ rm -rf "$work"
 mkdir -p "$shots"
 prefix="$work/prefix"
 zor_app_prefix "$prefix" "$bin" Zor2Tray.exe zor2.exe Zor2Svr.exe hwk.dll Clockvane.dll SF.DLL ENG.dll \
-  SC.dll TC.dll AdvEng.dll AdvSC.dll AdvTC.dll res.dll simboard.exe
+  SC.dll TC.dll AdvEng.dll AdvSC.dll AdvTC.dll res.dll simboard.exe zorstat.exe fixtures/open_recorder.exe
 install_powercfg "$bin"
 title="ZOR 2.0 B10.1022.1"
 hidden_key='HKCU\Software\Zorwise\Zor2Tray'
@@ -111,6 +111,16 @@ wait_for 20 eval '[ "$(probe iconic "$title")" = "iconic 0" ]' || fail "again: $
 wait_for 10 eval '[ "$(probe foreground "$title")" = "foreground 1" ]' || fail "again: $(probe foreground "$title")"
 [ "$(probe count "$title")" = "count 1" ] || fail "a second zor2 window: $(probe count "$title")"
 ok "Open Zorwise again restores the one running window and brings it to the front"
+
+# ---- "Energy report": the report in the user's Documents, opened by the desktop -------------------------
+html_recorder
+menu_choose Down Down Return
+wait_for 30 opened_count 1 || fail "Energy report: the desktop was not asked to open a report"
+[ -f "$report" ] || fail "Energy report: no report in the user's Documents\\Zorwise folder"
+opened_path=$(tr -d '\r' < "$opened" | tail -1)
+[ "$(realpath "$(winepath -u "$opened_path" 2>/dev/null)")" = "$(realpath "$report")" ] ||
+  fail "Energy report: the desktop opened '$opened_path', not the report"
+ok "Energy report writes the report to the user's Documents and has it opened"
 
 # ---- "Hide icon": gone, kept for the logon start; a start by the user shows it again ---------------------
 menu_choose Up Return

@@ -241,3 +241,18 @@ answer_worry() {
   xdotool key --window "$worry" Return 2>/dev/null || xdotool key Return
   [ -n "$worry" ]
 }
+
+# html_recorder: the prefix user's Documents made a plain folder inside the prefix (it may be a link
+# to the Unix home), and the recorder fixture (in the app folder) registered as the program that
+# opens .html files, in place of a browser. Sets report (where zorstat --report writes) and opened
+# (the recorder's log, a line per path it was given); opened_count N: N paths or more so far.
+html_recorder() {
+  local documents="$WINEPREFIX/drive_c/users/$(id -un)/Documents"
+  if [ -L "$documents" ]; then rm "$documents"; fi
+  mkdir -p "$documents"
+  report="$documents/Zorwise/Energy report.html"
+  opened="$app/opened.log"
+  wine reg add 'HKCR\.html' /ve /d ZorTest.Page /f >/dev/null 2>&1
+  wine reg add 'HKCR\ZorTest.Page\shell\open\command' /ve /d "\"$winapp\\open_recorder.exe\" \"%1\"" /f >/dev/null 2>&1
+}
+opened_count() { [ "$([ -f "$opened" ] && wc -l < "$opened" || echo 0)" -ge "$1" ]; }

@@ -14,20 +14,7 @@ work="$bin/../e2e/report"
 zor_app_prefix "$work/prefix" "$bin" zorstat.exe fixtures/open_recorder.exe
 zor_wine_session
 
-# The user's Documents may be a link to the Unix home: keep the test's files inside the prefix.
-documents="$WINEPREFIX/drive_c/users/$(id -un)/Documents"
-if [ -L "$documents" ]; then rm "$documents"; fi
-mkdir -p "$documents"
-report="$documents/Zorwise/Energy report.html"
-opened="$app/opened.log"
-
-# The program that opens .html files (this prefix has no browser: Wine's HTML engine is left out).
-handler='HKCR\ZorTest.Page'
-wine reg add 'HKCR\.html' /ve /d ZorTest.Page /f >/dev/null 2>&1
-wine reg add "$handler\\shell\\open\\command" /ve /d "\"$winapp\\open_recorder.exe\" \"%1\"" /f >/dev/null 2>&1
-
-opened_lines() { [ -f "$opened" ] && wc -l < "$opened" || echo 0; }
-opened_count() { [ "$(opened_lines)" -ge "$1" ]; }
+html_recorder
 
 # ---- no history yet: the report says so, and is opened --------------------------------------------
 run zorstat.exe --report >/dev/null || fail "zorstat --report failed without a history"
