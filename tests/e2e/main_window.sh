@@ -339,8 +339,9 @@ moving() {
   convert "$b" -crop 446x129+55+228 +repage "$work/phase-b.png"
   [ "$(compare -metric AE "$work/phase-a.png" "$work/phase-b.png" null: 2>&1 || true)" != 0 ]
 }
-# (A few tries: on a loaded machine a shot can take long enough to miss the 100 ms steps.)
-wait_for 5 moving || fail "the phase indicators do not move ($shots/phase-a.png, phase-b.png)"
+# (Tries for a while: on a loaded machine a shot can take long enough to miss the 100 ms steps, and
+# the window's timers can be starved for seconds.)
+wait_for 15 moving || fail "the phase indicators do not move ($shots/phase-a.png, phase-b.png)"
 ok "phase indicators move"
 
 # ---- Total and Meter ----------------------------------------------------------------------------------
