@@ -1,6 +1,6 @@
 // The main window and its settings worker: queuing work, the worker's reports, closing, and the
 // re-apply after a resume from suspend.
-#include <cstdio>
+#include <string>
 
 #include "common/firmware_layout.h"
 #include "common/info_keys.h"
@@ -14,17 +14,6 @@
 #include "gui/controls/message_dlg.h"
 
 namespace zor {
-
-namespace {
-
-
-std::string Decimal(int value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%d", value);
-  return text;
-}
-
-}  // namespace
 
 void CMainDialog::Post(Task task, std::function<int(SettingsControl&)> work) {
   if (!m_worker) return;
@@ -171,9 +160,9 @@ void CMainDialog::ShowInForce(unsigned choice, bool advanced, int level, bool vg
 void CMainDialog::ParkUserPowerSettings(InfoStore& info, const MainState& state) {
   info.Update([&state](InfoFile& file) {
     file.Write(info::kInfo, info::kPv, "1");
-    file.Write(info::kInfo, info::kPowerValue, Decimal(state.m_nSavedScheme));
-    file.Write(info::kInfo, info::kDisk, Decimal(state.m_nSavedDiskTimeout));
-    file.Write(info::kInfo, info::kMonitor, Decimal(state.m_nSavedMonitorTimeout));
+    file.Write(info::kInfo, info::kPowerValue, std::to_string(state.m_nSavedScheme));
+    file.Write(info::kInfo, info::kDisk, std::to_string(state.m_nSavedDiskTimeout));
+    file.Write(info::kInfo, info::kMonitor, std::to_string(state.m_nSavedMonitorTimeout));
     // Parked, they are no longer a run's record: the next start takes them as parked.
     ReleaseUserPower(file);
   });

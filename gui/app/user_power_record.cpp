@@ -1,6 +1,5 @@
 #include "gui/app/user_power_record.h"
 
-#include <cstdio>
 #include <string>
 
 #include "common/info_keys.h"
@@ -8,12 +7,6 @@
 namespace zor {
 
 namespace {
-
-std::string Decimal(int value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%d", value);
-  return text;
-}
 
 int ReadInt(InfoStore& info, const char* section, const char* key) {
   return ProfileInt(info.Read(section, key, "0", info::kPathCapacity));
@@ -39,9 +32,9 @@ bool ReadParkedUserPower(InfoStore& info, UserPowerSettings& settings) {
 
 bool HoldUserPower(InfoStore& info, const UserPowerSettings& settings) {
   return info.Update([&settings](InfoFile& file) {
-    file.Write(info::kUserPower, info::kUserScheme, Decimal(settings.scheme));
-    file.Write(info::kUserPower, info::kUserDisk, Decimal(settings.diskTimeout));
-    file.Write(info::kUserPower, info::kUserMonitor, Decimal(settings.monitorTimeout));
+    file.Write(info::kUserPower, info::kUserScheme, std::to_string(settings.scheme));
+    file.Write(info::kUserPower, info::kUserDisk, std::to_string(settings.diskTimeout));
+    file.Write(info::kUserPower, info::kUserMonitor, std::to_string(settings.monitorTimeout));
     file.Write(info::kUserPower, info::kUserHeld, "1");
   });
 }
