@@ -15,7 +15,7 @@
 #include "platform/program_paths.h"
 #include "platform/system_info.h"
 #include "platform/user_locale.h"
-#include "tools/zorstat/stats.h"
+#include "apps/zorstat/stats.h"
 
 namespace {
 

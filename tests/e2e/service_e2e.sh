@@ -14,7 +14,7 @@ source "$repo/tests/e2e/e2e_lib.sh"
 
 work="$bin/../e2e/service"
 prefix="$work/prefix"
-zor_app_prefix "$prefix" "$bin" Zor2Svr.exe hwk.dll simboard.exe svcpoke.exe store_squat.exe
+zor_app_prefix "$prefix" "$bin" Zor2Svr.exe hwk.dll simboard.exe svcpoke.exe fixtures/store_squat.exe
 info="$app/INFO.DAT"
 log="$app/Satae.log"
 zor_wine_session
