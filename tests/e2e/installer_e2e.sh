@@ -14,7 +14,7 @@ bin=$(cd "$1" && pwd)
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 source "$repo/tests/e2e/e2e_lib.sh"
 setup="$bin/../installer/ZorwiseSetup.exe"
-[ -f "$setup" ] || { echo "FAIL: no installer at $setup (is makensis installed?)" >&2; exit 1; }
+[ -f "$setup" ] || fail "no installer at $setup (is makensis installed?)"
 
 work="$bin/../e2e/installer"
 prefix="$work/prefix"
@@ -23,10 +23,8 @@ run_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 runonce_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce'
 zor_wine_session
 
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$app/Satae.log" ] && { echo "--- Satae.log" >&2; tr -d '\r' < "$app/Satae.log" >&2; echo >&2; }
-  exit 1
+failure_details() {
+  [ -f "$app/Satae.log" ] && { echo "--- Satae.log"; tr -d '\r' < "$app/Satae.log"; echo; }
 }
 listing() { (cd "$app" && ls -1 | sort | tr '\n' ' '); }
 # The setup and the uninstaller it copies to a temporary folder run on after the first returns.
@@ -35,8 +33,6 @@ install() {
   wine "$setup" /S "$@" || fail "setup $* failed"
   echo "setup $* took $(( ($(date +%s%N) - started) / 1000000 )) ms"
 }
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zorwise'
-uninstalled() { ! wine reg query "$uninstall_key" "$zor_reg_view" >/dev/null 2>&1; }
 # Each poll asks the registry through Wine: every 0.2 s is often enough.
 poll_seconds=0.2
 uninstall() {
