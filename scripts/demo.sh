@@ -19,21 +19,15 @@ build=${ZOR_WIN64_BUILD:-build/win64}
 cmake --preset win64 -B "$build" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
-source scripts/wine-env.sh
+source tests/e2e/e2e_lib.sh
 bin=$repo/$build/bin
 setup=$repo/$build/installer/ZorwiseSetup.exe
 demo=$repo/build/demo
 prefix=$demo/prefix
 echo "== A fresh Wine prefix in $prefix"
-zor_new_prefix "$prefix"
-export WINEPREFIX=$prefix
-app="$prefix/drive_c/Program Files/Zorwise"
-winapp='C:\Program Files\Zorwise'
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 || true
+zor_app_prefix "$prefix"
+zor_wine_session
 
-run() { wine "$winapp\\$1" "${@:2}" 2>/dev/null | tr -d '\r'; }
 section() { printf '\n== %s\n' "$*"; }
 
 section "Install: ZorwiseSetup.exe /S /DEMO (silent, with the simulated board)"

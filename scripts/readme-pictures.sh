@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 command -v chromium >/dev/null || { echo "chromium is missing: apt-get install chromium" >&2; exit 1; }
 help=build/win64/help/chm
-zorstat=build/native/tools/zorstat/zorstat
+zorstat=build/native/apps/zorstat/zorstat
 [ -f "$help/messages.html" ] && [ -x "$zorstat" ] || { echo "build the native and win64 presets first" >&2; exit 1; }
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

@@ -11,7 +11,7 @@ source "$repo/tests/e2e/e2e_lib.sh"
 prefix="$bin/../e2e/canvas_offscreen/prefix"
 zor_new_prefix "$prefix"
 export WINEPREFIX="$prefix"
+zor_wine_session
 out=$(wine "$bin/fixtures/canvas_offscreen.exe" | tr -d '\r')
-wineserver -k || true
 echo "$out"
-[ "$out" = "PASS" ]
+[ "$out" = "PASS" ] || fail "canvas_offscreen.exe said '$out'"

@@ -22,19 +22,14 @@ install_powercfg "$bin"
 title="ZOR 2.0 B10.1022.1"
 hidden_key='HKCU\Software\Zorwise\Zor2Tray'
 
-cleanup() { wineserver -k >/dev/null 2>&1 || true; }
 zor_wine_session
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  echo "screenshots in $shots" >&2
-  [ -f "$app/INFO.DAT" ] && { echo "--- INFO.DAT" >&2; tr -d '\r' < "$app/INFO.DAT" >&2; }
-  exit 1
+failure_details() {
+  echo "screenshots in $shots"
+  [ -f "$app/INFO.DAT" ] && { echo "--- INFO.DAT"; tr -d '\r' < "$app/INFO.DAT"; }
 }
-run() { (cd "$app" && wine "./$1" "${@:2}" 2>/dev/null) | tr -d '\r'; }
 probe() { wine "$bin/fixtures/window_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 # The running companion's look (first line) and tooltip, as it shows them.
-state() { run Zor2Tray.exe --state || true; }
+state() { run Zor2Tray.exe --state 2>/dev/null || true; }
 look_is() { [ "$(state | head -1)" = "$1" ]; }
 tray_pid() { wine_pid 'Zor2Tray.exe' || true; }
 start_tray() { (cd "$app" && exec wine ./Zor2Tray.exe "$@" >/dev/null 2>&1 &); }

@@ -22,7 +22,6 @@ zor_new_prefix "$prefix"
 export WINEPREFIX="$prefix"
 zor_wine_session
 
-run() { WINEPREFIX="$prefix" wine "$app/$1" "${@:2}" | tr -d '\r'; }
 field() { sed -n "s/^$1=//p" <<<"$2" | head -1; }
 
 run simboard.exe create --profile x58-6 >/dev/null
@@ -55,9 +54,7 @@ echo "ok: level 1 sent by one process is seen by the others"
 
 # The ROM setting outlives the writer and the Wine server.
 written=$(run fwprobe.exe rom 4321) || fail "ROM update failed: $written"
-WINEPREFIX="$prefix" wineserver -k || true
-WINEPREFIX="$prefix" wineserver -w || true
-wineserver -p
+zor_wine_restart
 [ "$(field RomSetting "$(run fwprobe.exe rom)")" = "4321" ] || fail "the ROM setting did not survive"
 grep -q "value 0x10E1" <(run simboard.exe show) || fail "simboard does not show the ROM setting"
 echo "ok: the ROM setting survives a new process"
@@ -77,10 +74,9 @@ run simboard.exe fault clear all
 cwd="$work/current dir"
 mkdir -p "$cwd"
 mv "$app/hwk.dll" "$cwd/hwk.dll"
-if out=$(cd "$cwd" && run fwprobe.exe gui 2>/dev/null); then fail "hwk.dll was loaded from the current directory"; fi
+if out=$(cd "$cwd" && wine "$app/fwprobe.exe" gui 2>/dev/null | tr -d '\r'); then fail "hwk.dll was loaded from the current directory"; fi
 grep -q "loading library (hwk.dll) failure!!" <<<"$out" || fail "no load failure text: $out"
 mv "$cwd/hwk.dll" "$app/hwk.dll"
 echo "ok: hwk.dll is taken from the program's folder only"
 
-WINEPREFIX="$prefix" wineserver -k || true
 echo "PASS"

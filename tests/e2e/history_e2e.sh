@@ -13,22 +13,19 @@ repo=$(cd "$(dirname "$0")/../.." && pwd)
 source "$repo/tests/e2e/e2e_lib.sh"
 
 faketime_lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -1 || true)
-[ -n "$faketime_lib" ] || { echo "FAIL: libfaketime is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
+[ -n "$faketime_lib" ] || fail "libfaketime is missing (scripts/install-deps.sh installs it)"
 
 work="$bin/../e2e/history"
 zor_app_prefix "$work/prefix" "$bin" Zor2Svr.exe hwk.dll simboard.exe zorstat.exe fixtures/file_holder.exe
 info="$app/INFO.DAT"
 history="$app/History.csv"
 
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$history" ] && { echo "--- History.csv" >&2; cat -A "$history" >&2; }
-  [ -f "$app/Satae.log" ] && { echo "--- Satae.log" >&2; tr -d '\r' < "$app/Satae.log" >&2; echo >&2; }
-  exit 1
+failure_details() {
+  [ -f "$history" ] && { echo "--- History.csv"; cat -A "$history"; }
+  [ -f "$app/Satae.log" ] && { echo "--- Satae.log"; tr -d '\r' < "$app/Satae.log"; echo; }
 }
-total() { local t; t=$(ini_value "$info" Total); echo "${t:-0}"; }
+total() { local t; t=$(ini_value "$info" VALUE Total); echo "${t:-0}"; }
 total_moved() { [ "$(total)" != "$1" ]; }
-no_pid() { ! service_pid >/dev/null; }
 # Started, and saving: the Total moves once a second while the board saves. (Wine's manager may
 # still show a killed service as running, but starts it again.)
 start_saving() {
@@ -102,7 +99,7 @@ sleep 2
 pid=$(service_pid) || fail "no service process"
 before_kill=$(cat "$history")
 kill -KILL "$pid"
-wait_for 20 no_pid || fail "the service survived SIGKILL"
+wait_for 20 service_process_gone || fail "the service survived SIGKILL"
 [ "$(cat "$history")" = "$before_kill" ] || fail "the kill changed the history"
 total2=$(total)
 real_test "$total2" "$total1" 0 'a > b' || fail "INFO.DAT lost run 2's saving"

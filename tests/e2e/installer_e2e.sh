@@ -14,7 +14,7 @@ bin=$(cd "$1" && pwd)
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 source "$repo/tests/e2e/e2e_lib.sh"
 setup="$bin/../installer/ZorwiseSetup.exe"
-[ -f "$setup" ] || { echo "FAIL: no installer at $setup (is makensis installed?)" >&2; exit 1; }
+[ -f "$setup" ] || fail "no installer at $setup (is makensis installed?)"
 
 work="$bin/../e2e/installer"
 prefix="$work/prefix"
@@ -23,10 +23,8 @@ run_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 runonce_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce'
 zor_wine_session
 
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$app/Satae.log" ] && { echo "--- Satae.log" >&2; tr -d '\r' < "$app/Satae.log" >&2; echo >&2; }
-  exit 1
+failure_details() {
+  [ -f "$app/Satae.log" ] && { echo "--- Satae.log"; tr -d '\r' < "$app/Satae.log"; echo; }
 }
 listing() { (cd "$app" && ls -1 | sort | tr '\n' ' '); }
 # The setup and the uninstaller it copies to a temporary folder run on after the first returns.
@@ -35,8 +33,6 @@ install() {
   wine "$setup" /S "$@" || fail "setup $* failed"
   echo "setup $* took $(( ($(date +%s%N) - started) / 1000000 )) ms"
 }
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zorwise'
-uninstalled() { ! wine reg query "$uninstall_key" "$zor_reg_view" >/dev/null 2>&1; }
 # Each poll asks the registry through Wine: every 0.2 s is often enough.
 poll_seconds=0.2
 uninstall() {
@@ -67,15 +63,6 @@ if [ -f "$bin/zor2.exe" ]; then [ -f "$shortcuts/Zorwise.lnk" ] || fail "no Star
 [ -f "$shortcuts/Energy report.lnk" ] || fail "no Start-menu entry for the energy report"
 tr -d '\0' < "$shortcuts/Energy report.lnk" | grep -q -- '--report' || fail "the energy report's entry does not start zorstat --report"
 ok "Start-menu entries"
-# companion_run: the companion's logon value, in whichever view the setup writes ("" when none).
-companion_run() {
-  local view
-  for view in "" /reg:32; do
-    wine reg query "$run_key" /v Zor2Tray $view 2>/dev/null | tr -d '\r' |
-      sed -n 's/^ *Zor2Tray *REG_SZ *//p' | grep . && return 0
-  done
-  return 0
-}
 if [ -f "$bin/Zor2Tray.exe" ]; then
   [ "$(companion_run)" = "\"$winapp\\Zor2Tray.exe\" --logon" ] || fail "companion's Run value: '$(companion_run)'"
   [ -f "$shortcuts/Zorwise notification icon.lnk" ] || fail "no Start-menu entry for Zor2Tray"

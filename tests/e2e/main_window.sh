@@ -23,11 +23,6 @@ prefix="$work/prefix"
 zor_app_prefix "$prefix" "$bin" zor2.exe Zor2Svr.exe hwk.dll Clockvane.dll SF.DLL ENG.dll SC.dll \
   TC.dll AdvEng.dll AdvSC.dll AdvTC.dll res.dll simboard.exe fwprobe.exe
 install_powercfg "$bin"
-# INFO.DAT under whichever spelling made it first (the programs match the name without case).
-info_file() {
-  local name; name=$(ls "$app" 2>/dev/null | grep -i -m1 '^info\.dat$' || true)
-  echo "$app/${name:-INFO.DAT}"
-}
 info=$(info_file)
 title="ZOR 2.0 B10.1022.1"
 
@@ -38,11 +33,10 @@ cleanup() {
   [ -n "$ticker_pid" ] && kill "$ticker_pid" 2>/dev/null
   [ -n "$zor2_pid" ] && kill "$zor2_pid" 2>/dev/null
   [ -n "$keeper_pid" ] && kill "$keeper_pid" 2>/dev/null
-  wineserver -k >/dev/null 2>&1 || true
 }
 zor_wine_session
 # zor2 and the X client are ended before the session's Wine server.
-trap cleanup EXIT
+at_exit cleanup
 
 # The programs still running in this test's prefix (a command zor2 started that never finished).
 prefix_processes() {
@@ -53,25 +47,15 @@ prefix_processes() {
     fi
   done
 }
-fail() {
-  echo "FAIL: $*" >&2
-  echo "screenshots in $shots" >&2
-  info=$(info_file); [ -f "$info" ] && { echo "--- INFO.DAT" >&2; tr -d '\r' < "$info" >&2; }
-  echo "--- processes in the prefix" >&2
-  prefix_processes >&2
-  exit 1
+failure_details() {
+  echo "screenshots in $shots"
+  info=$(info_file); [ -f "$info" ] && { echo "--- INFO.DAT"; tr -d '\r' < "$info"; }
+  echo "--- processes in the prefix"
+  prefix_processes
 }
-run() { (cd "$app" && wine "./$1" "${@:2}" 2>/dev/null) | tr -d '\r'; }
 probe() { wine "$bin/fixtures/window_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 
 # ---- INFO.DAT ----------------------------------------------------------------------------------
-value() {  # value SECTION KEY (case-insensitive, as the programs read it)
-  info=$(info_file)
-  [ -f "$info" ] || return 0
-  tr -d '\r' < "$info" | awk -v s="$1" -v k="$2" -F= '
-    /^\[/ { in_s = (tolower($0) == "[" tolower(s) "]"); next }
-    in_s && tolower($1) == tolower(k) { sub(/^[^=]*=/, ""); print; exit }'
-}
 # set_values SECTION KEY=VALUE...: changes or adds keys, and replaces the file in one rename, as the
 # programs do, so that a reader never sees half a file.
 set_values() {
@@ -88,31 +72,13 @@ set_values() {
     | sed 's/$/\r/' > "$tmp"
   mv "$tmp" "$info"
 }
-value_is() { [ "$(value "$1" "$2")" = "$3" ]; }
+value_is() { [ "$(info_value "$1" "$2")" = "$3" ]; }
 
 # ---- The board ---------------------------------------------------------------------------------
-show() { run simboard.exe show > "$work/show.txt"; }
-control_word() { sed -n 's/^control *\(0x[0-9A-F]*\):.*/\1/p' "$work/show.txt"; }
-level_code() { echo $(( ($(control_word) >> 4) & 0xF )); }
-flag() {  # flag active|LED|3D -> 0 or 1 (ControlFlags bits 0, 2, 11)
-  local bit
-  case $1 in active) bit=0 ;; LED) bit=2 ;; 3D) bit=11 ;; esac
-  echo $(( ($(control_word) >> bit) & 1 ))
-}
-rail_applies() { sed -n 's/^ *RailTable applied \([0-9]*\) times.*/\1/p' "$work/show.txt"; }
-# rail_drops -> "ROLE DROP ..." in the board's order: how far each rail's present value lies below
-# its nominal one, or "ROLE present P applied A" where the firmware did not apply what is there.
-rail_drops() {
-  sed -n 's/^rail *0x[0-9A-F]* \([A-Z]*\) *nominal \([0-9]*\), stored base [0-9]*, present \([0-9]*\), applied \([0-9]*\)$/\1 \2 \3 \4/p' \
-    "$work/show.txt" | awk '{
-      if ($3 == $4) printf "%s%s %d", sep, $1, $2 - $3; else printf "%s%s present %s applied %s", sep, $1, $3, $4
-      sep = " " } END { print "" }'
-}
-packets() { sed -n 's/^packets *\([0-9]*\) in all.*/\1/p' "$work/show.txt"; }
 expect_board() {  # expect_board WHAT WHAT_ARGS... = VALUE (waits for the worker)
   local want=${*: -1} what=("${@:1:$#-2}")
-  wait_for 10 eval '[ "$(show; "${what[@]}")" = "$want" ]' \
-    || fail "board: ${what[*]} is $(show; "${what[@]}"), wanted $want"
+  wait_for 10 eval '[ "$(board_show; "${what[@]}")" = "$want" ]' \
+    || fail "board: ${what[*]} is $(board_show; "${what[@]}"), wanted $want"
   ok "board: ${what[*]} = $want"
 }
 
@@ -131,18 +97,7 @@ expect_timeouts() {
 }
 
 # ---- Screenshots ------------------------------------------------------------------------------
-wx=0; wy=0
 backdrop='rgb(17,201,83)'
-window_ids() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; }
-# The main window's place: sets wx, wy; false while it is not there at its size.
-locate() {
-  local id WINDOW X Y WIDTH HEIGHT SCREEN
-  id=$(window_ids "$title" | head -n1)
-  [ -n "$id" ] || return 1
-  eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || return 1
-  [ "${WIDTH}x${HEIGHT}" = "$(identify -format '%wx%h' "$skin/Main_on.bmp")" ] || return 1
-  wx=$X; wy=$Y
-}
 shot() {  # shot NAME -> the window's picture (592x548)
   import -window root "$shots/$1-screen.png"
   convert "$shots/$1-screen.png" -crop "592x548+$wx+$wy" +repage "$shots/$1.png"
@@ -171,19 +126,6 @@ expect_picture() {  # expect_picture WHAT SHOT IMAGE X Y
   [ "$d" = 0 ] || fail "$1: $d pixels differ at ($4, $5) in $2 (wanted $3)"
   ok "$1"
 }
-# Clicks window point (x, y): the pointer comes in from the side, so the button sees it arrive.
-click() {
-  xdotool mousemove $((wx + $1 - 3)) $((wy + $2)); sleep 0.1
-  xdotool mousemove $((wx + $1)) $((wy + $2)); sleep 0.2
-  xdotool click 1
-  sleep 0.2
-}
-centre() {  # centre PICTURE X Y -> "cx cy" of a button whose normal picture sits at (X, Y)
-  local w h
-  read -r w h < <(identify -format '%w %h' "$skin/$1.bmp")
-  echo "$(( $2 + w / 2 )) $(( $3 + h / 2 ))"
-}
-click_button() { click $(centre "$@"); }
 
 # The zor2 started in the background: start_zor2 ARGS... sets zor2_pid and zor2_log.
 start_zor2() {
@@ -200,25 +142,12 @@ wait_exit() {
   zor2_pid=""
 }
 
-# A visible zor2 window of size $1 other than the main window: sets bx, by.
-box_of_size() {
-  local id WINDOW X Y WIDTH HEIGHT SCREEN
-  for id in $(xdotool search --onlyvisible --class zor2 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
-    if [ "${WIDTH}x${HEIGHT}" = "$1" ]; then bx=$X; by=$Y; return 0; fi
-  done
-  return 1
-}
 # The numbered message dialog drawn from picture $1 of res.dll: waits for it; sets bx, by.
 wait_dialog() {
   wait_for 20 box_of_size "$(identify -format '%wx%h' "$res/$1.bmp")" || fail "no message dialog $1"
   sleep 0.5
 }
-click_dialog() {  # client x, y of the message dialog
-  xdotool mousemove $((bx + $1 - 3)) $((by + $2)); sleep 0.1
-  xdotool mousemove $((bx + $1)) $((by + $2)); sleep 0.2
-  xdotool click 1
-}
+click_dialog() { click_at $((bx + $1)) $((by + $2)); }  # client x, y of the message dialog
 # A system message box: waits for the caption, checks the text, answers OK.
 expect_box() {  # expect_box CAPTION TEXT
   local caption=$1
@@ -291,7 +220,7 @@ ok "service started"
 [ "$(active_plan)" = 4 ] || fail "active plan $(active_plan), wanted Balanced (4)"
 ok "plan 4 in force"
 expect_timeouts "monitor 180 disk 180"
-show
+board_show
 [ "$(level_code)" = 3 ] && [ "$(flag active)" = 1 ] || fail "board at start: control $(control_word)"
 
 # ==== Figures: the service stopped, the test's own figures in INFO.DAT ============================
@@ -364,7 +293,7 @@ ok "stopped service: the processor strip and the figures panel no longer show th
 
 # ---- Reset: cmd=1, which the service answers once it runs again -----------------------------------
 click_button RESET_N 301 155
-wait_for 5 value_is VALUE cmd 1 || fail "Reset did not write cmd=1 (cmd '$(value VALUE cmd)')"
+wait_for 5 value_is VALUE cmd 1 || fail "Reset did not write cmd=1 (cmd '$(info_value VALUE cmd)')"
 ok "Reset writes cmd=1"
 
 # ---- LED and 3D power --------------------------------------------------------------------------------
@@ -397,7 +326,7 @@ done
 expect_board level_code = 5
 expect_timeouts "monitor 600 disk 1200"
 sleep 1
-show
+board_show
 [ "$(level_code)" = 5 ] || fail "the burst ended on level code $(level_code), not L1's 5"
 ok "burst ends on its last click"
 click_button L2_N 84 501
@@ -406,7 +335,7 @@ expect_timeouts "monitor 180 disk 180"
 
 # ---- L4: the advanced dialog opens over the window; Escape (QUIT) changes nothing ------------------
 # The service may be writing its figures meanwhile: what QUIT must leave alone is [SETTING].
-settings_section() { tr -d '\r' < "$(info_file)" | awk '/^\[/ { s = ($0 == "[SETTING]") } s'; }
+settings_section() { ini_section "$(info_file)" SETTING; }
 settings_before=$(settings_section)
 click_button L4_N 162 501
 # Three layouts share one size, the P67 one is lower.
@@ -434,7 +363,7 @@ if [ -f "$bin/zor2_eng.chm" ]; then
 fi
 
 # ---- Resume from suspend: the rails again, once per resume ------------------------------------------
-show
+board_show
 applies=$(rail_applies)
 probe power "$title" 0x12 >/dev/null || fail "no window to send the power broadcast to"
 expect_board rail_applies = $((applies + 1))
@@ -442,7 +371,7 @@ ok "a resume (PBT_APMRESUMEAUTOMATIC) commits the rails again"
 # The user's return after the same resume announces it once more; it is not applied twice.
 probe power "$title" 0x7 >/dev/null
 sleep 1
-show
+board_show
 [ "$(rail_applies)" = $((applies + 1)) ] || fail "the second resume message applied the rails again"
 ok "the following PBT_APMRESUMESUSPEND of the same resume does not"
 
@@ -473,13 +402,13 @@ wait_for 5 eval '[ "$(probe iconic "$title")" = "iconic 0" ]' || fail "second st
 wait_for 5 eval '[ "$(probe foreground "$title")" = "foreground 1" ]' || fail "second start: $(probe foreground "$title")"
 wait_for 5 locate || fail "the window did not come back"
 ok "a plain second start restores the running window and brings it to the front"
-show
+board_show
 [ "$(packets)" = "$before" ] || fail "a second start wrote to the firmware ($before -> $(packets) packets)"
 ok "second starts left the firmware alone"
 
 # ---- The service answers the reset ---------------------------------------------------------------------
 start_service
-wait_for 10 value_is VALUE cmd 0 || fail "the service left cmd at '$(value VALUE cmd)'"
+wait_for 10 value_is VALUE cmd 0 || fail "the service left cmd at '$(info_value VALUE cmd)'"
 ok "the running service sets cmd back to 0"
 
 # ---- OFF and ON, at L3: the rails lowered, back at their bases, lowered again ---------------------
@@ -517,7 +446,7 @@ click_dialog 415 32
 wait_exit 20
 [ "$status" = 0 ] || fail "Close/No: exit status $status"
 ok "Close, No: exit 0"
-[ "$(value INFO PV)" = 0 ] || fail "Close/No: PV is '$(value INFO PV)'"
+[ "$(info_value INFO PV)" = 0 ] || fail "Close/No: PV is '$(info_value INFO PV)'"
 ok "Close, No: PV=0"
 [ "$(active_plan)" = 3 ] || fail "Close/No: plan $(active_plan), wanted High performance (3)"
 ok "Close, No: the user's plan is back"
@@ -525,7 +454,7 @@ ok "Close, No: the user's plan is back"
 [ "$(timeouts)" = "monitor 600 disk 1200" ] || fail "Close/No: plan 4 time-outs are $(timeouts)"
 [ "$(timeouts 3)" = "monitor missing disk missing" ] || fail "Close/No: High performance changed"
 ok "Close, No: the user's time-outs are back"
-show
+board_show
 [ "$(flag active)" = 0 ] && [ "$(level_code)" = 3 ] || fail "Close/No: control $(control_word)"
 ok "Close, No: saving off, level code 3 kept"
 
@@ -541,21 +470,21 @@ click_dialog 325 32
 wait_exit 20
 [ "$status" = 0 ] || fail "Close/Yes: exit status $status"
 ok "Close, Yes: exit 0"
-[ "$(value INFO PV)" = 1 ] && [ "$(value INFO POWERVALUE)" = 3 ] \
-  || fail "Close/Yes: PV '$(value INFO PV)', POWERVALUE '$(value INFO POWERVALUE)'"
+[ "$(info_value INFO PV)" = 1 ] && [ "$(info_value INFO POWERVALUE)" = 3 ] \
+  || fail "Close/Yes: PV '$(info_value INFO PV)', POWERVALUE '$(info_value INFO POWERVALUE)'"
 ok "Close, Yes: PV=1, the user's plan 3 parked"
 [ "$(active_plan)" = 4 ] || fail "Close/Yes: plan $(active_plan), wanted Balanced (4)"
-show
+board_show
 [ "$(flag active)" = 1 ] || fail "Close/Yes: control $(control_word)"
 ok "Close, Yes: plan 4 and saving stay in force"
 
 # ==== Start-up mode ===================================================================================
 # The firmware holds L3 now; start-up mode re-applies it with its time-outs and rails, without a window.
-show
+board_show
 word=$(control_word)
 run simboard.exe flags "$(printf '%04X' $(( (word & ~0xF0) | 0x10 | 1 )))"
 set_plan_timeouts 4 10 20
-show
+board_show
 applies=$(rail_applies); before=$(packets)
 start_zor2 state
 seen=0
@@ -567,7 +496,7 @@ wait_exit 1
 [ "$status" = 0 ] || fail "state: exit status $status"
 [ "$seen" = 0 ] || fail "state: a window was shown"
 ok "state: exit 0, no window"
-show
+board_show
 [ "$(level_code)" = 1 ] && [ "$(rail_applies)" -gt "$applies" ] && [ "$(packets)" -gt "$before" ] \
   || fail "state: control $(control_word), rails applied $applies -> $(rail_applies), packets $before -> $(packets)"
 ok "state: L3 applied again (rails committed, packets sent)"
@@ -575,12 +504,12 @@ expect_timeouts "monitor 180 disk 180"
 
 # Saving disabled in the firmware: start-up mode ends with 0 and writes nothing.
 run simboard.exe create --profile x58-6-off >/dev/null
-show
+board_show
 word=$(control_word); applies=$(rail_applies); before=$(packets)
 start_zor2 state
 wait_exit 30
 [ "$status" = 0 ] || fail "state on x58-6-off: exit status $status"
-show
+board_show
 [ "$(control_word)" = "$word" ] && [ "$(rail_applies)" = "$applies" ] && [ "$(packets)" = "$before" ] \
   || fail "state on x58-6-off touched the board: control $word -> $(control_word), packets $before -> $(packets)"
 ok "state with saving disabled: exit 0, board untouched"

@@ -34,11 +34,9 @@ run_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 runonce_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce'
 zor_wine_session
 
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "${app:-}/Satae.log" ] && { echo "--- Satae.log" >&2; tr -d '\r' < "$app/Satae.log" >&2; echo >&2; }
-  [ -f "$work/msiexec.log" ] && { echo "--- msiexec log (tail)" >&2; tr -d '\0\r' < "$work/msiexec.log" | tail -30 >&2; }
-  exit 1
+failure_details() {
+  [ -f "${app:-}/Satae.log" ] && { echo "--- Satae.log"; tr -d '\r' < "$app/Satae.log"; echo; }
+  [ -f "$work/msiexec.log" ] && { echo "--- msiexec log (tail)"; tr -d '\0\r' < "$work/msiexec.log" | tail -30; }
 }
 listing() { (cd "$app" 2>/dev/null && ls -1 | sort | tr '\n' ' '); }
 table() { msiinfo export "$1" "$2" | tail -n +4 | tr -d '\r'; }
@@ -52,16 +50,8 @@ msiexec() {
 winmsi() { winepath -w "$1"; }
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 products() { wine reg query "$uninstall_key" "$zor_reg_view" 2>/dev/null | tr -d '\r' | grep -c '\\{' || true; }
-# The power settings as the stand-in powercfg leaves them in the registry: the active plan and
-# plan 4's (Balanced's) AC time-outs in seconds.
-settings() { echo "plan $(active_plan), $(plan_timeouts 4)"; }
 # The saving flag (ControlFlags bit 0) of the board kept in $work/board, as simboard shows it.
-saving_flag() {
-  local word
-  word=$(cd "$work/board" && wine ./simboard.exe show 2>/dev/null | tr -d '\r' |
-         sed -n 's/^control *\(0x[0-9A-F]*\):.*/\1/p')
-  [ -n "$word" ] && echo $(( word & 1 )) || echo "unreadable"
-}
+saving_flag() { board_show "$work/board"; flag active; }
 
 # ---- The package's tables -----------------------------------------------------------------------
 # Every file the NSIS installer ships (the one list, through its generated include) is in the package.
@@ -94,15 +84,6 @@ printf '[Metrics]\r\nFolder=C:\\metrics\r\n' > "$app/INFO.DAT"
 msiexec /i "$(winmsi "$msi")" DEMO=1
 for f in $want; do [ -f "$app/$f" ] || fail "$f is not installed"; done
 ok "the programs are in Program Files\\Zorwise"
-# companion_run: the companion's logon value, in whichever view the package writes ("" when none).
-companion_run() {
-  local view
-  for view in "" /reg:32; do
-    wine reg query "$run_key" /v Zor2Tray $view 2>/dev/null | tr -d '\r' |
-      sed -n 's/^ *Zor2Tray *REG_SZ *//p' | grep . && return 0
-  done
-  return 0
-}
 expect "the companion's logon value" "$(companion_run)" "\"$winapp\\Zor2Tray.exe\" --logon"
 # The companion's Start-menu entry: Wine's msiexec puts it in the installing user's menu.
 companion_links() { find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/Zorwise/*' -name 'Zorwise notification icon.lnk'; }
@@ -148,7 +129,7 @@ for key in "$run_key" "$runonce_key"; do
     fail "could not write the logon value"
 done
 printf 'hour,energy,seconds\r\n2026-12-01T10,1.250000,3600.0\r\n' > "$app/History.csv"
-wait_for 20 test -n "$(ini_value "$app/INFO.DAT" Total)" || fail "the service published no Total"
+wait_for 20 test -n "$(ini_value "$app/INFO.DAT" VALUE Total)" || fail "the service published no Total"
 
 # ---- A newer package replaces the installed one ------------------------------------------------
 # Wine's msiexec removes the older package without telling it (no UPGRADINGPRODUCTCODE) and does not
@@ -163,7 +144,7 @@ sh "$installer/msi.sh" "$version.99" "$newer" 2>/dev/null || fail "could not bui
 # Wait, which Windows Installer keeps), and a program still running is neither replaced nor removed:
 # the test stops it first.
 stop_service
-total_before=$(ini_value "$app/INFO.DAT" Total)
+total_before=$(ini_value "$app/INFO.DAT" VALUE Total)
 cp "$bin/fixtures/zor2_standin.exe" "$app/zor2.exe"
 msiexec /i "$(winmsi "$newer")" DEMO=1
 rm -f "$app/zor2_starts.log"
@@ -172,7 +153,7 @@ expect "the version registered" "$(wine reg query "$uninstall_key" /s "$zor_reg_
   awk '$1 == "DisplayVersion" { print $3 }')" "$version.99"
 wait_for 20 service_is RUNNING || fail "the service is not running after the upgrade (state $(service_state))"
 cmp -s "$bin/zor2.exe" "$app/zor2.exe" || fail "the upgrade did not put its zor2.exe in place"
-real_test "$(ini_value "$app/INFO.DAT" Total)" "$total_before" 0 'a >= b' || fail "the upgrade lost the Total"
+real_test "$(ini_value "$app/INFO.DAT" VALUE Total)" "$total_before" 0 'a >= b' || fail "the upgrade lost the Total"
 grep -q '^2026-12-01T10,' "$app/History.csv" || fail "the upgrade lost History.csv"
 grep -qi '^Folder=C:\\metrics' "$app/INFO.DAT" || fail "the upgrade lost the metrics folder"
 ok "the newer package upgrades in place, INFO.DAT and History.csv kept"
@@ -195,7 +176,7 @@ set_active_plan 4
 set_plan_timeouts 4 3 3
 ! grep -qi '^\[INFO\]' "$app/INFO.DAT" || fail "INFO.DAT already has an [INFO] section"
 printf '[INFO]\r\nPV=1\r\nPOWERVALUE=3\r\nDISK=20\r\nMONITOR=10\r\n' >> "$app/INFO.DAT"
-expect "the saving plan in force" "$(settings)" "plan 4, monitor 180 disk 180"
+expect "the saving plan in force" "$(power_settings)" "plan 4, monitor 180 disk 180"
 # The uninstall deletes the board's file: a second link to it, beside a copy of the board's library
 # and simboard, keeps what the uninstall left for reading.
 mkdir -p "$work/board"
@@ -203,11 +184,10 @@ cp "$bin/hwk.dll" "$bin/simboard.exe" "$work/board/"
 ln "$app/SimBoard.bin" "$work/board/SimBoard.bin"
 expect "the firmware's saving before the uninstall" "$(saving_flag)" 1
 msiexec /x "$(winmsi "$newer")"
-expect "the user's own settings after the uninstall" "$(settings)" "plan 3, monitor 600 disk 1200"
+expect "the user's own settings after the uninstall" "$(power_settings)" "plan 3, monitor 600 disk 1200"
 expect "the firmware's saving after the uninstall" "$(saving_flag)" 0
-expect "the parked settings after the uninstall" "$(ini_value "$app/INFO.DAT" PV)" 0
-service_gone() { [ -z "$(service_state)" ]; }
-wait_for 20 service_gone || fail "the service is still known (state $(service_state))"
+expect "the parked settings after the uninstall" "$(ini_value "$app/INFO.DAT" INFO PV)" 0
+wait_for 20 service_unknown || fail "the service is still known (state $(service_state))"
 ok "the service is removed"
 for key in "$run_key" "$runonce_key"; do
   if wine reg query "$key" /v ZOR2 /reg:32 >/dev/null 2>&1; then fail "ZOR2 left under $key"; fi

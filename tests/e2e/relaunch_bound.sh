@@ -17,15 +17,16 @@ mkdir -p "$app"
 cp "$bin/ReLaunch.exe" "$bin/hwk.dll" "$bin/simboard.exe" "$app/"
 cp "$bin/fixtures/zor2_standin.exe" "$app/zor2.exe"
 zor_new_prefix "$prefix"
+export WINEPREFIX="$prefix"
+zor_wine_session
 
-run() { WINEPREFIX="$prefix" wine "$app/$1" "${@:2}" | tr -d '\r'; }
-count() { sed -n 's/^Count=//p' "$app/INFO.DAT" | tr -d '\r'; }
+count() { ini_value "$app/INFO.DAT" ReLaunch Count; }
 log() { tr -d '\r' < "$app/zor2_starts.log"; }
 starts() { log | grep -c . || true; }
 # zor2 as the logon entry starts it; returns once it and every restart it caused have ended.
 logon_start() {
   run zor2.exe state || true
-  WINEPREFIX="$prefix" wineserver -w
+  wait_for 120 programs_ended 'zor2\.exe|ReLaunch\.exe' || fail "zor2 or ReLaunch still runs"
 }
 
 run simboard.exe create --profile x58-6 >/dev/null
@@ -54,5 +55,4 @@ logon_start
 [ "$(starts)" = 3 ] || fail "after the reset the bound did not hold afresh: $(log)"
 echo "ok: after a reset the bound holds afresh"
 
-WINEPREFIX="$prefix" wineserver -k || true
 echo "PASS"

@@ -14,22 +14,20 @@ source "$repo/tests/e2e/e2e_lib.sh"
 
 work="$bin/../e2e/service"
 prefix="$work/prefix"
-zor_app_prefix "$prefix" "$bin" Zor2Svr.exe hwk.dll simboard.exe svcpoke.exe store_squat.exe
+zor_app_prefix "$prefix" "$bin" Zor2Svr.exe hwk.dll simboard.exe svcpoke.exe fixtures/store_squat.exe
 info="$app/INFO.DAT"
 log="$app/Satae.log"
 zor_wine_session
 
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$log" ] && { echo "--- Satae.log" >&2; tr -d '\r' < "$log" >&2; echo >&2; }
-  [ -f "$info" ] && { echo "--- INFO.DAT" >&2; tr -d '\r' < "$info" >&2; }
-  exit 1
+failure_details() {
+  [ -f "$log" ] && { echo "--- Satae.log"; tr -d '\r' < "$log"; echo; }
+  [ -f "$info" ] && { echo "--- INFO.DAT"; tr -d '\r' < "$info"; }
 }
-value() { ini_value "$info" "$1"; }
+value() { ini_value "$info" VALUE "$1"; }
 # Figures that belong together come from one read of the file: the service publishes once a second,
 # and a loaded machine can take that long between separate reads.
 snapshot() { tr -d '\r' < "$info"; }
-from() { grep -i "^$2=" <<< "$1" | head -1 | cut -d= -f2- || true; }
+from() { ini_value <(echo "$1") VALUE "$2"; }
 logged() { [ -f "$log" ] && tr -d '\r' < "$log" | grep -qF -- "$1"; }
 equals() { [ "$(value "$1")" = "$2" ]; }
 # Real-number checks; the key's value is read again at each call.

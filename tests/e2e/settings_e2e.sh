@@ -13,31 +13,18 @@ source "$repo/tests/e2e/e2e_lib.sh"
 work="$bin/../e2e/settings"
 prefix="$work/prefix"
 zor_app_prefix "$prefix" "$bin" hwk.dll simboard.exe settings_probe.exe Clockvane.dll SF.DLL Zor2Svr.exe
+zor_wine_session
 install_powercfg "$bin"
 # Plan 4 in force, as zor2's start leaves it (Windows 2000 and XP start on policy 0).
 set_active_plan 4
 
-run() { (cd "$app" && wine "./$1" "${@:2}") | tr -d '\r'; }
 probe() { run settings_probe.exe "$@"; }
-show() { run simboard.exe show > "$work/show.txt"; }
-level_code() { sed -n 's/^control .*level code \([0-9]*\).*/\1/p' "$work/show.txt"; }
-control_word() { sed -n 's/^control *\(0x[0-9A-F]*\):.*/\1/p' "$work/show.txt"; }
-rail() {  # rail NAME -> "present/nominal"
-  awk -v name="$1" '$1 == "rail" && $3 == name {
-    gsub(",", ""); print $10 "/" $5 }' "$work/show.txt"
-}
-rail_offset() {  # rail NAME -> nominal minus present
-  local value; value=$(rail "$1"); echo $(( ${value#*/} - ${value%/*} ))
-}
-clock() { sed -n 's/^clock *setting \(-\{0,1\}[0-9]*\).*/\1/p' "$work/show.txt"; }
-clock_calls() { sed -n 's/^clock .*(\([0-9]*\) calls).*/\1/p' "$work/show.txt"; }
-fan_curve() { sed -n 's/^fan .*(\([a-z-]*\) curve.*/\1/p' "$work/show.txt"; }
 
 run simboard.exe create --profile core2-6-probe >/dev/null
 
 # ---- Fixed levels (a board of none of the three platform classes: every rail takes part) ----
 probe levels 1 >/dev/null
-show
+board_show
 expect "L3 level code" "$(level_code)" 1
 expect "L3 north bridge" "$(rail_offset NB)" 10000
 expect "L3 south bridge" "$(rail_offset SB)" 10000
@@ -49,14 +36,14 @@ expect "L3 read back" "$(probe power)" "plan 4 disk 3 monitor 3"
 
 # Within one run of the program, as the graphics clock is only ever changed from what it last set.
 probe --saved-disk 20 --saved-monitor 10 sequence 1 5 >/dev/null
-show
+board_show
 expect "L1 level code" "$(level_code)" 5
 for r in NB SB VTT MEM; do expect "L1 $r back to base" "$(rail_offset $r)" 0; done
 expect "L1 graphics clock" "$(clock)" 0
 expect "L1 read back" "$(probe power)" "plan 4 disk 20 monitor 10"
 
 probe levels 3 >/dev/null
-show
+board_show
 expect "L2 level code" "$(level_code)" 3
 for r in NB SB VTT MEM; do expect "L2 $r at base" "$(rail_offset $r)" 0; done
 expect "L2 graphics clock" "$(clock)" 10
@@ -64,7 +51,7 @@ expect "L2 read back" "$(probe power)" "plan 4 disk 3 monitor 3"
 
 # ---- A burst of requests: applied one after another, ending on the last ----
 expect "burst" "$(probe --saved-disk 25 --saved-monitor 15 levels 5 3 5 1)" "level 1"
-show
+board_show
 expect "burst level code" "$(level_code)" 1
 for r in NB SB VTT; do expect "burst $r lowered" "$(rail_offset $r)" 10000; done
 expect "burst memory lowered" "$(rail_offset MEM)" 2000
@@ -76,7 +63,7 @@ probe sequence 3 5 >/dev/null  # the graphics clock back to normal first
 printf '[SETTING]\r\nAdv=1\r\nNB=1\r\nSB=0\r\nMEM=1\r\nVTT=0\r\nLPS=0\r\nTHRO=1\r\nPCH=0\r\nVGA=1\r\nSF=1\r\nFSB=7\r\nHDD=1 hour\r\nMONI=10 Mins\r\nCURVOLT=1\r\n' \
   > "$app/Info.dat"
 expect "advanced" "$(probe advanced)" "level 1 vga 1"
-show
+board_show
 expect "advanced control word" "$(control_word)" 0x0117
 expect "advanced north bridge" "$(rail_offset NB)" 10000
 expect "advanced south bridge" "$(rail_offset SB)" 0
@@ -97,12 +84,12 @@ expect "restored plan" "$(probe power | cut -d' ' -f1-2)" "plan 3"
 # ---- A fan controller that is not usable, a card the library cannot clock ----
 run simboard.exe fault add fan-unusable clock-unsupported
 probe sequence 5 >/dev/null
-show
+board_show
 calls=$(clock_calls)
 sed -i 's/^SF=1/SF=0/' "$app/Info.dat"
 out=$(probe advanced)
 grep -q "box Error: Smart FAN initial failure!!" <<<"$out" || fail "no fan failure message: $out"
-show
+board_show
 expect "fan curve kept" "$(fan_curve)" energy-saving
 expect "clock not asked" "$(clock_calls)" "$calls"
 run simboard.exe fault clear fan-unusable clock-unsupported
@@ -119,5 +106,4 @@ expect "service before" "$(probe service-state)" "service missing"
 probe service >/dev/null
 expect "service after" "$(probe service-state)" "service state 4"
 
-wineserver -k || true
 echo "PASS"

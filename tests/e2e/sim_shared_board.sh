@@ -15,8 +15,8 @@ rm -rf "$app"
 mkdir -p "$app"
 cp "$bin/hwk.dll" "$bin/simboard.exe" "$bin/hwkprobe.exe" "$bin/fixtures/board_holder.exe" "$app/"
 zor_new_prefix "$prefix"
-
-run() { WINEPREFIX="$prefix" wine "$app/$1" "${@:2}" | tr -d '\r'; }
+export WINEPREFIX="$prefix"
+zor_wine_session
 
 run simboard.exe create --profile p55-24-smbus >/dev/null
 [ -f "$app/SimBoard.bin" ] || fail "simboard did not create SimBoard.bin beside itself"
@@ -44,7 +44,7 @@ echo "ok: simboard decodes the packet"
 run simboard.exe pin-readings 150 80
 expect "ports through hwk.dll" "$(run hwkprobe.exe ports)" "voltage 150 current 80 smbus 0x0400 msr eist"
 # A process killed while it holds the board leaves it to the next one, as an abandoned mutex would.
-WINEPREFIX="$prefix" wine "$app/board_holder.exe" > "$work/holder.txt" 2>&1 &
+wine "$app/board_holder.exe" > "$work/holder.txt" 2>&1 &
 holder=$!
 for _ in $(seq 300); do grep -q holding "$work/holder.txt" 2>/dev/null && break; sleep 0.2; done
 grep -q holding "$work/holder.txt" || fail "board_holder did not take the board: $(cat "$work/holder.txt")"
@@ -61,11 +61,9 @@ echo "ok: faults reach hwk.dll users"
 
 # The ROM value survives every process ending, and the Wine server too.
 run hwkprobe.exe rom-write 0x1234
-WINEPREFIX="$prefix" wineserver -k || true
-WINEPREFIX="$prefix" wineserver -w || true
+zor_wine_restart
 expect "ROM value after a restart" "$(run hwkprobe.exe rom-read)" "4660"
 grep -q 'value 0x1234' <(run simboard.exe show) || fail "simboard does not show the ROM value"
 echo "ok: the ROM value survives"
 
-WINEPREFIX="$prefix" wineserver -k || true
 echo "PASS"

@@ -17,15 +17,11 @@ zor_app_prefix "$prefix" "$bin" Zor2Svr.exe hwk.dll simboard.exe
 info="$app/INFO.DAT"
 zor_wine_session
 
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$info" ] && { echo "--- INFO.DAT" >&2; tr -d '\r' < "$info" >&2; }
-  ls -la "$app" >&2
-  exit 1
+failure_details() {
+  [ -f "$info" ] && { echo "--- INFO.DAT"; tr -d '\r' < "$info"; }
+  ls -la "$app"
 }
-value() { ini_value "$info" "$1"; }
-has_pid() { service_pid >/dev/null; }
-no_pid() { ! service_pid >/dev/null; }
+value() { ini_value "$info" VALUE "$1"; }
 # Every line a section header, a key=value entry or blank; the figures plain numbers.
 parses() {
   tr -d '\r' < "$info" | awk '!/^(\[[A-Za-z]+\]|[A-Za-z_]+=[-0-9.]*|)$/ { bad = 1 } END { exit bad }' &&
@@ -46,7 +42,7 @@ highest=0
 kills=0
 left_by_kills=0
 for round in $(seq "$rounds"); do
-  wait_for 10 has_pid || fail "round $round: no service process"
+  wait_for 10 service_process_runs || fail "round $round: no service process"
   # Somewhere within the next two seconds: before, during or after a publication.
   sleep "$(awk -v r="$RANDOM" 'BEGIN { printf "%.2f", 0.2 + r / 32768 * 2 }')"
   pid=$(service_pid) || fail "round $round: service gone before the kill"
@@ -54,7 +50,7 @@ for round in $(seq "$rounds"); do
   last_pid=$pid
   kill -KILL "$pid"
   kills=$((kills + 1))
-  wait_for 20 no_pid || fail "round $round: process $pid survived SIGKILL"
+  wait_for 20 service_process_gone || fail "round $round: process $pid survived SIGKILL"
   parses || fail "round $round: INFO.DAT does not parse after the kill"
   # A kill during a write leaves its temporary file, for the restarted service to clear.
   [ "$(temporaries)" -eq 0 ] || left_by_kills=$((left_by_kills + 1))
@@ -66,7 +62,7 @@ for round in $(seq "$rounds"); do
   printf '[VALUE]\r\nTotal=0.0' > "$app/INFO.DAT.~99999-$round.tmp"
   # Wine's manager keeps showing the dead service as running, but starts it again.
   wine net start "$service" >/dev/null 2>&1 || true
-  wait_for 20 has_pid || fail "round $round: the service did not start again"
+  wait_for 20 service_process_runs || fail "round $round: the service did not start again"
   # The restarted service's first publication clears what the killed one left.
   wait_for 10 total_moved "$total" || fail "round $round: the restarted service does not publish"
   # (Polled: the running service's own file lives for the moment of each write.)

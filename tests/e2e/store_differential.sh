@@ -17,27 +17,27 @@ prefix="$work/prefix"
 rm -rf "$work"
 mkdir -p "$work/files"
 zor_new_prefix "$prefix"
-run() { WINEPREFIX="$prefix" wine "$@"; }
+export WINEPREFIX="$prefix"
+zor_wine_session
 
 echo "== differential: platform profile functions vs store"
-run "$bin/store_diff.exe" "Z:$here/store_corpus" "Z:$work/files"
+wine "$bin/store_diff.exe" "Z:$here/store_corpus" "Z:$work/files"
 
 echo "== two writers at once"
 info="Z:$work/files/INFO.DAT"
 rounds=715
-run "$bin/store_hammer.exe" "$info" G S "$rounds" &
+wine "$bin/store_hammer.exe" "$info" G S "$rounds" &
 first=$!
-run "$bin/store_hammer.exe" "$info" S G "$rounds" &
+wine "$bin/store_hammer.exe" "$info" S G "$rounds" &
 second=$!
 status=0
 wait "$first" || status=1
 wait "$second" || status=1
-run "$bin/store_hammer.exe" "$info" check GS "$rounds" || status=1
+wine "$bin/store_hammer.exe" "$info" check GS "$rounds" || status=1
 leftovers=$(find "$work/files" -name '*.tmp' | wc -l)
 if [ "$leftovers" -ne 0 ]; then
   echo "temporary files left behind: $leftovers"
   status=1
 fi
-WINEPREFIX="$prefix" wineserver -k || true
-[ "$status" -eq 0 ] && echo "store e2e: ok"
-exit "$status"
+[ "$status" -eq 0 ] || fail "the store and the profile functions differ, or the two writers lost a write"
+echo "store e2e: ok"

@@ -14,7 +14,7 @@ bin=$(cd "$1" && pwd)
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 source "$repo/tests/e2e/e2e_lib.sh"
 setup="$bin/../installer/ZorwiseSetup.exe"
-[ -f "$setup" ] || { echo "FAIL: no installer at $setup (is makensis installed?)" >&2; exit 1; }
+[ -f "$setup" ] || fail "no installer at $setup (is makensis installed?)"
 
 work="$bin/../e2e/updexe"
 prefix="$work/prefix"
@@ -22,7 +22,7 @@ zor_app_prefix "$prefix"
 package="$app/Updates"
 zor_wine_session
 
-version() { tr -d '\r' < "$app/INFO.DAT" | awk '/^\[Update\]/{s=1;next} /^\[/{s=0} s && /^Version=/{sub(/^Version=/,"");print}'; }
+version() { ini_value "$app/INFO.DAT" Update Version; }
 # The version Windows lists among installed programs: the setup's uninstall entry.
 listed_version() {
   wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zorwise' /v DisplayVersion "$zor_reg_view" 2>/dev/null |
@@ -236,7 +236,7 @@ if [ -n "${DISPLAY:-}" ]; then
   wait_for 60 zor2_window || fail "zor2's window did not open"
   first=$(wine_pid 'zor2.exe') || fail "no zor2 process"
   sleep 3
-  [ "$(ini_value "$app/INFO.DAT" PV)" != 1 ] || fail "PV is 1 before the update"
+  [ "$(ini_value "$app/INFO.DAT" INFO PV)" != 1 ] || fail "PV is 1 before the update"
   for f in Zor2Svr.exe res.dll; do { cat "$bin/$f"; printf 'V3.0'; } > "$package/$f"; done
   # zor2.exe as a 3.0 build: its version resource's fixed file version says 3.0.
   python3 - "$bin/zor2.exe" "$package/zor2.exe" <<'PY'
@@ -252,7 +252,7 @@ PY
   update 1
   grep -q "The service and the program were started again" <<< "$said" || fail "the restart of both was not reported"
   ! pid_running "$first" || fail "the first zor2 still runs"
-  [ "$(ini_value "$app/INFO.DAT" PV)" = 1 ] || fail "zor2 did not close as asked (PV '$(ini_value "$app/INFO.DAT" PV)')"
+  [ "$(ini_value "$app/INFO.DAT" INFO PV)" = 1 ] || fail "zor2 did not close as asked (PV '$(ini_value "$app/INFO.DAT" INFO PV)')"
   wait_for 60 zor2_window || fail "zor2 was not started again"
   second=$(wine_pid 'zor2.exe') || fail "no zor2 process after the update"
   [ "$second" != "$first" ] || fail "still the first zor2"

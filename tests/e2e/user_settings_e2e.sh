@@ -27,77 +27,30 @@ title="ZOR 2.0 B10.1022.1"
 zor2_pid=""
 cleanup() {
   [ -n "$zor2_pid" ] && kill "$zor2_pid" 2>/dev/null
-  wineserver -k >/dev/null 2>&1 || true
 }
 zor_wine_session
-trap cleanup EXIT
+at_exit cleanup
 
-info() { ls "$app" 2>/dev/null | grep -i -m1 '^info\.dat$' | sed "s|^|$app/|" || true; }
-fail() {
-  echo "FAIL: $*" >&2
-  local file; file=$(info)
-  [ -n "$file" ] && { echo "--- INFO.DAT" >&2; tr -d '\r' < "$file" >&2; }
-  [ -f "$work/show.txt" ] && { echo "--- last simboard show" >&2; head -8 "$work/show.txt" >&2; }
-  echo "screenshots in $work/shots" >&2
-  exit 1
-}
-value() {  # value SECTION KEY (case-insensitive, as the programs read it)
-  local file; file=$(info)
-  [ -n "$file" ] || return 0
-  tr -d '\r' < "$file" | awk -v s="$1" -v k="$2" -F= '
-    /^\[/ { in_s = (tolower($0) == "[" tolower(s) "]"); next }
-    in_s && tolower($1) == tolower(k) { sub(/^[^=]*=/, ""); print; exit }'
+failure_details() {
+  local file; file=$(info_file)
+  [ -f "$file" ] && { echo "--- INFO.DAT"; tr -d '\r' < "$file"; }
+  [ -f "$board_file" ] && { echo "--- last simboard show"; head -8 "$board_file"; }
+  echo "screenshots in $work/shots"
 }
 
 # ---- The registry: the active plan and plan 4's (Balanced's) time-outs, as the stand-in powercfg
 # leaves them where the presented Windows keeps them -------------------------------------------------
-settings() { echo "plan $(active_plan), $(plan_timeouts 4)"; }
 saving_plan="plan 4, monitor 180 disk 180"
 users_own="plan 3, monitor 600 disk 1200"
 expect_settings() {  # expect_settings WHAT WANTED (waits for zor2's worker)
   local wanted=$2
-  wait_for 30 eval '[ "$(settings)" = "$wanted" ]' || fail "$1: $(settings), wanted $wanted"
+  wait_for 30 eval '[ "$(power_settings)" = "$wanted" ]' || fail "$1: $(power_settings), wanted $wanted"
   ok "$1: $wanted"
 }
 
-# ---- The board ------------------------------------------------------------------------------------
-# simboard [DIR]: "simboard show" of the board beside DIR's hwk.dll (the installed one by default).
-show() { (cd "${1:-$app}" && wine ./simboard.exe show 2>/dev/null) | tr -d '\r' > "$work/show.txt"; }
-saving_flag() {
-  local word; word=$(sed -n 's/^control *\(0x[0-9A-F]*\):.*/\1/p' "$work/show.txt")
-  echo $(( word & 1 ))
-}
-
 # ---- The window -----------------------------------------------------------------------------------
-wx=0; wy=0
-locate() {  # the main window's place in wx, wy; false while it is not there at its size
-  local id WINDOW X Y WIDTH HEIGHT SCREEN
-  id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1 || true)
-  [ -n "$id" ] || return 1
-  eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || return 1
-  [ "${WIDTH}x${HEIGHT}" = "$(identify -format '%wx%h' "$skin/Main_on.bmp")" ] || return 1
-  wx=$X; wy=$Y
-}
-click_at() {  # the pointer comes in from the side, so the button sees it arrive
-  xdotool mousemove $(($1 - 3)) "$2"; sleep 0.1
-  xdotool mousemove "$1" "$2"; sleep 0.2
-  xdotool click 1
-  sleep 0.2
-}
-click_button() {  # click_button PICTURE X Y: the button whose normal picture sits at (X, Y)
-  local w h
-  read -r w h < <(identify -format '%w %h\n' "$skin/$1.bmp")
-  click_at $((wx + $2 + w / 2)) $((wy + $3 + h / 2))
-}
-bx=0; by=0
-dialog_shown() {  # the closing question (message dialog picture MSG_8) in bx, by
-  local id WINDOW X Y WIDTH HEIGHT SCREEN
-  for id in $(xdotool search --onlyvisible --class zor2 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
-    if [ "${WIDTH}x${HEIGHT}" = "$(identify -format '%wx%h' "$res/MSG_8.bmp")" ]; then bx=$X; by=$Y; return 0; fi
-  done
-  return 1
-}
+# dialog_shown: the closing question (message dialog picture MSG_8) on screen; sets bx, by.
+dialog_shown() { box_of_size "$(identify -format '%wx%h' "$res/MSG_8.bmp")"; }
 start_zor2() {
   (cd "$app" && exec wine ./zor2.exe >"$work/zor2-$RANDOM.log" 2>&1) &
   zor2_pid=$!
@@ -128,7 +81,7 @@ stop_service
 # ==== Killed while the saving plan is in force, started again, closed with "No" ====================
 start_zor2
 expect_settings "zor2's saving plan at L2" "$saving_plan"
-[ "$(value UserPower Held)" = 1 ] || fail "no record of the user's settings in INFO.DAT"
+[ "$(info_value UserPower Held)" = 1 ] || fail "no record of the user's settings in INFO.DAT"
 kill -9 "$zor2_pid"
 wait "$zor2_pid" 2>/dev/null || true
 zor2_pid=""
@@ -138,21 +91,21 @@ start_zor2
 expect_settings "started again after the kill" "$saving_plan"
 close_zor2 no
 expect_settings "closed with No after a kill: the user's own settings" "$users_own"
-show
-[ "$(saving_flag)" = 0 ] || fail "saving still on after No"
+board_show
+[ "$(flag active)" = 0 ] || fail "saving still on after No"
 ok "saving off after No"
 
 # ==== Closed keeping saving at L3, then uninstalled silently =======================================
 start_zor2
 click_button OFF_nb 403 45
-wait_for 20 eval 'show; [ "$(saving_flag)" = 1 ]' || fail "saving did not go on"
+wait_for 20 eval 'board_show; [ "$(flag active)" = 1 ]' || fail "saving did not go on"
 click_button L3_N 123 501
 expect_settings "zor2's saving plan at L3" "$saving_plan"
 close_zor2 yes
-[ "$(value INFO PV)" = 1 ] || fail "keep saving: PV is '$(value INFO PV)'"
+[ "$(info_value INFO PV)" = 1 ] || fail "keep saving: PV is '$(info_value INFO PV)'"
 expect_settings "closed keeping saving: the saving plan stays" "$saving_plan"
-show
-[ "$(saving_flag)" = 1 ] || fail "keep saving: saving is off"
+board_show
+[ "$(flag active)" = 1 ] || fail "keep saving: saving is off"
 ok "closed keeping saving: saving stays on"
 
 # The uninstaller deletes the board's file: a second link to it, beside a copy of the board's
@@ -160,14 +113,12 @@ ok "closed keeping saving: saving stays on"
 mkdir -p "$work/board"
 cp "$bin/hwk.dll" "$bin/simboard.exe" "$work/board/"
 ln "$app/SimBoard.bin" "$work/board/SimBoard.bin"
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zorwise'
-uninstalled() { ! wine reg query "$uninstall_key" "$zor_reg_view" >/dev/null 2>&1; }
 wine "$app/Uninstall.exe" /S || fail "uninstall failed"
 # The uninstaller runs on from a temporary copy; its last step removes its uninstall entry.
 poll_seconds=0.2 wait_for 120 uninstalled || fail "the uninstaller did not finish"
 [ ! -f "$app/zor2.exe" ] || fail "zor2.exe is still installed"
 expect_settings "uninstalled: the user's own settings" "$users_own"
-show "$work/board"
-[ "$(saving_flag)" = 0 ] || fail "uninstalled: the firmware still saves ($(grep '^control' "$work/show.txt"))"
+board_show "$work/board"
+[ "$(flag active)" = 0 ] || fail "uninstalled: the firmware still saves ($(grep '^control' "$board_file"))"
 ok "uninstalled: the firmware's saving is off"
 echo "PASS"

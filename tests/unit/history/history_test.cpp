@@ -9,7 +9,7 @@
 
 #include "common/energy_history.h"
 #include "tests/unit/store/store_dir.h"
-#include "tools/zorstat/stats.h"
+#include "apps/zorstat/stats.h"
 
 namespace zor {
 namespace {

@@ -8,7 +8,7 @@
 #include "platform/fake/fake_message_boxes.h"
 #include "platform/fake/fake_shell.h"
 #include "tests/unit/store/store_dir.h"
-#include "tools/zorstat/report_file.h"
+#include "apps/zorstat/report_file.h"
 
 namespace zor {
 namespace {

@@ -9,7 +9,7 @@
 #include "common/relaunch_count.h"
 #include "platform/fake/fake_processes.h"
 #include "tests/unit/store/store_dir.h"
-#include "tools/relaunch/relaunch.h"
+#include "apps/relaunch/relaunch.h"
 
 namespace zor {
 namespace {

@@ -11,7 +11,7 @@
 #include "platform/fake/fake_service_manager.h"
 #include "tests/unit/store/store_dir.h"
 #include "tests/unit/updexe/test_signer.h"
-#include "tools/updexe/program_control.h"
+#include "apps/updexe/program_control.h"
 
 namespace zor {
 namespace {

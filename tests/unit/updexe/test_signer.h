@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "tools/updexe/signature_check.h"
+#include "apps/updexe/signature_check.h"
 
 namespace zor {
 

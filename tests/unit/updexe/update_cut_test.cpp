@@ -13,7 +13,7 @@
 #include "common/update_transaction.h"
 #include "tests/unit/store/store_dir.h"
 #include "tests/unit/updexe/test_signer.h"
-#include "tools/updexe/update.h"
+#include "apps/updexe/update.h"
 
 namespace zor {
 namespace {

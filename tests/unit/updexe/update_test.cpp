@@ -9,7 +9,7 @@
 #include "common/sha256.h"
 #include "tests/unit/store/store_dir.h"
 #include "tests/unit/updexe/test_signer.h"
-#include "tools/updexe/update.h"
+#include "apps/updexe/update.h"
 
 namespace zor {
 namespace {

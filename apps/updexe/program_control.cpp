@@ -1,4 +1,4 @@
-#include "tools/updexe/program_control.h"
+#include "apps/updexe/program_control.h"
 
 #include "common/service_name.h"
 

@@ -1,4 +1,4 @@
-#include "tools/updexe/update.h"
+#include "apps/updexe/update.h"
 
 #include <cctype>
 

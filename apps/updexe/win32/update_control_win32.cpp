@@ -10,7 +10,7 @@
 #include "common/zor2_window.h"
 #include "platform/processes.h"
 #include "platform/program_paths.h"
-#include "tools/updexe/update_control_win32.h"
+#include "apps/updexe/update_control_win32.h"
 #include "ui/win32/win32_hwnd_host.h"
 
 namespace zor {

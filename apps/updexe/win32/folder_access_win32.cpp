@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "tools/updexe/folder_access.h"
+#include "apps/updexe/folder_access.h"
 
 namespace zor {
 

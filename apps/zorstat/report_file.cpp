@@ -1,4 +1,4 @@
-#include "tools/zorstat/report_file.h"
+#include "apps/zorstat/report_file.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "tools/updexe/folder_access.h"
+#include "apps/updexe/folder_access.h"
 
 namespace zor {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "tools/updexe/signature_check.h"
+#include "apps/updexe/signature_check.h"
 
 namespace zor {
 

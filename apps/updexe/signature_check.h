@@ -17,7 +17,7 @@ struct RsaPublicKey {
   uint32_t exponent = 0;
 };
 
-// The key built in (tools/updexe/CMakeLists.txt, ZOR_UPDATE_PUBLIC_KEY); empty when its text is
+// The key built in (apps/updexe/CMakeLists.txt, ZOR_UPDATE_PUBLIC_KEY); empty when its text is
 // not a key.
 RsaPublicKey BuiltInUpdateKey();
 // Hex digits, most significant first, as "openssl rsa -modulus" prints them.

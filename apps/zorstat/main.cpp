@@ -19,8 +19,8 @@
 #include "platform/system_info.h"
 #include "platform/user_folders.h"
 #include "platform/user_locale.h"
-#include "tools/zorstat/report_file.h"
-#include "tools/zorstat/stats.h"
+#include "apps/zorstat/report_file.h"
+#include "apps/zorstat/stats.h"
 
 namespace {
 

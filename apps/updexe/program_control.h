@@ -8,7 +8,7 @@
 
 #include "platform/clock.h"
 #include "platform/service_manager.h"
-#include "tools/updexe/update.h"
+#include "apps/updexe/update.h"
 
 namespace zor {
 

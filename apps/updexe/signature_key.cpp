@@ -1,4 +1,4 @@
-#include "tools/updexe/signature_check.h"
+#include "apps/updexe/signature_check.h"
 
 namespace zor {
 

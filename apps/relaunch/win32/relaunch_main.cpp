@@ -4,7 +4,7 @@
 
 #include "common/info_store.h"
 #include "platform/program_paths.h"
-#include "tools/relaunch/relaunch.h"
+#include "apps/relaunch/relaunch.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   const std::string dir = zor::ProgramDirectory();

@@ -1,4 +1,4 @@
-#include "tools/zorstat/stats.h"
+#include "apps/zorstat/stats.h"
 
 #include <algorithm>
 #include <cmath>

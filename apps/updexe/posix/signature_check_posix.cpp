@@ -3,7 +3,7 @@
 #include <openssl/evp.h>
 #include <openssl/param_build.h>
 
-#include "tools/updexe/signature_check.h"
+#include "apps/updexe/signature_check.h"
 
 namespace zor {
 

@@ -1,4 +1,4 @@
-#include "tools/updexe/update_notice.h"
+#include "apps/updexe/update_notice.h"
 
 #include "gui/controls/drawing.h"
 

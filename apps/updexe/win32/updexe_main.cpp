@@ -18,10 +18,10 @@
 #include "platform/program_paths.h"
 #include "platform/uninstall_entry.h"
 #include "platform/service_manager.h"
-#include "tools/updexe/signature_check.h"
-#include "tools/updexe/update.h"
-#include "tools/updexe/update_control_win32.h"
-#include "tools/updexe/update_notice.h"
+#include "apps/updexe/signature_check.h"
+#include "apps/updexe/update.h"
+#include "apps/updexe/update_control_win32.h"
+#include "apps/updexe/update_notice.h"
 #include "ui/desktop.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {

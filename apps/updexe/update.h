@@ -23,8 +23,8 @@
 
 #include "common/info_store.h"
 #include "platform/file_ops.h"
-#include "tools/updexe/folder_access.h"
-#include "tools/updexe/signature_check.h"
+#include "apps/updexe/folder_access.h"
+#include "apps/updexe/signature_check.h"
 
 namespace zor {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "tools/updexe/program_control.h"
+#include "apps/updexe/program_control.h"
 
 namespace zor {
 

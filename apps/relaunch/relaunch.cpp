@@ -1,4 +1,4 @@
-#include "tools/relaunch/relaunch.h"
+#include "apps/relaunch/relaunch.h"
 
 #include <cctype>
 
