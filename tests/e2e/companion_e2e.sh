@@ -39,7 +39,7 @@ locate_icon() {
   local tray WINDOW X Y WIDTH HEIGHT SCREEN
   tray=$(tray_window)
   [ -n "$tray" ] || return 1
-  eval "$(xdotool getwindowgeometry --shell "$tray")"
+  window_at "$tray" || return 1
   ix=$((X + 10)) iy=$((Y + 10))
 }
 
@@ -92,8 +92,9 @@ wait_for 40 eval '[ "$(probe count "$title")" = "count 1" ]' || fail "Open Zorwi
 ok "Open Zorwise starts zor2"
 # Minimised with its own button (MINI_N, 32x24 at 483,7 of the window).
 zor2_window() {
-  local WINDOW X Y WIDTH HEIGHT SCREEN
-  eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --name "^$title\$" | head -1)")"
+  local id WINDOW X Y WIDTH HEIGHT SCREEN
+  id=$(window_ids "$title" | head -n1)
+  [ -n "$id" ] && window_at "$id" || return 1
   zx=$X zy=$Y
 }
 wait_for 20 zor2_window || fail "zor2's window is not on the screen"

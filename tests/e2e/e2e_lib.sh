@@ -343,6 +343,14 @@ pid_running() {
   state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) || return 1
   [ -n "$state" ] && [ "$state" != Z ] && [ "$state" != X ]
 }
+# window_at ID: the X window's place and size in the caller's X, Y, WIDTH and HEIGHT (and WINDOW,
+# SCREEN); false, with those left alone, when the window is gone: windows come and go between a
+# search and a look at one of them.
+window_at() {
+  local shell
+  shell=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null) && [ -n "$shell" ] || return 1
+  eval "$shell"
+}
 # tray_window: the X window of the notification area, empty while there is none: Wine 8 shows
 # "Wine System Tray" while it holds icons; Wine 10 docks an unnamed 160x20 window of explorer.exe.
 tray_window() {
@@ -351,7 +359,7 @@ tray_window() {
   if [ -z "$id" ]; then
     local WINDOW WIDTH HEIGHT X Y SCREEN
     for id in $(xdotool search --onlyvisible --classname '^explorer.exe$' 2>/dev/null); do
-      eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
+      window_at "$id" || continue
       [ -z "$(xdotool getwindowname "$id" 2>/dev/null)" ] && [ "${WIDTH}x${HEIGHT}" = 160x20 ] && break
       id=""
     done
@@ -387,7 +395,7 @@ locate() {
   local id WINDOW X Y WIDTH HEIGHT SCREEN
   id=$(window_ids "$title" | head -n1)
   [ -n "$id" ] || return 1
-  eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || return 1
+  window_at "$id" || return 1
   [ "${WIDTH}x${HEIGHT}" = "$(identify -format '%wx%h' "$skin/Main_on.bmp")" ] || return 1
   wx=$X; wy=$Y
 }
@@ -411,7 +419,7 @@ click_button() { click $(centre "$@"); }
 box_of_size() {
   local id WINDOW X Y WIDTH HEIGHT SCREEN
   for id in $(xdotool search --onlyvisible --class zor2 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
+    window_at "$id" || continue
     if [ "${WIDTH}x${HEIGHT}" = "$1" ]; then bx=$X; by=$Y; return 0; fi
   done
   return 1
@@ -420,7 +428,7 @@ box_of_size() {
 window_geometry() {
   local id WINDOW WIDTH HEIGHT X Y SCREEN
   for id in $(xdotool search --onlyvisible --class "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
+    window_at "$id" || continue
     if [ "${WIDTH}x${HEIGHT}" = "$2" ]; then echo "${WIDTH}x${HEIGHT}+${X}+${Y}"; return 0; fi
   done
 }

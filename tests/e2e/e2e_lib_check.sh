@@ -72,4 +72,14 @@ echo "nofile $(ini_value "$f.none" VALUE Total)-"'
 ends ini 0 "VALUE Total 5" "value TOTAL 5" "Other total 9" "INFO pv 1" "VALUE Note a=b" "VALUE PV -" \
   "Missing Total -" "keys Total Note " "nofile -"
 
+# A window that is gone by the time it is looked at: window_at says so, and its caller goes on.
+mkdir -p "$work/bin"
+printf '#!/bin/sh\n[ "$3" = 7 ] && { echo WINDOW=7; echo X=10; echo Y=20; echo WIDTH=30; echo HEIGHT=40; exit 0; }\necho "X Error of failed request: BadWindow" >&2\nexit 1\n' > "$work/bin/xdotool"
+chmod +x "$work/bin/xdotool"
+script windows "PATH=$work/bin:\$PATH"'
+place() { local WINDOW X Y WIDTH HEIGHT SCREEN; window_at "$1" || { echo "$1 gone"; return 0; }; echo "$1 at $X,$Y ${WIDTH}x$HEIGHT"; }
+place 7
+place 8'
+ends windows 0 "7 at 10,20 30x40" "8 gone"
+
 exit "$status"

@@ -199,7 +199,7 @@ if [ -n "${DISPLAY:-}" ]; then
   geometry=""
   for _ in $(seq 1 120); do
     for id in $(xdotool search --onlyvisible --class updexe 2>/dev/null); do
-      eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
+      window_at "$id" || continue
       [ "${WIDTH}x${HEIGHT}" = 472x96 ] && geometry="$X $Y"
     done
     [ -n "$geometry" ] && break
@@ -227,7 +227,7 @@ if [ -n "${DISPLAY:-}" ]; then
   zor2_window() {
     local id WINDOW X Y WIDTH HEIGHT SCREEN
     for id in $(xdotool search --onlyvisible --class zor2 2>/dev/null); do
-      eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
+      window_at "$id" || continue
       [ "$WIDTH" -gt 400 ] && return 0
     done
     return 1
