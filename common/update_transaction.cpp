@@ -144,8 +144,12 @@ void CleanUp(FileOps& ops, const Places& at, const Journal& journal) {
   ops.Remove(at.Journal());
 }
 
-bool Conclude(FileOps& ops, InfoStore& store, const Places& at, const Journal& journal) {
+// The new version is recorded everywhere it shows before the journal goes: once the journal is
+// gone nobody finishes the update again. An uninstall entry that cannot be set (an MSI
+// installation has none of the setup's) does not stop the update.
+bool Conclude(FileOps& ops, InfoStore& store, VersionListing& listing, const Places& at, const Journal& journal) {
   if (!store.Write("Update", "Version", journal.version)) return false;
+  listing.Record(journal.version);
   CleanUp(ops, at, journal);
   return true;
 }
@@ -172,7 +176,8 @@ bool RollBack(FileOps& ops, const Places& at, const Journal& journal) {
 
 }  // namespace
 
-CommitResult CommitUpdate(FileOps& ops, InfoStore& store, const std::string& dir, const std::string& version,
+CommitResult CommitUpdate(FileOps& ops, InfoStore& store, VersionListing& listing, const std::string& dir,
+                          const std::string& version,
                           const std::vector<NewFile>& files) {
   const Places at(dir);
   Journal journal;
@@ -207,7 +212,7 @@ CommitResult CommitUpdate(FileOps& ops, InfoStore& store, const std::string& dir
       return {back ? CommitOutcome::RolledBack : CommitOutcome::RollbackIncomplete, f.name};
     }
   }
-  if (!Conclude(ops, store, at, journal)) {
+  if (!Conclude(ops, store, listing, at, journal)) {
     const bool back = RollBack(ops, at, journal);
     return {back ? CommitOutcome::RolledBack : CommitOutcome::RollbackIncomplete, "INFO.DAT"};
   }
@@ -216,7 +221,7 @@ CommitResult CommitUpdate(FileOps& ops, InfoStore& store, const std::string& dir
 
 bool UpdateInterrupted(FileOps& ops, const std::string& dir) { return ops.Exists(Places(dir).Journal()); }
 
-RecoveryResult RecoverUpdate(FileOps& ops, InfoStore& store, const std::string& dir) {
+RecoveryResult RecoverUpdate(FileOps& ops, InfoStore& store, VersionListing& listing, const std::string& dir) {
   const Places at(dir);
   std::string text;
   const FileRead read = ops.Read(at.Journal(), text);
@@ -226,7 +231,7 @@ RecoveryResult RecoverUpdate(FileOps& ops, InfoStore& store, const std::string& 
   if (!journal.commit) {
     return {UndoStaging(ops, at, journal) ? RecoveryOutcome::Undone : RecoveryOutcome::Incomplete, journal.version};
   }
-  if (CanFinish(ops, at, journal) && Finish(ops, at, journal) && Conclude(ops, store, at, journal)) {
+  if (CanFinish(ops, at, journal) && Finish(ops, at, journal) && Conclude(ops, store, listing, at, journal)) {
     return {RecoveryOutcome::Finished, journal.version};
   }
   return {RollBack(ops, at, journal) ? RecoveryOutcome::Undone : RecoveryOutcome::Incomplete, journal.version};

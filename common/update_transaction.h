@@ -11,6 +11,7 @@
 
 #include "common/info_store.h"
 #include "platform/file_ops.h"
+#include "platform/uninstall_entry.h"
 
 namespace zor {
 
@@ -22,7 +23,7 @@ struct NewFile {
 };
 
 enum class CommitOutcome {
-  Done,                // every file is new, the version written to INFO.DAT
+  Done,                // every file is new, the version written to INFO.DAT and the uninstall entry
   NotWritten,          // a new file could not be written beside the old one; nothing changed
   RolledBack,          // a file could not be put in place; every old file is back
   RollbackIncomplete,  // and not every old file could be put back; the journal stays for the next start
@@ -33,12 +34,12 @@ struct CommitResult {
   std::string file;  // the file that failed
 };
 
-CommitResult CommitUpdate(FileOps& ops, InfoStore& store, const std::string& dir, const std::string& version,
-                          const std::vector<NewFile>& files);
+CommitResult CommitUpdate(FileOps& ops, InfoStore& store, VersionListing& listing, const std::string& dir,
+                          const std::string& version, const std::vector<NewFile>& files);
 
 enum class RecoveryOutcome {
   None,        // no interrupted update
-  Finished,    // it is complete now, the version written to INFO.DAT
+  Finished,    // it is complete now, the version written to INFO.DAT and the uninstall entry
   Undone,      // every old file is back
   Incomplete,  // neither could be done (or the journal is unreadable); it stays for the next start
 };
@@ -49,6 +50,6 @@ struct RecoveryResult {
 };
 
 bool UpdateInterrupted(FileOps& ops, const std::string& dir);
-RecoveryResult RecoverUpdate(FileOps& ops, InfoStore& store, const std::string& dir);
+RecoveryResult RecoverUpdate(FileOps& ops, InfoStore& store, VersionListing& listing, const std::string& dir);
 
 }  // namespace zor

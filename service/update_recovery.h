@@ -7,10 +7,12 @@
 
 #include "common/info_store.h"
 #include "platform/file_ops.h"
+#include "platform/uninstall_entry.h"
 #include "service/trace.h"
 
 namespace zor {
 
-void RecoverInterruptedUpdate(FileOps& ops, InfoStore& store, const std::string& dir, TraceSink& trace);
+void RecoverInterruptedUpdate(FileOps& ops, VersionListing& listing, InfoStore& store, const std::string& dir,
+                              TraceSink& trace);
 
 }  // namespace zor

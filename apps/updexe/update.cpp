@@ -177,7 +177,7 @@ UpdateResult RunUpdate(InfoStore& store, const UpdatePorts& ports, const std::st
   // An update a power cut interrupted comes first, and alone: the user sees what became of it.
   if (UpdateInterrupted(files, programDir)) {
     WithProgramsStopped(control, result, [&] {
-      const RecoveryResult recovered = RecoverUpdate(files, store, programDir);
+      const RecoveryResult recovered = RecoverUpdate(files, store, ports.listing, programDir);
       result.status = RecoveryStatus(recovered.outcome);
       result.packageVersion = recovered.version;
     });
@@ -236,7 +236,7 @@ UpdateResult RunUpdate(InfoStore& store, const UpdatePorts& ports, const std::st
   }
 
   WithProgramsStopped(control, result, [&] {
-    const CommitResult commit = CommitUpdate(files, store, programDir, manifest.version, contents);
+    const CommitResult commit = CommitUpdate(files, store, ports.listing, programDir, manifest.version, contents);
     result.detail = commit.file;
     switch (commit.outcome) {
       case CommitOutcome::Done:

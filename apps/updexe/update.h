@@ -23,6 +23,7 @@
 
 #include "common/info_store.h"
 #include "platform/file_ops.h"
+#include "platform/uninstall_entry.h"
 #include "apps/updexe/folder_access.h"
 #include "apps/updexe/signature_check.h"
 
@@ -100,6 +101,7 @@ struct UpdatePorts {
   FileOps& files;
   SignatureCheck& origin;
   FolderAccess& folders;
+  VersionListing& listing;
 };
 
 UpdateResult RunUpdate(InfoStore& store, const UpdatePorts& ports, const std::string& programDir,

@@ -140,7 +140,7 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
   g_infoPath = zor::JoinPath(dir, "INFO.DAT");
   g_host.Main(zor::JoinPath(dir, "Satae.log"), [dir] {
     zor::InfoStore info(g_infoPath);
-    zor::RecoverInterruptedUpdate(zor::SystemFileOps(), info, dir, g_trace);
+    zor::RecoverInterruptedUpdate(zor::SystemFileOps(), zor::SystemVersionListing(), info, dir, g_trace);
     zor::InfoValueStore store(info, &g_trace);
     zor::HardwareLocks locks;
     zor::EnergyHistoryLog history(zor::JoinPath(dir, zor::kHistoryFileName), [] {

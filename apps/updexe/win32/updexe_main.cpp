@@ -31,10 +31,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   zor::ProgramsControl control(zor::SystemServiceManager(), zor2, zor::SystemClock());
   std::unique_ptr<zor::SignatureCheck> origin = zor::SystemSignatureCheck(zor::BuiltInUpdateKey());
   const zor::UpdateResult result = zor::RunUpdate(
-      store, {control, zor::SystemFileOps(), *origin, zor::SystemFolderAccess()}, dir, ZOR_VERSION);
-  if (result.status == zor::UpdateStatus::Applied || result.status == zor::UpdateStatus::InterruptedFinished) {
-    zor::RecordInstalledVersion(result.packageVersion);
-  }
+      store, {control, zor::SystemFileOps(), *origin, zor::SystemFolderAccess(), zor::SystemVersionListing()}, dir,
+      ZOR_VERSION);
   const std::vector<std::string> lines = zor::DescribeUpdate(result);
   if (commandLine && std::strstr(commandLine, "/silent")) {
     for (const std::string& line : lines) std::printf("%s\n", line.c_str());

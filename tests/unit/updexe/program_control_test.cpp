@@ -121,8 +121,9 @@ TEST_F(ProgramControlTest, AServiceWhoseStateCannotBeReadIsNeverTakenForStopped)
   std::ofstream(app + "/Updates/manifest.txt") << manifest;
   std::ofstream(app + "/Updates/manifest.sig") << TestSigner::Shared().Sign(manifest);
   InfoStore store(app + "/INFO.DAT");
-  const UpdateResult r =
-      RunUpdate(store, {m_control, SystemFileOps(), *TestSigner::Shared().Check(), SystemFolderAccess()}, app, "2.0");
+  const UpdateResult r = RunUpdate(
+      store, {m_control, SystemFileOps(), *TestSigner::Shared().Check(), SystemFolderAccess(), SystemVersionListing()},
+      app, "2.0");
   EXPECT_EQ(r.status, UpdateStatus::StopFailed);
   std::string content;
   ReadWholeFile(app + "/Zor2Svr.exe", content);

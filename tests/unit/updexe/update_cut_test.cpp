@@ -20,11 +20,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The system's file operations until the power goes after `cutAfter` changes to the disk. The
-// change under way at the cut is lost, a write in part: its file keeps what reached the disk.
-class CuttingFileOps : public FileOps {
+// The uninstall entry's version, kept by the test as the registry keeps it.
+struct ListedVersion : VersionListing {
+  std::string version = "2.0";
+  bool Record(const std::string& v) override { return version = v, true; }
+};
+
+// The system's file operations, and the uninstall entry, until the power goes after `cutAfter`
+// changes to the disk or the registry. The change under way at the cut is lost, a write in part:
+// its file keeps what reached the disk.
+class CuttingFileOps : public FileOps, public VersionListing {
  public:
-  explicit CuttingFileOps(int cutAfter) : m_cutAfter(cutAfter) {}
+  CuttingFileOps(int cutAfter, ListedVersion& listed) : m_cutAfter(cutAfter), m_listed(listed) {}
   int Changes() const { return m_changes; }
 
   FileRead Read(const std::string& path, std::string& content) override { return m_real.Read(path, content); }
@@ -40,12 +47,14 @@ class CuttingFileOps : public FileOps {
     return !Cut() && m_real.Move(from, to, replace);
   }
   bool Remove(const std::string& path) override { return !Cut() && m_real.Remove(path); }
+  bool Record(const std::string& version) override { return !Cut() && m_listed.Record(version); }
 
  private:
   bool Cut() { return ++m_changes > m_cutAfter && m_cutAfter >= 0; }
 
   FileOps& m_real = SystemFileOps();
   int m_cutAfter;
+  ListedVersion& m_listed;
   int m_changes = 0;
 };
 
@@ -86,21 +95,31 @@ class CutUpdate {
   static std::string New(const std::string& name) { return "2.1 " + name + std::string(5000, 'n'); }
 
   std::string File(const std::string& name) const { return m_app + "/" + name; }
-  UpdateResult Updexe(FileOps& ops) {
+  UpdateResult Updexe(FileOps& ops) { return Updexe(ops, m_listed); }
+  // Updexe cut short after `cutAfter` changes, or whole when it is -1; the changes it made.
+  int UpdexeCut(int cutAfter, UpdateStatus* status = nullptr) {
+    CuttingFileOps ops(cutAfter, m_listed);
+    const UpdateResult result = Updexe(ops, ops);
+    if (status) *status = result.status;
+    return ops.Changes();
+  }
+  UpdateResult Updexe(FileOps& ops, VersionListing& listing) {
     InfoStore store(File("INFO.DAT"));
-    return RunUpdate(store, {m_control, ops, *m_origin, SystemFolderAccess()}, m_app, "2.0");
+    return RunUpdate(store, {m_control, ops, *m_origin, SystemFolderAccess(), listing}, m_app, "2.0");
   }
   RecoveryResult ServiceStart() {
     InfoStore store(File("INFO.DAT"));
-    return RecoverUpdate(SystemFileOps(), store, m_app);
+    return RecoverUpdate(SystemFileOps(), store, m_listed, m_app);
   }
   std::string Version() {
     InfoStore store(File("INFO.DAT"));
     return store.Read("Update", "Version", "2.0", 260);
   }
-  // "old" or "new" when every file and the version are of one release, else what is mixed.
+  // "old" or "new" when every file and the version, in INFO.DAT and in the uninstall entry, are
+  // of one release, else "mixed".
   std::string Release() {
-    bool allOld = Version() == "2.0", allNew = Version() == "2.1";
+    bool allOld = Version() == "2.0" && m_listed.version == "2.0";
+    bool allNew = Version() == "2.1" && m_listed.version == "2.1";
     for (const char* name : kChanged) {
       allOld &= Get(File(name)) == Old(name);
       allNew &= Get(File(name)) == New(name);
@@ -126,6 +145,7 @@ class CutUpdate {
   StoreDir m_dir;
   std::string m_app;
   QuietControl m_control;
+  ListedVersion m_listed;
   std::unique_ptr<SignatureCheck> m_origin = TestSigner::Shared().Check();
 };
 
@@ -139,9 +159,9 @@ TEST(UpdateCut, EveryCutEndsAllOldOrAllNewWithATrueReport) {
   int changes = 0;
   {
     CutUpdate whole;
-    CuttingFileOps ops(-1);
-    ASSERT_EQ(whole.Updexe(ops).status, UpdateStatus::Applied);
-    changes = ops.Changes();
+    UpdateStatus status = UpdateStatus::NoPackage;
+    changes = whole.UpdexeCut(-1, &status);
+    ASSERT_EQ(status, UpdateStatus::Applied);
     EXPECT_EQ(whole.Release(), "new");
     EXPECT_TRUE(whole.Leftovers().empty());
   }
@@ -151,8 +171,7 @@ TEST(UpdateCut, EveryCutEndsAllOldOrAllNewWithATrueReport) {
     for (const bool byService : {false, true}) {
       SCOPED_TRACE("cut after change " + std::to_string(cut) + (byService ? ", the service starts" : ", Updexe runs"));
       CutUpdate update;
-      CuttingFileOps ops(cut);
-      update.Updexe(ops);
+      update.UpdexeCut(cut);
       if (byService) {
         const RecoveryResult r = update.ServiceStart();
         const std::string release = update.Release();

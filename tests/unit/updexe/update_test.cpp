@@ -147,7 +147,7 @@ class UpdateTest : public ::testing::Test {
   }
   UpdateResult Run() {
     InfoStore store(m_app + "/INFO.DAT");
-    return RunUpdate(store, {m_control, SystemFileOps(), *m_origin, SystemFolderAccess()}, m_app, "2.0");
+    return RunUpdate(store, {m_control, SystemFileOps(), *m_origin, SystemFolderAccess(), SystemVersionListing()}, m_app, "2.0");
   }
   std::string InstalledVersion() {
     InfoStore store(m_app + "/INFO.DAT");
