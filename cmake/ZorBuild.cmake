@@ -54,8 +54,10 @@ function(zor_add_e2e name)
   endif()
   math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
   add_test(NAME ${name} COMMAND bash ${ARG_SCRIPT} ${CMAKE_BINARY_DIR}/bin ${ARG_ARGS})
+  # A test still running after 560 s names what it waits on (tests/e2e/e2e_lib.sh) before ctest's
+  # time-out kills it.
   set_tests_properties(${name} PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine LABELS e2e
-                                          ENVIRONMENT ZOR_BITS=${bits})
+                                          ENVIRONMENT "ZOR_BITS=${bits};ZOR_TEST_PATIENCE=560")
 endfunction()
 
 if(WIN32)

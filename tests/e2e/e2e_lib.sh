@@ -31,6 +31,38 @@ zor_on_exit() {
   exit "$status"
 }
 
+# ZOR_TEST_PATIENCE SECONDS (set by the build's test registration, under ctest's time-out): a test
+# still running then prints the commands it is waiting on, with their ages, and ends them, so the
+# command that hung fails and is named instead of the whole test being killed without a word.
+zor_commands_of() {  # the process tree under PID, the watchdog's own branch left out
+  ps -eo pid=,ppid=,etimes=,args= | awk -v root="$1" -v skip="$2" '
+    { pid[NR] = $1; parent[NR] = $2; line[NR] = $0 }
+    END {
+      keep[root] = 1
+      for (changed = 1; changed; ) {
+        changed = 0
+        for (i = 1; i <= NR; i++)
+          if (keep[parent[i]] && !keep[pid[i]] && pid[i] != skip) { keep[pid[i]] = 1; changed = 1 }
+      }
+      for (i = 1; i <= NR; i++) if (keep[pid[i]] && pid[i] != root) print line[i]
+    }'
+}
+zor_watchdog() {
+  local test_pid=$1 sleeper
+  trap 'kill "$sleeper" 2>/dev/null; exit 0' TERM
+  sleep "$ZOR_TEST_PATIENCE" </dev/null >/dev/null 2>&1 &
+  sleeper=$!
+  wait "$sleeper"
+  echo "FAIL: still running after $ZOR_TEST_PATIENCE s; waiting on (pid, parent, seconds, command):" >&2
+  zor_commands_of "$test_pid" "$BASHPID" >&2
+  zor_commands_of "$test_pid" "$BASHPID" | awk '{ print $1 }' | xargs -r kill 2>/dev/null || true
+}
+if [ -n "${ZOR_TEST_PATIENCE:-}" ]; then
+  zor_watchdog "$$" &
+  zor_watchdog_pid=$!
+  at_exit 'kill "$zor_watchdog_pid" 2>/dev/null'
+fi
+
 # A test defines failure_details to print what shows a failure (its logs, INFO.DAT ...).
 zor_failure_details() {
   if declare -F failure_details >/dev/null; then failure_details >&2 || true; fi
@@ -329,11 +361,20 @@ service="ZOR2 Service"
 service_state() { wine sc query "$service" 2>/dev/null | tr -d '\r' | awk '/STATE/ {print $4}'; }
 # service_is STATE: whether the service is in STATE now.
 service_is() { [ "$(service_state)" = "$1" ]; }
+# service_net VERB: "net VERB" of the service, its status returned; one that has not returned in
+# 60 s fails the test, naming the manager's state (net waits as long as the manager reports the
+# service pending, and a test stopped by ctest's time-out says nothing).
+service_net() {
+  local status=0
+  timeout 60 wine net "$1" "$service" >/dev/null 2>&1 || status=$?
+  [ "$status" -ne 124 ] || fail "net $1 did not return in 60 s (the service's state: $(service_state))"
+  return "$status"
+}
 # start_service: "net start", a failure of which fails the test.
-start_service() { wine net start "$service" >/dev/null 2>&1 || fail "net start failed"; }
+start_service() { service_net start || fail "net start failed"; }
 # stop_service: "net stop", then up to 20 s for the manager to report the service stopped.
 stop_service() {
-  wine net stop "$service" >/dev/null 2>&1 || fail "net stop failed"
+  service_net stop || fail "net stop failed"
   wait_for 20 service_is STOPPED || fail "service did not stop (state $(service_state))"
 }
 # pid_running PID: whether the process runs; one that ended but lingers as a zombie (a Wine
@@ -387,6 +428,8 @@ pointer_onto() {
   xdotool mousemove "$1" "$2"
 }
 # ---- zor2's main window: $title is its title, $skin the folder of its skin's pictures ----------
+# window_probe QUESTION TITLE...: what the window_probe fixture answers of the window titled TITLE.
+window_probe() { wine "$bin/fixtures/window_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 wx=0; wy=0; bx=0; by=0
 # window_ids NAME: the visible X windows titled NAME.
 window_ids() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; }

@@ -1,6 +1,7 @@
 #!/bin/bash
 # The Wine tests' library on its own (no Wine needed): how a test ends, the exit hooks, the INI
-# reader. A test that stops on a failed command must say which and where, never end in silence.
+# reader, the watchdog of a hung test. A test that stops on a failed command must say which and
+# where, never end in silence.
 # Usage: e2e_lib_check.sh
 set -euo pipefail
 lib=$(cd "$(dirname "$0")" && pwd)/e2e_lib.sh
@@ -81,5 +82,12 @@ place() { local WINDOW X Y WIDTH HEIGHT SCREEN; window_at "$1" || { echo "$1 gon
 place 7
 place 8'
 ends windows 0 "7 at 10,20 30x40" "8 gone"
+
+# A test that hangs: with ZOR_TEST_PATIENCE set, the hung command is named and ended, and the test fails.
+script hangs 'failure_details() { echo "details"; }
+sleep 17
+echo "not reached"'
+ZOR_TEST_PATIENCE=1 ends hangs 143 "FAIL: still running after 1 s" "sleep 17" \
+  "FAIL: ended early with status 143 at hangs.sh:4 (main): sleep 17" details
 
 exit "$status"

@@ -34,7 +34,7 @@ total_moved() { [ "$(value Total)" != "$1" ]; }
 run simboard.exe create --profile x58-6 >/dev/null
 run simboard.exe pin-readings 150 40
 run Zor2Svr.exe -i >/dev/null
-wine net start "$service" >/dev/null 2>&1 || fail "first start"
+service_net start || fail "first start"
 wait_for 10 total_moved "" 2>/dev/null || true
 wait_for 10 parses || fail "no figures after the first start"
 
@@ -61,14 +61,14 @@ for round in $(seq "$rounds"); do
   # of a process that no longer exists (Windows process ids are multiples of 4).
   printf '[VALUE]\r\nTotal=0.0' > "$app/INFO.DAT.~99999-$round.tmp"
   # Wine's manager keeps showing the dead service as running, but starts it again.
-  wine net start "$service" >/dev/null 2>&1 || true
+  service_net start || true
   wait_for 20 service_process_runs || fail "round $round: the service did not start again"
   # The restarted service's first publication clears what the killed one left.
   wait_for 10 total_moved "$total" || fail "round $round: the restarted service does not publish"
   # (Polled: the running service's own file lives for the moment of each write.)
   wait_for 2 no_temporaries || fail "round $round: temporary files left after the restart"
 done
-wine net stop "$service" >/dev/null 2>&1 || true
+service_net stop || true
 parses || fail "INFO.DAT does not parse at the end"
 echo "store crash: $kills kills ($left_by_kills during a write), Total rose to $(value Total)," \
   "INFO.DAT parsed after every kill, no temporary file left"
