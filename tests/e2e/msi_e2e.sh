@@ -73,6 +73,8 @@ for action in RestoreUserSettings RemoveLogonRun RemoveLogonRunOnce RemoveLeftov
 done
 expect "the restore command" "$(table "$msi" CustomAction | awk -F'\t' '$1 == "RestoreUserSettings" { print $3 " " $4 }')" \
   "zor2.exe restore"
+# The energy report's entry starts zorstat minimised without focus, so its console only shows in the taskbar.
+expect "the energy report's show state" "$(table "$msi" Shortcut | awk -F'\t' '$1 == "EnergyReportShortcut" { print $11 }')" 7
 seq_of() { awk -F'\t' -v a="$1" '$1 == a { print $3 }' <<< "$sequence"; }
 [ "$(seq_of RestoreUserSettings)" -lt "$(seq_of StopServices)" ] || fail "the restore runs after the service stops"
 ok "the package's tables"
@@ -97,6 +99,8 @@ for menu in ProgramData "users/$(id -un)/AppData/Roaming"; do
 done
 [ -n "$report_link" ] || fail "no Start-menu entry for the energy report"
 tr -d '\0' < "$report_link" | grep -q -- '--report' || fail "the energy report's entry does not start zorstat --report"
+# The shell link's show command sits at byte 60 of its header.
+expect "the energy report entry's show command" "$(od -An -tu4 -j60 -N4 "$report_link" | tr -d ' ')" 7
 ok "the Start menu has the energy report"
 wait_for 20 service_is RUNNING || fail "the service is not running after the install (state $(service_state))"
 image=$(wine reg query 'HKLM\System\CurrentControlSet\Services\ZOR2 Service' /v ImagePath 2>/dev/null |
