@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "gui/settings/power_plan_names.h"
+#include "gui/settings/power_plan_keys.h"
 #include "platform/reg_key.h"
 
 namespace zor {

@@ -20,6 +20,7 @@ zor_app_prefix "$prefix" "$bin" Zor2Tray.exe zor2.exe Zor2Svr.exe hwk.dll Clockv
   SC.dll TC.dll AdvEng.dll AdvSC.dll AdvTC.dll res.dll simboard.exe zorstat.exe fixtures/open_recorder.exe
 install_powercfg "$bin"
 title="ZOR 2.0 B10.1022.1"
+skin=$bin/../skins/generated/ENG
 hidden_key='HKCU\Software\Zorwise\Zor2Tray'
 
 zor_wine_session
@@ -27,7 +28,6 @@ failure_details() {
   echo "screenshots in $shots"
   [ -f "$app/INFO.DAT" ] && { echo "--- INFO.DAT"; tr -d '\r' < "$app/INFO.DAT"; }
 }
-probe() { wine "$bin/fixtures/window_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 # The running companion's look (first line) and tooltip, as it shows them.
 state() { run Zor2Tray.exe --state 2>/dev/null || true; }
 look_is() { [ "$(state | head -1)" = "$1" ]; }
@@ -88,24 +88,18 @@ menu_choose() {  # menu_choose KEYS...: the icon's menu, an item chosen with the
   xdotool key "$@"
 }
 menu_choose Down Return
-wait_for 40 eval '[ "$(probe count "$title")" = "count 1" ]' || fail "Open Zorwise: $(probe count "$title")"
+wait_for 40 eval '[ "$(window_probe count "$title")" = "count 1" ]' || fail "Open Zorwise: $(window_probe count "$title")"
 ok "Open Zorwise starts zor2"
 # Minimised with its own button (MINI_N, 32x24 at 483,7 of the window).
-zor2_window() {
-  local id WINDOW X Y WIDTH HEIGHT SCREEN
-  id=$(window_ids "$title" | head -n1)
-  [ -n "$id" ] && window_at "$id" || return 1
-  zx=$X zy=$Y
-}
-wait_for 20 zor2_window || fail "zor2's window is not on the screen"
+wait_for 20 locate || fail "zor2's window is not on the screen"
 sleep 2
-pointer_onto $((zx + 499)) $((zy + 19))
+pointer_onto $((wx + 499)) $((wy + 19))
 xdotool click 1
-wait_for 10 eval '[ "$(probe iconic "$title")" = "iconic 1" ]' || fail "Minimise: $(probe iconic "$title")"
+wait_for 10 eval '[ "$(window_probe iconic "$title")" = "iconic 1" ]' || fail "Minimise: $(window_probe iconic "$title")"
 menu_choose Down Return
-wait_for 20 eval '[ "$(probe iconic "$title")" = "iconic 0" ]' || fail "again: $(probe iconic "$title")"
-wait_for 10 eval '[ "$(probe foreground "$title")" = "foreground 1" ]' || fail "again: $(probe foreground "$title")"
-[ "$(probe count "$title")" = "count 1" ] || fail "a second zor2 window: $(probe count "$title")"
+wait_for 20 eval '[ "$(window_probe iconic "$title")" = "iconic 0" ]' || fail "again: $(window_probe iconic "$title")"
+wait_for 10 eval '[ "$(window_probe foreground "$title")" = "foreground 1" ]' || fail "again: $(window_probe foreground "$title")"
+[ "$(window_probe count "$title")" = "count 1" ] || fail "a second zor2 window: $(window_probe count "$title")"
 ok "Open Zorwise again restores the one running window and brings it to the front"
 
 # ---- "Energy report": the report in the user's Documents, opened by the desktop -------------------------

@@ -53,7 +53,6 @@ failure_details() {
   echo "--- processes in the prefix"
   prefix_processes
 }
-probe() { wine "$bin/fixtures/window_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 
 # ---- INFO.DAT ----------------------------------------------------------------------------------
 # set_values SECTION KEY=VALUE...: changes or adds keys, and replaces the file in one rename, as the
@@ -152,10 +151,10 @@ click_dialog() { click_at $((bx + $1)) $((by + $2)); }  # client x, y of the mes
 expect_box() {  # expect_box CAPTION TEXT
   local caption=$1
   wait_for 20 eval '[ -n "$(window_ids "$caption")" ]' || fail "no message box \"$1\""
-  local text; text=$(probe text "$1")
+  local text; text=$(window_probe text "$1")
   grep -qxF -- "$2" <<<"$text" || fail "box \"$1\" says '$text', wanted '$2'"
   import -window root "$shots/box-$1-$RANDOM.png"
-  probe ok "$1" >/dev/null
+  window_probe ok "$1" >/dev/null
   ok "message box \"$1\": $2"
 }
 
@@ -366,11 +365,11 @@ fi
 # ---- Resume from suspend: the rails again, once per resume ------------------------------------------
 board_show
 applies=$(rail_applies)
-probe power "$title" 0x12 >/dev/null || fail "no window to send the power broadcast to"
+window_probe power "$title" 0x12 >/dev/null || fail "no window to send the power broadcast to"
 expect_board rail_applies = $((applies + 1))
 ok "a resume (PBT_APMRESUMEAUTOMATIC) commits the rails again"
 # The user's return after the same resume announces it once more; it is not applied twice.
-probe power "$title" 0x7 >/dev/null
+window_probe power "$title" 0x7 >/dev/null
 sleep 1
 board_show
 [ "$(rail_applies)" = $((applies + 1)) ] || fail "the second resume message applied the rails again"
@@ -378,7 +377,7 @@ ok "the following PBT_APMRESUMESUSPEND of the same resume does not"
 
 # ---- Minimise --------------------------------------------------------------------------------------------
 click_button MINI_N 483 7
-wait_for 5 eval '[ "$(probe iconic "$title")" = "iconic 1" ]' || fail "Minimise: $(probe iconic "$title")"
+wait_for 5 eval '[ "$(window_probe iconic "$title")" = "iconic 1" ]' || fail "Minimise: $(window_probe iconic "$title")"
 ok "Minimise: the window is iconic"
 
 # ---- No notification-area icon of its own: the companion Zor2Tray has it ----------------------------------
@@ -392,15 +391,15 @@ for args in state ""; do
   status=0
   (cd "$app" && timeout 30 wine ./zor2.exe $args >/dev/null 2>&1) || status=$?
   [ "$status" = 0 ] || fail "second start '$args' exited with $status"
-  [ "$(probe count "$title")" = "count 1" ] || fail "second start '$args': $(probe count "$title")"
+  [ "$(window_probe count "$title")" = "count 1" ] || fail "second start '$args': $(window_probe count "$title")"
   ok "second start '$args': exit 0 after $(( ($(date +%s%N) - started) / 1000000 )) ms, one window"
   if [ "$args" = state ]; then
-    [ "$(probe iconic "$title")" = "iconic 1" ] || fail "the start-up mode start restored the window"
+    [ "$(window_probe iconic "$title")" = "iconic 1" ] || fail "the start-up mode start restored the window"
     ok "the start-up mode start leaves the window minimised"
   fi
 done
-wait_for 5 eval '[ "$(probe iconic "$title")" = "iconic 0" ]' || fail "second start: $(probe iconic "$title")"
-wait_for 5 eval '[ "$(probe foreground "$title")" = "foreground 1" ]' || fail "second start: $(probe foreground "$title")"
+wait_for 5 eval '[ "$(window_probe iconic "$title")" = "iconic 0" ]' || fail "second start: $(window_probe iconic "$title")"
+wait_for 5 eval '[ "$(window_probe foreground "$title")" = "foreground 1" ]' || fail "second start: $(window_probe foreground "$title")"
 wait_for 5 locate || fail "the window did not come back"
 ok "a plain second start restores the running window and brings it to the front"
 board_show

@@ -8,7 +8,7 @@
 #include "common/firmware_layout.h"
 #include "common/info_store.h"
 #include "gui/app/main_layout.h"
-#include "gui/settings/power_plan_names.h"
+#include "gui/settings/power_plan_keys.h"
 #include "platform/program_paths.h"
 #include "sim/board/board_firmware.h"
 

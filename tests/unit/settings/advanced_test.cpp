@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "common/firmware_layout.h"
-#include "gui/settings/power_plan_names.h"
+#include "gui/settings/power_plan_keys.h"
 #include "tests/unit/settings/settings_rig.h"
 
 namespace zor::test {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "gui/settings/power_plan_names.h"
+#include "gui/settings/power_plan_keys.h"
 #include "tests/unit/settings/settings_rig.h"
 
 namespace zor::test {
