@@ -177,8 +177,7 @@ bool RollBack(FileOps& ops, const Places& at, const Journal& journal) {
 }  // namespace
 
 CommitResult CommitUpdate(FileOps& ops, InfoStore& store, VersionListing& listing, const std::string& dir,
-                          const std::string& version,
-                          const std::vector<NewFile>& files) {
+                          const std::string& version, const std::vector<NewFile>& files) {
   const Places at(dir);
   Journal journal;
   journal.version = version;
