@@ -60,6 +60,7 @@ zor_watchdog() {
 if [ -n "${ZOR_TEST_PATIENCE:-}" ]; then
   zor_watchdog "$$" &
   zor_watchdog_pid=$!
+  disown "$zor_watchdog_pid"  # not one of the test's jobs: a plain "wait" must not wait for it
   at_exit 'kill "$zor_watchdog_pid" 2>/dev/null'
 fi
 

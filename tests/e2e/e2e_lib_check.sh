@@ -83,6 +83,13 @@ place 7
 place 8'
 ends windows 0 "7 at 10,20 30x40" "8 gone"
 
+# The watchdog is none of the test's jobs: a plain wait returns when the test's own jobs have ended.
+script waits 'sleep 0.2 &
+wait
+echo "waited"'
+ZOR_TEST_PATIENCE=30 timeout 10 bash "$work/waits.sh" > "$work/waits.out" 2>&1 || bad "waits: a plain wait waited for the watchdog"
+grep -q waited "$work/waits.out" && echo "ok: waits"
+
 # A test that hangs: with ZOR_TEST_PATIENCE set, the hung command is named and ended, and the test fails.
 script hangs 'failure_details() { echo "details"; }
 sleep 17
